@@ -1,0 +1,96 @@
+// ConvertTrailingRun throughput on 1 MiB lines, against a straight linear scan of the two
+// 84-entry tables (the baseline, measured in the same run).
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "convert/layout_map.h"
+
+namespace ravak {
+namespace {
+
+int NaiveLookup(const std::array<char16_t, kLayoutSize>& table, char16_t c) {
+  for (int i = 0; i < kLayoutSize; ++i) {
+    if (table[i] == c) return i;
+  }
+  return kNotFound;
+}
+
+std::u16string NaiveConvert(const LayoutMap& map, const std::u16string& text) {
+  const auto& en = map.EnglishChars();
+  const auto& fa = map.FarsiChars();
+  std::size_t start = 0;
+  bool have = false;
+  Language current = Language::Farsi;
+  for (std::size_t i = text.size(); i-- > 0;) {
+    const int e = NaiveLookup(en, text[i]);
+    const int f = NaiveLookup(fa, text[i]);
+    const Language lang = e < f ? Language::English : Language::Farsi;
+    if ((e < f ? e : f) > kLastLetterIndex) continue;
+    if (!have) {
+      have = true;
+      current = lang;
+    } else if (lang != current) {
+      start = i + 1;
+      break;
+    }
+  }
+  std::u16string out(text);
+  const bool english = current == Language::English;
+  for (std::size_t i = start; i < out.size(); ++i) {
+    const int k = NaiveLookup(english ? en : fa, out[i]);
+    if (k < kLayoutSize) out[i] = english ? fa[k] : en[k];
+  }
+  return out;
+}
+
+constexpr std::size_t kLineUnits = 512 * 1024;  // 1 MiB of UTF-16
+
+// One long English-layout run: letters, digits, punctuation and spaces (the whole line converts).
+std::u16string EnglishRunLine() {
+  const std::u16string words = u"sghl, (hello) 123 world? [dfg] ~x; ";
+  std::u16string line;
+  while (line.size() < kLineUnits) line += words;
+  line.resize(kLineUnits);
+  return line;
+}
+
+// Persian run with English words and Persian punctuation mixed in, ending in Persian.
+std::u16string MixedLine() {
+  const std::u16string words = u"سلام ۱۲۳ «دنیا»، hello ";
+  std::u16string line;
+  while (line.size() < kLineUnits) line += words;
+  line.resize(kLineUnits - 5);
+  line += u" سلام";
+  return line;
+}
+
+void RunBench(benchmark::State& state, const std::u16string& line, bool naive) {
+  LayoutMap map;
+  map.ApplyKeyboardType(1);
+  for (auto _ : state) {
+    std::u16string out = naive ? NaiveConvert(map, line) : map.ConvertTrailingRun(line);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * line.size() * 2));
+}
+
+void BM_Convert_EnglishRun(benchmark::State& s) {
+  RunBench(s, EnglishRunLine(), false);
+}
+void BM_Naive_EnglishRun(benchmark::State& s) {
+  RunBench(s, EnglishRunLine(), true);
+}
+void BM_Convert_MixedLine(benchmark::State& s) {
+  RunBench(s, MixedLine(), false);
+}
+void BM_Naive_MixedLine(benchmark::State& s) {
+  RunBench(s, MixedLine(), true);
+}
+BENCHMARK(BM_Convert_EnglishRun)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Naive_EnglishRun)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Convert_MixedLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Naive_MixedLine)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace ravak

@@ -1,0 +1,53 @@
+// The conversion command: retype the current line's trailing one-layout run in the other
+// layout, in the focused application, through Shift+Home, cut and paste.
+#pragma once
+
+#include <cstdint>
+
+#include "convert/clipboard_text.h"
+#include "convert/layout_map.h"
+#include "convert/synthetic_input.h"
+#include "hotkeys/shortcut.h"
+#include "platform/message_pump.h"
+#include "platform/threads.h"
+
+namespace ravak {
+
+// The settings the conversion hotkey's handler reads at the moment of the press.
+struct ConversionSwitches {
+  bool active_flag = true;            // master switch, tray menu "فعال"
+  bool enabled = false;               // chkRavak
+  bool auto_change_language = false;  // chkAutoChangeLng
+};
+
+class ConversionCommand {
+ public:
+  ConversionCommand(const LayoutMap& map, SyntheticInput& input, ClipboardText& clipboard,
+                    Sleeper& thread_sleeper, ThreadStarter& threads);
+
+  // held: the modifiers of the combination that started the command, which the user usually
+  // still holds; they are released (after a mask key) before the first key of the sequence.
+  void ConvertCurrentLine(ShiftState held = {});
+  // Starts the thread that presses Alt+Shift, the system's input-language switch chord.
+  void SwitchKeyboardLanguage();
+  // TTChangeLanguage.Execute: the body of that thread (plain sleeps, no message processing).
+  static void ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper);
+
+  // gkRavakKeyDown. Returns whether the command ran. A press that arrives while a conversion
+  // is running (inside one of its pauses) is ignored.
+  bool HotKeyDown(const ConversionSwitches& switches, uint16_t& key, ShiftState shift);
+
+  bool Running() const { return running_; }
+
+ private:
+  void ReleaseHeldModifiers(ShiftState held);
+
+  const LayoutMap& map_;
+  SyntheticInput& input_;
+  ClipboardText& clipboard_;
+  Sleeper& thread_sleeper_;
+  ThreadStarter& threads_;
+  bool running_ = false;
+};
+
+}  // namespace ravak

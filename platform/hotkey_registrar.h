@@ -1,0 +1,32 @@
+// System-wide hotkey registration and the hidden window that receives WM_HOTKEY.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace ravak {
+
+using WindowId = uintptr_t;
+
+class HotkeyRegistrar {
+ public:
+  virtual ~HotkeyRegistrar() = default;
+  virtual uint16_t AddAtom(const std::u16string& name) = 0;  // GlobalAddAtomW
+  virtual void DeleteAtom(uint16_t atom) = 0;                // GlobalDeleteAtom
+  // A hidden window of the user-interface thread; on_hotkey runs for every WM_HOTKEY it gets.
+  virtual WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) = 0;
+  virtual void DestroyHotkeyWindow(WindowId window) = 0;
+  // RegisterHotKey / UnregisterHotKey; their results are not looked at.
+  virtual void Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) = 0;
+  virtual void Unregister(WindowId window, uint16_t id) = 0;
+};
+
+// The application's general error report: a message box with the error's text.
+class ErrorReport {
+ public:
+  virtual ~ErrorReport() = default;
+  virtual void ShowError(const std::string& message) = 0;
+};
+
+}  // namespace ravak

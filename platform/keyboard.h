@@ -1,0 +1,40 @@
+// Synthetic keyboard output: the one way Ravak acts on other applications besides the clipboard.
+#pragma once
+
+#include <cstdint>
+
+namespace ravak {
+
+// Windows virtual-key codes and keybd_event flags used by the commands.
+namespace vk {
+constexpr uint8_t kBack = 0x08;
+constexpr uint8_t kShift = 0x10;
+constexpr uint8_t kControl = 0x11;
+constexpr uint8_t kMenu = 0x12;
+constexpr uint8_t kHome = 0x24;
+constexpr uint8_t kLeft = 0x25;
+constexpr uint8_t kLShift = 0xA0;
+constexpr uint8_t kRShift = 0xA1;
+constexpr uint8_t kLControl = 0xA2;
+constexpr uint8_t kRControl = 0xA3;
+constexpr uint8_t kLMenu = 0xA4;
+constexpr uint8_t kRMenu = 0xA5;
+// Unassigned key: pressing it between Alt down and Alt up keeps the Alt release from
+// activating the focused application's menu bar, and it types nothing.
+constexpr uint8_t kMask = 0xE8;
+}  // namespace vk
+
+constexpr uint32_t kKeyEventExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
+constexpr uint32_t kKeyEventKeyUp = 0x0002;     // KEYEVENTF_KEYUP
+
+class KeyboardOutput {
+ public:
+  virtual ~KeyboardOutput() = default;
+  // One keybd_event call; it reports nothing.
+  virtual void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) = 0;
+  // VkKeyScanW in the calling thread's current layout: key in the low byte, shift state in the
+  // high byte, 0xFFFF when no key types the character.
+  virtual uint16_t VkKeyScan(char16_t c) = 0;
+};
+
+}  // namespace ravak

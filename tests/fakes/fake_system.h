@@ -1,0 +1,173 @@
+// Recording fakes of the platform interfaces. Every call lands in one shared log, so a test can
+// state the exact sequence of key events, clipboard operations and pauses a command produces.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/keyboard.h"
+#include "platform/message_pump.h"
+#include "platform/threads.h"
+
+namespace ravak::testing {
+
+using Log = std::vector<std::string>;
+
+inline std::string Hex(unsigned v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%02X", v);
+  return buf;
+}
+
+// keybd_event recorder. "press 0x11", "press 0xA0 ext", "release 0x24".
+class FakeKeyboard : public KeyboardOutput {
+ public:
+  explicit FakeKeyboard(Log& log) : log_(log) {}
+  void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override {
+    std::string e = (flags & kKeyEventKeyUp) ? "release " : "press ";
+    e += Hex(vk);
+    if (flags & kKeyEventExtended) e += " ext";
+    if (scan != 1) e += " scan=" + std::to_string(scan);
+    log_.push_back(e);
+    if (on_key) on_key(vk, (flags & kKeyEventKeyUp) == 0);
+  }
+  uint16_t VkKeyScan(char16_t c) override {
+    if (c >= u'A' && c <= u'Z' && us_layout) return static_cast<uint16_t>(0x0100 | c);
+    if (c >= u'a' && c <= u'z' && us_layout) return static_cast<uint16_t>(c - u'a' + u'A');
+    return 0xFFFF;
+  }
+  bool us_layout = true;
+  std::function<void(uint8_t vk, bool down)> on_key;
+
+ private:
+  Log& log_;
+};
+
+// Message pump recorder: "process", "sleep 20". Normalize() folds a PumpAndSleep into "pause n".
+class FakePump : public MessagePump, public Sleeper {
+ public:
+  explicit FakePump(Log& log) : log_(log) {}
+  void ProcessMessages() override {
+    log_.push_back("process");
+    if (on_process) on_process();
+  }
+  void Sleep(uint32_t ms) override {
+    log_.push_back("sleep " + std::to_string(ms));
+    slept_ms += ms;
+  }
+  std::function<void()> on_process;
+  uint64_t slept_ms = 0;
+
+ private:
+  Log& log_;
+};
+
+// An in-memory clipboard with a sequence number, a holder that can keep it busy, and formats
+// other than text (a picture) that an Empty removes.
+class FakeClipboard : public Clipboard {
+ public:
+  explicit FakeClipboard(Log& log) : log_(log) {}
+
+  bool HasText() override { return has_text; }
+  bool Open() override {
+    if (busy_opens > 0) {
+      --busy_opens;
+      log_.push_back("open busy");
+      return false;
+    }
+    log_.push_back("open");
+    open_ = true;
+    return true;
+  }
+  void Close() override {
+    log_.push_back("close");
+    open_ = false;
+  }
+  std::string LastErrorText() override { return "Access is denied"; }
+  bool GetText(std::u16string& out) override {
+    if (!has_text) return false;
+    out = text;
+    return true;
+  }
+  void Empty() override {
+    has_text = false;
+    has_picture = false;
+    excluded = false;
+    text.clear();
+    ++sequence;
+  }
+  bool SetText(const std::u16string& t) override {
+    if (refuse_set) return false;
+    log_.push_back("write \"" + Narrow(t) + "\"");
+    has_text = true;
+    text = t;
+    ++sequence;
+    return true;
+  }
+  void MarkExcludedFromHistory() override {
+    log_.push_back("exclude from history");
+    excluded = true;
+  }
+  uint32_t SequenceNumber() override { return sequence; }
+
+  // What another application does when it puts text on the clipboard.
+  void SetByOtherApp(const std::u16string& t) {
+    Empty();
+    has_text = true;
+    text = t;
+  }
+  void SetPictureOnly() {
+    Empty();
+    has_picture = true;
+  }
+
+  static std::string Narrow(const std::u16string& t) {
+    std::string s;
+    for (char16_t c : t) s += c < 0x80 ? static_cast<char>(c) : '?';
+    return s;
+  }
+
+  bool has_text = false;
+  bool has_picture = false;
+  bool excluded = false;
+  bool refuse_set = false;
+  int busy_opens = 0;
+  std::u16string text;
+  uint32_t sequence = 1;
+
+ private:
+  Log& log_;
+  bool open_ = false;
+};
+
+// Runs the thread body at once, on the calling thread.
+class InlineThreadStarter : public ThreadStarter {
+ public:
+  void Start(std::function<void()> body) override {
+    ++started;
+    body();
+  }
+  int started = 0;
+};
+
+// Folds "process, process, sleep n, process, sleep n" into "pause n" and drops the clipboard's
+// open/close bookkeeping unless keep_clipboard_sessions is set.
+inline Log Normalize(const Log& log, bool keep_clipboard_sessions = false) {
+  Log out;
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    if (i + 4 < log.size() && log[i] == "process" && log[i + 1] == "process" &&
+        log[i + 2].rfind("sleep ", 0) == 0 && log[i + 3] == "process" && log[i + 4] == log[i + 2]) {
+      out.push_back("pause " + log[i + 2].substr(6));
+      i += 4;
+      continue;
+    }
+    if (!keep_clipboard_sessions && (log[i] == "open" || log[i] == "close")) continue;
+    out.push_back(log[i]);
+  }
+  return out;
+}
+
+}  // namespace ravak::testing

@@ -1,0 +1,234 @@
+#include "convert/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "tests/fakes/fake_system.h"
+
+namespace ravak {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeKeyboard;
+using testing::FakePump;
+using testing::InlineThreadStarter;
+using testing::Log;
+using testing::Normalize;
+
+// A one-line edit control that reacts to the keys it receives the way a Windows edit does:
+// Shift+Home selects to the line start, Ctrl+X cuts a non-empty selection, Ctrl+V pastes.
+class FakeEditor {
+ public:
+  FakeEditor(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
+    keyboard.on_key = [this](uint8_t vk, bool down) { Key(vk, down); };
+  }
+  void Type(const std::u16string& line) {
+    text = line;
+    caret = line.size();
+    sel_start_ = caret;
+  }
+  std::u16string text;
+  std::size_t caret = 0;
+
+ private:
+  void Key(uint8_t key, bool down) {
+    if (key == vk::kControl) ctrl_ = down;
+    if (key == vk::kLShift || key == vk::kRShift) shift_ = down;
+    if (!down) return;
+    if (key == vk::kHome && shift_) sel_start_ = 0;
+    if (key == 0x58 && ctrl_) {
+      if (sel_start_ < caret) {
+        clipboard_.SetByOtherApp(text.substr(sel_start_, caret - sel_start_));
+        text.erase(sel_start_, caret - sel_start_);
+        caret = sel_start_;
+      }
+      sel_start_ = caret;
+    }
+    if (key == 0x56 && ctrl_ && clipboard_.has_text) {
+      text.erase(sel_start_, caret - sel_start_);
+      caret = sel_start_;
+      text.insert(caret, clipboard_.text);
+      caret += clipboard_.text.size();
+      sel_start_ = caret;
+    }
+  }
+  FakeClipboard& clipboard_;
+  bool ctrl_ = false;
+  bool shift_ = false;
+  std::size_t sel_start_ = SIZE_MAX;  // no selection
+};
+
+class ConversionTest : public ::testing::Test {
+ protected:
+  void Type(const std::u16string& line) { editor.Type(line); }
+  Log log;
+  FakeKeyboard keyboard{log};
+  FakePump pump{log};
+  FakeClipboard clipboard{log};
+  SyntheticInput input{keyboard, pump, [] { return false; }};
+  ClipboardText text{clipboard, pump};
+  LayoutMap map;
+  InlineThreadStarter threads;
+  ConversionCommand command{map, input, text, pump, threads};
+  FakeEditor editor{keyboard, clipboard};
+};
+
+TEST_F(ConversionTest, ConvertsLineAndRestoresClipboardInExactSequence) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"mine");
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام");
+  EXPECT_EQ(clipboard.text, u"mine");
+  EXPECT_FALSE(clipboard.excluded);
+  EXPECT_EQ(Normalize(log), (Log{"release 0x11",   "pause 20",  // Ctrl up
+                                 "press 0xA0 ext", "pause 20",
+                                 "press 0x24 ext", "pause 20",  // Shift+Home
+                                 "release 0x24",   "pause 20",
+                                 "release 0xA0",   "release 0xA1",
+                                 "pause 20",       "press 0x11",
+                                 "pause 20",       "press 0x58",
+                                 "pause 20",       "release 0x58",  // cut
+                                 "pause 20",       "release 0x11",
+                                 "pause 20",
+                                 "pause 20",  // after reading the line
+                                 "write \"????\"", "exclude from history",
+                                 "pause 20",  // converted line
+                                 "press 0x11",     "pause 20",
+                                 "press 0x56",     "pause 20",
+                                 "release 0x56",  // paste
+                                 "pause 20",       "release 0x11",
+                                 "pause 20",       "write \"mine\""}));
+  // Fifteen pauses of 20 ms, each at least 40 ms.
+  EXPECT_EQ(pump.slept_ms, 15u * 40u);
+}
+
+TEST_F(ConversionTest, KeepsHeadOfMixedLine) {
+  Type(u"hello سلام");
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"hello sghl");
+  Type(u"سلام hello");
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام اثممخ");
+}
+
+TEST_F(ConversionTest, NothingCutMeansNothingPastedAndClipboardUntouched) {
+  Type(u"");
+  clipboard.SetByOtherApp(u"abc");
+  const uint32_t sequence = clipboard.sequence;
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"");
+  EXPECT_EQ(clipboard.text, u"abc");
+  EXPECT_EQ(clipboard.sequence, sequence);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "press 0x56"), 0);
+}
+
+TEST_F(ConversionTest, NothingCutLeavesPictureOnClipboard) {
+  Type(u"");
+  clipboard.SetPictureOnly();
+  command.ConvertCurrentLine();
+  EXPECT_TRUE(clipboard.has_picture);
+  EXPECT_FALSE(clipboard.has_text);
+}
+
+TEST_F(ConversionTest, ClipboardWithoutTextEndsHoldingEmptyText) {
+  Type(u"sghl");
+  clipboard.SetPictureOnly();
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام");
+  EXPECT_TRUE(clipboard.has_text);
+  EXPECT_EQ(clipboard.text, u"");
+}
+
+TEST_F(ConversionTest, HeldAltIsReleasedAfterMaskKeyBeforeAnythingElse) {
+  Type(u"sghl");
+  ShiftState alt;
+  alt.alt = true;
+  command.ConvertCurrentLine(alt);
+  EXPECT_EQ(Log(log.begin(), log.begin() + 5),
+            (Log{"press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5", "release 0x11"}));
+  ShiftState all{true, true, true};
+  log.clear();
+  Type(u"sghl");
+  command.ConvertCurrentLine(all);
+  const Log normalized = Normalize(log);
+  EXPECT_EQ(Log(normalized.begin(), normalized.begin() + 9),
+            (Log{"press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5", "release 0xA2",
+                 "release 0xA3", "release 0xA0", "release 0xA1", "release 0x11"}));
+}
+
+TEST_F(ConversionTest, BusyClipboardDuringConversionStillConverts) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"mine");
+  int opens = 0;
+  pump.on_process = [&] {
+    // Another program grabs the clipboard for a moment after each of our steps.
+    if (++opens % 7 == 0) clipboard.busy_opens = 4;
+  };
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام");
+  EXPECT_EQ(clipboard.text, u"mine");
+}
+
+TEST_F(ConversionTest, FailureAfterCutStopsWithoutWritingBack) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"mine");
+  keyboard.on_key = [&](uint8_t key, bool down) {
+    if (key == 0x58 && down) {
+      clipboard.SetByOtherApp(u"sghl");
+      clipboard.busy_opens = 1000;
+    }
+  };
+  EXPECT_THROW(command.ConvertCurrentLine(), Error);
+  EXPECT_EQ(clipboard.text, u"sghl");
+}
+
+TEST_F(ConversionTest, HotKeyHandlerHonoursSwitchesAndSendsChord) {
+  Type(u"sghl");
+  uint16_t key = 0x41;
+  ShiftState alt;
+  alt.alt = true;
+  EXPECT_FALSE(command.HotKeyDown({false, true, true}, key, alt));
+  EXPECT_FALSE(command.HotKeyDown({true, false, true}, key, alt));
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(key, 0x41);
+
+  EXPECT_TRUE(command.HotKeyDown({true, true, false}, key, alt));
+  EXPECT_EQ(threads.started, 0);
+  EXPECT_EQ(key, 0);
+
+  Type(u"");
+  log.clear();
+  EXPECT_TRUE(command.HotKeyDown({true, true, true}, key, alt));
+  EXPECT_EQ(threads.started, 1);
+  // The chord follows even when nothing was converted.
+  EXPECT_EQ(Log(log.end() - 9, log.end()),
+            (Log{"press 0xA5", "sleep 15", "press 0xA0 ext", "sleep 15", "release 0xA0",
+                 "release 0xA1", "sleep 15", "release 0xA4", "release 0xA5"}));
+}
+
+TEST_F(ConversionTest, PressDuringRunningConversionIsIgnored) {
+  Type(u"sghl");
+  int nested = 0;
+  pump.on_process = [&] {
+    uint16_t key = 0x41;
+    if (command.Running() && command.HotKeyDown({true, true, false}, key, {})) ++nested;
+  };
+  uint16_t key = 0x41;
+  EXPECT_TRUE(command.HotKeyDown({true, true, false}, key, {}));
+  EXPECT_EQ(nested, 0);
+  EXPECT_FALSE(command.Running());
+  EXPECT_EQ(editor.text, u"سلام");
+}
+
+TEST_F(ConversionTest, RunningFlagIsClearedWhenConversionFails) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"x");
+  clipboard.busy_opens = 1000;
+  uint16_t key = 0;
+  EXPECT_THROW(command.HotKeyDown({true, true, true}, key, {}), Error);
+  EXPECT_FALSE(command.Running());
+  EXPECT_EQ(threads.started, 0);
+}
+
+}  // namespace
+}  // namespace ravak

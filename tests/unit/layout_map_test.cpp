@@ -1,0 +1,117 @@
+#include "convert/layout_map.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace ravak {
+namespace {
+
+struct RunCase {
+  std::u16string text;
+  Language language;
+  std::size_t start;
+  std::u16string converted;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+  *os << "text of " << c.text.size() << " code units";
+}
+
+class LayoutRunTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(LayoutRunTest, DetectsRunAndConvertsIt) {
+  LayoutMap map;
+  map.ApplyKeyboardType(1);
+  const RunCase& c = GetParam();
+  const LayoutRun run = map.DetectLayoutRun(c.text);
+  EXPECT_EQ(run.language, c.language);
+  EXPECT_EQ(run.start, c.start);
+  EXPECT_EQ(map.ConvertTrailingRun(c.text), c.converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, LayoutRunTest,
+    ::testing::Values(
+        RunCase{u"sghl", Language::English, 1, u"سلام"},
+        RunCase{u"سلام", Language::Farsi, 1, u"sghl"},
+        RunCase{u"سلام hello", Language::English, 5, u"سلام اثممخ"},
+        RunCase{u"hello سلام", Language::Farsi, 6, u"hello sghl"},
+        RunCase{u"", Language::Farsi, 1, u""}, RunCase{u"123", Language::Farsi, 1, u"123"},
+        RunCase{u"(1)", Language::Farsi, 1, u")1("},
+        RunCase{u"hello (1)", Language::English, 1, u"اثممخ )1("},
+        // Quotation mark, solidus and colon are the same on both sides: Farsi letters.
+        RunCase{u"sghl:", Language::Farsi, 5, u"sghl:"},
+        RunCase{u"sghl/", Language::Farsi, 5, u"sghl/"},
+        RunCase{u"a\"b", Language::English, 3, u"a\"\u0630"},
+        // Curly brackets: the right one counts as Farsi, the left one as English.
+        RunCase{u"abc}", Language::Farsi, 4, u"abc{"},
+        RunCase{u"x{", Language::English, 1, u"\u0637}"},
+        RunCase{u"hi, there", Language::English, 1, u"اهو فاثقث"},
+        RunCase{u"?", Language::Farsi, 1, u"?"}, RunCase{u"\u061F", Language::Farsi, 1, u"?"},
+        RunCase{u"one\ttwo", Language::English, 1, u"خدث\tفصخ"},
+        // Duplicates: the first entry of the source table decides.
+        RunCase{u"d", Language::English, 1, u"\u064A"},
+        RunCase{u"\u06CC", Language::Farsi, 1, u"d"}, RunCase{u"\u064A", Language::Farsi, 1, u"d"},
+        RunCase{u"\u0637", Language::Farsi, 1, u"x"}, RunCase{u"\u0642", Language::Farsi, 1, u"r"},
+        // Neutral characters mapped inside a run.
+        RunCase{u"a?~", Language::English, 1, u"ش\u061F\u00D7"},
+        RunCase{u"ش\u061F\u00D7", Language::Farsi, 1, u"a?~"},
+        // Surrogate pairs, NUL and lone surrogates are neutral code units and pass through.
+        RunCase{u"ab\U0001F600", Language::English, 1, u"شذ\U0001F600"},
+        RunCase{std::u16string(u"a\0b", 3), Language::English, 1, std::u16string(u"ش\0ذ", 3)},
+        RunCase{std::u16string{u'\xD800', u'a'}, Language::English, 1,
+                std::u16string{u'\xD800', u'\u0634'}},
+        RunCase{u"!!!", Language::Farsi, 1, u"!!!"}));
+
+TEST(LayoutMapTest, KeyboardTypeDecidesEntry32) {
+  LayoutMap map;
+  // Before any keyboard type is applied the table holds U+0698.
+  EXPECT_EQ(map.FarsiChars()[32], u'\u0698');
+  map.ApplyKeyboardType(1);
+  EXPECT_EQ(map.ConvertTrailingRun(u"\\"), u"\u067E");
+  EXPECT_EQ(map.ConvertTrailingRun(u"\u067E"), u"\\");
+  EXPECT_EQ(map.ConvertTrailingRun(u"\u0698"), u"C");
+  EXPECT_EQ(map.ConvertTrailingRun(u"`"), u"\u067E");
+  map.ApplyKeyboardType(2);
+  EXPECT_EQ(map.FarsiChars()[32], u'\u067E');
+  map.ApplyKeyboardType(3);
+  EXPECT_EQ(map.ConvertTrailingRun(u"\\"), u"\u0698");
+  EXPECT_EQ(map.ConvertTrailingRun(u"\u067E"), u"`");
+  EXPECT_EQ(map.ConvertTrailingRun(u"\u0698"), u"\\");
+  EXPECT_EQ(map.ConvertTrailingRun(u"`"), u"\u067E");
+  map.ApplyKeyboardType(-7);
+  EXPECT_EQ(map.FarsiChars()[32], u'\u0698');
+}
+
+// The direct index must give exactly what a first-match scan of the tables gives, for every
+// code unit and both keyboard types.
+TEST(LayoutMapTest, LookupMatchesLinearScanForEveryCodeUnit) {
+  LayoutMap map;
+  for (int type : {1, 3}) {
+    map.ApplyKeyboardType(type);
+    for (unsigned c = 0; c <= 0xFFFF; ++c) {
+      int e = kNotFound, f = kNotFound;
+      for (int i = kLayoutSize - 1; i >= 0; --i) {
+        if (map.EnglishChars()[i] == c) e = i;
+        if (map.FarsiChars()[i] == c) f = i;
+      }
+      ASSERT_EQ(map.LookupChar(static_cast<char16_t>(c), Table::English), e) << c;
+      ASSERT_EQ(map.LookupChar(static_cast<char16_t>(c), Table::Farsi), f) << c;
+    }
+  }
+}
+
+TEST(LayoutMapTest, ConversionKeepsLengthOnLongMixedLine) {
+  LayoutMap map;
+  std::u16string line;
+  for (int i = 0; i < 100000; ++i) line += (i % 2) ? u"سلام " : u"hello ";
+  const std::u16string out = map.ConvertTrailingRun(line);
+  ASSERT_EQ(out.size(), line.size());
+  // Only the last word (with the space before it) belongs to the run.
+  EXPECT_EQ(out.substr(0, line.size() - 6), line.substr(0, line.size() - 6));
+}
+
+}  // namespace
+}  // namespace ravak

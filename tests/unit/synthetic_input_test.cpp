@@ -1,0 +1,121 @@
+#include "convert/synthetic_input.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/clipboard_text.h"
+#include "platform/error.h"
+#include "tests/fakes/fake_system.h"
+
+namespace ravak {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeKeyboard;
+using testing::FakePump;
+using testing::Log;
+using testing::Normalize;
+
+class PrimitivesTest : public ::testing::Test {
+ protected:
+  Log log;
+  FakeKeyboard keyboard{log};
+  FakePump pump{log};
+  FakeClipboard clipboard{log};
+  bool slow = false;
+  SyntheticInput input{keyboard, pump, [this] { return slow; }};
+  ClipboardText text{clipboard, pump};
+};
+
+TEST_F(PrimitivesTest, PumpAndSleepServicesQueueThreeTimes) {
+  input.PumpAndSleep(20);
+  EXPECT_EQ(log, (Log{"process", "process", "sleep 20", "process", "sleep 20"}));
+}
+
+TEST_F(PrimitivesTest, SendKeyPressesReleasesThenPausesBySystemSpeed) {
+  input.SendKey(0x41, true, true);
+  input.SendKey(0x42, false, false);
+  slow = true;
+  input.SendKey(0x43, true, false);
+  EXPECT_EQ(Normalize(log),
+            (Log{"press 0x41", "release 0x41", "pause 5", "pause 5", "release 0x43", "pause 10"}));
+}
+
+TEST_F(PrimitivesTest, SendKeyTimesTapsCountTimesAndZeroDoesNothing) {
+  input.SendKeyTimes(0x08, 0);
+  EXPECT_TRUE(log.empty());
+  input.SendKeyTimes(0x08, 2);
+  EXPECT_EQ(Normalize(log), (Log{"press 0x08", "release 0x08", "pause 5", "press 0x08",
+                                 "release 0x08", "pause 5"}));
+}
+
+TEST_F(PrimitivesTest, CtrlChordUsesLayoutKeyAndKeepsItsPausesOnSlowSystem) {
+  slow = true;
+  input.SendCtrlChord(u'X');
+  EXPECT_EQ(Normalize(log), (Log{"press 0x11", "pause 20", "press 0x58", "pause 20", "release 0x58",
+                                 "pause 20", "release 0x11"}));
+}
+
+TEST_F(PrimitivesTest, LetterWithoutKeySends0xFF) {
+  keyboard.us_layout = false;
+  input.SendCtrlChord(u'V');
+  EXPECT_EQ(Normalize(log)[2], "press 0xFF");
+}
+
+TEST_F(PrimitivesTest, RelaseShiftsReleasesRightThenLeftAndNeverPresses) {
+  input.RelaseShifts();
+  EXPECT_EQ(log, (Log{"release 0xA1", "release 0xA0"}));
+}
+
+TEST_F(PrimitivesTest, ReadStopsAtFirstNulAndEmptyWhenNoText) {
+  EXPECT_EQ(text.Read(), u"");
+  clipboard.SetByOtherApp(std::u16string(u"ab\0cd", 5));
+  EXPECT_EQ(text.Read(), u"ab");
+  EXPECT_EQ(Normalize(log, true), (Log{"open", "close", "open", "close"}));
+}
+
+TEST_F(PrimitivesTest, BusyClipboardIsWaitedForWhilePumping) {
+  clipboard.busy_opens = 3;
+  clipboard.SetByOtherApp(u"held");
+  EXPECT_EQ(text.Read(), u"held");
+  EXPECT_EQ(pump.slept_ms, 3 * ClipboardText::kOpenRetryMs);
+}
+
+TEST_F(PrimitivesTest, ClipboardThatStaysBusyRaisesAndClosesNothing) {
+  clipboard.busy_opens = 1000;
+  try {
+    text.Write(u"x", ClipboardUse::ForUser);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Cannot open clipboard: Access is denied");
+  }
+  EXPECT_GE(pump.slept_ms, 500u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "close"), 0);
+}
+
+TEST_F(PrimitivesTest, RefusedSetRaisesOutOfResourcesAndStillCloses) {
+  clipboard.refuse_set = true;
+  EXPECT_THROW(text.Write(u"x", ClipboardUse::ForUser), Error);
+  EXPECT_EQ(log.back(), "close");
+}
+
+TEST_F(PrimitivesTest, PasteMarksOnlyThePastedTextAndRestoresUserText) {
+  clipboard.SetByOtherApp(u"mine");
+  Paste(input, text, u"typed");
+  EXPECT_EQ(Normalize(log), (Log{"pause 2", "write \"typed\"", "exclude from history", "pause 2",
+                                 "press 0x11", "pause 5", "press 0x56", "release 0x56", "pause 5",
+                                 "release 0x11", "pause 5", "pause 2", "write \"mine\""}));
+  EXPECT_EQ(clipboard.text, u"mine");
+  EXPECT_FALSE(clipboard.excluded);
+}
+
+TEST_F(PrimitivesTest, PasteOverPictureLeavesEmptyText) {
+  clipboard.SetPictureOnly();
+  Paste(input, text, u"");
+  EXPECT_FALSE(clipboard.has_picture);
+  EXPECT_TRUE(clipboard.has_text);
+  EXPECT_EQ(clipboard.text, u"");
+  EXPECT_NE(std::find(log.begin(), log.end(), "press 0x56"), log.end());
+}
+
+}  // namespace
+}  // namespace ravak

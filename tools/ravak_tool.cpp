@@ -1,0 +1,41 @@
+// ravak-tool: Ravak's computations on the command line, on any machine.
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "tools/commands.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+void Usage(std::ostream& err) {
+  err << "usage: ravak-tool <command> [options]\n"
+         "commands:\n"
+         "  convert [--keyboard-type N]   retype each stdin line's trailing run in the other "
+         "layout\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  std::ios::sync_with_stdio(false);
+  using Command = int (*)(const ravak::tool::Args&, std::istream&, std::ostream&, std::ostream&);
+  const std::map<std::string, Command> commands = {
+      {"convert", ravak::tool::ConvertCommand},
+  };
+  if (argc < 2 || commands.find(argv[1]) == commands.end()) {
+    Usage(std::cerr);
+    return 2;
+  }
+  const ravak::tool::Args args(argv + 2, argv + argc);
+  return commands.at(argv[1])(args, std::cin, std::cout, std::cerr);
+}
