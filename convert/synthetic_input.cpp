@@ -28,7 +28,7 @@ void SyntheticInput::SendKeyTimes(uint8_t key, uint8_t count) {
 }
 
 uint8_t SyntheticInput::LetterKey(char16_t letter) {
-  return static_cast<uint8_t>(keyboard_.VkKeyScan(letter) & 0xFF);
+  return static_cast<uint8_t>(keyboard_.KeyScan(letter) & 0xFF);
 }
 
 void SyntheticInput::SendCtrlChord(char16_t letter) {

@@ -9,14 +9,14 @@ TLMDGlobalHotKey::TLMDGlobalHotKey(HotkeyRegistrar& registrar, ErrorReport& erro
     : registrar_(registrar), errors_(errors) {
   // The decimal text of the component's address makes the atom distinct per live component.
   const std::string name = std::to_string(reinterpret_cast<uintptr_t>(this));
-  FAtom = registrar_.AddAtom(std::u16string(name.begin(), name.end()));
+  FAtom = registrar_.AddHotkeyAtom(std::u16string(name.begin(), name.end()));
   FWndHandle = registrar_.CreateHotkeyWindow([this] { HandleHotKey(); });
   FActive = true;
 }
 
 TLMDGlobalHotKey::~TLMDGlobalHotKey() {
   if (FGlobalKey != 0) SetHotKey(0);
-  registrar_.DeleteAtom(FAtom);
+  registrar_.DeleteHotkeyAtom(FAtom);
   if (FWndHandle != 0) {
     registrar_.DestroyHotkeyWindow(FWndHandle);
     FWndHandle = 0;

@@ -12,8 +12,8 @@ using WindowId = uintptr_t;
 class HotkeyRegistrar {
  public:
   virtual ~HotkeyRegistrar() = default;
-  virtual uint16_t AddAtom(const std::u16string& name) = 0;  // GlobalAddAtomW
-  virtual void DeleteAtom(uint16_t atom) = 0;                // GlobalDeleteAtom
+  virtual uint16_t AddHotkeyAtom(const std::u16string& name) = 0;  // GlobalAddAtomW
+  virtual void DeleteHotkeyAtom(uint16_t atom) = 0;                // GlobalDeleteAtom
   // A hidden window of the user-interface thread; on_hotkey runs for every WM_HOTKEY it gets.
   virtual WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) = 0;
   virtual void DestroyHotkeyWindow(WindowId window) = 0;

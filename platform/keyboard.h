@@ -34,7 +34,7 @@ class KeyboardOutput {
   virtual void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) = 0;
   // VkKeyScanW in the calling thread's current layout: key in the low byte, shift state in the
   // high byte, 0xFFFF when no key types the character.
-  virtual uint16_t VkKeyScan(char16_t c) = 0;
+  virtual uint16_t KeyScan(char16_t c) = 0;
 };
 
 }  // namespace ravak

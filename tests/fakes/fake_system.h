@@ -34,7 +34,7 @@ class FakeKeyboard : public KeyboardOutput {
     log_.push_back(e);
     if (on_key) on_key(vk, (flags & kKeyEventKeyUp) == 0);
   }
-  uint16_t VkKeyScan(char16_t c) override {
+  uint16_t KeyScan(char16_t c) override {
     if (c >= u'A' && c <= u'Z' && us_layout) return static_cast<uint16_t>(0x0100 | c);
     if (c >= u'a' && c <= u'z' && us_layout) return static_cast<uint16_t>(c - u'a' + u'A');
     return 0xFFFF;

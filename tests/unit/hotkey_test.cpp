@@ -50,12 +50,14 @@ TEST(ShortCutTest, HotKeyControlRoundTripDropsExtendedFlag) {
 
 class FakeRegistrar : public HotkeyRegistrar, public ErrorReport {
  public:
-  uint16_t AddAtom(const std::u16string& name) override {
+  uint16_t AddHotkeyAtom(const std::u16string& name) override {
     log.push_back("add atom");
     atoms[name] = ++next_atom;
     return next_atom;
   }
-  void DeleteAtom(uint16_t atom) override { log.push_back("delete atom " + std::to_string(atom)); }
+  void DeleteHotkeyAtom(uint16_t atom) override {
+    log.push_back("delete atom " + std::to_string(atom));
+  }
   WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) override {
     log.push_back("create window");
     windows[++next_window] = std::move(on_hotkey);

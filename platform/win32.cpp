@@ -1,0 +1,240 @@
+#include "platform/win32.h"
+
+#include <memory>
+
+#include "platform/error.h"
+
+namespace ravak::win32 {
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(const std::wstring& s) {
+  if (s.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+std::wstring ToWide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
+std::u16string FromWide(const std::wstring& s) {
+  return std::u16string(s.begin(), s.end());
+}
+
+std::string SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) return "System Error.  Code: " + std::to_string(code) + ".";
+  return Narrow(text);
+}
+
+// --- keyboard -------------------------------------------------------------------------------
+
+void Keyboard::KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) {
+  keybd_event(vk, scan, flags, 0);
+}
+
+uint16_t Keyboard::KeyScan(char16_t c) {
+  return static_cast<uint16_t>(VkKeyScanW(static_cast<wchar_t>(c)));
+}
+
+// --- message pump ---------------------------------------------------------------------------
+
+void MessagePump::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      exit_code_ = static_cast<int>(msg.wParam);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void MessagePump::Sleep(uint32_t ms) {
+  ::Sleep(ms);
+}
+
+int MessagePump::Run() {
+  MSG msg;
+  while (!terminated_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      exit_code_ = got == 0 ? static_cast<int>(msg.wParam) : 1;
+      terminated_ = true;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return exit_code_;
+}
+
+// --- clipboard ------------------------------------------------------------------------------
+
+bool Clipboard::HasText() {
+  return IsClipboardFormatAvailable(CF_TEXT) != 0;
+}
+
+bool Clipboard::Open() {
+  if (OpenClipboard(owner_)) return true;
+  last_error_ = GetLastError();
+  return false;
+}
+
+void Clipboard::Close() {
+  CloseClipboard();
+}
+
+std::string Clipboard::LastErrorText() {
+  return SystemErrorText(last_error_);
+}
+
+bool Clipboard::GetText(std::u16string& out) {
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return false;
+  const auto* p = static_cast<const char16_t*>(GlobalLock(data));
+  if (!p) return false;
+  // Never read past the block, whatever it holds.
+  const std::size_t units = GlobalSize(data) / sizeof(char16_t);
+  std::size_t n = 0;
+  while (n < units && p[n] != u'\0') ++n;
+  out.assign(p, n);
+  GlobalUnlock(data);
+  return true;
+}
+
+void Clipboard::Empty() {
+  EmptyClipboard();
+}
+
+bool Clipboard::SetText(const std::u16string& text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!block) return false;
+  auto* p = static_cast<char16_t*>(GlobalLock(block));
+  if (!p) {
+    GlobalFree(block);
+    return false;
+  }
+  text.copy(p, text.size());
+  p[text.size()] = u'\0';
+  GlobalUnlock(block);
+  if (!SetClipboardData(CF_UNICODETEXT, block)) {
+    GlobalFree(block);
+    return false;
+  }
+  return true;
+}
+
+void Clipboard::MarkExcludedFromHistory() {
+  static const wchar_t* const kFormats[] = {L"ExcludeClipboardContentFromMonitorProcessing",
+                                            L"CanIncludeInClipboardHistory",
+                                            L"Clipboard Viewer Ignore"};
+  for (const wchar_t* name : kFormats) {
+    const UINT format = RegisterClipboardFormatW(name);
+    if (!format) continue;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    if (!block) continue;
+    if (auto* value = static_cast<DWORD*>(GlobalLock(block))) {
+      *value = 0;  // "CanIncludeInClipboardHistory" = 0; the other two only need to be present
+      GlobalUnlock(block);
+    }
+    if (!SetClipboardData(format, block)) GlobalFree(block);
+  }
+}
+
+uint32_t Clipboard::SequenceNumber() {
+  return GetClipboardSequenceNumber();
+}
+
+// --- hotkeys --------------------------------------------------------------------------------
+
+namespace {
+
+constexpr wchar_t kHotkeyWindowClass[] = L"RavakHotKeyWindow";
+
+LRESULT CALLBACK HotkeyWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_HOTKEY) {
+    auto* handler =
+        reinterpret_cast<std::function<void()>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (handler && *handler) (*handler)();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void RegisterHotkeyWindowClass() {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HotkeyWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kHotkeyWindowClass;
+  RegisterClassW(&wc);
+  done = true;
+}
+
+}  // namespace
+
+uint16_t HotkeyRegistrar::AddHotkeyAtom(const std::u16string& name) {
+  return GlobalAddAtomW(ToWide(name).c_str());
+}
+
+void HotkeyRegistrar::DeleteHotkeyAtom(uint16_t atom) {
+  GlobalDeleteAtom(atom);
+}
+
+WindowId HotkeyRegistrar::CreateHotkeyWindow(std::function<void()> on_hotkey) {
+  RegisterHotkeyWindowClass();
+  HWND hwnd = CreateWindowExW(0, kHotkeyWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) throw Error("Cannot create the hotkey window: " + SystemErrorText(GetLastError()));
+  auto* handler = new std::function<void()>(std::move(on_hotkey));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(handler));
+  return reinterpret_cast<WindowId>(hwnd);
+}
+
+void HotkeyRegistrar::DestroyHotkeyWindow(WindowId window) {
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  std::unique_ptr<std::function<void()>> handler(
+      reinterpret_cast<std::function<void()>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd);
+}
+
+void HotkeyRegistrar::Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) {
+  RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, key);
+}
+
+void HotkeyRegistrar::Unregister(WindowId window, uint16_t id) {
+  UnregisterHotKey(reinterpret_cast<HWND>(window), id);
+}
+
+// --- error report ---------------------------------------------------------------------------
+
+void MessageBoxErrorReport::ShowError(const std::string& message) {
+  MessageBoxW(nullptr, Widen(ErrorReportText(message)).c_str(), title_.c_str(),
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace ravak::win32

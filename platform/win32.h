@@ -1,0 +1,85 @@
+// The Win32 implementations of the platform interfaces. Only the Windows builds include this.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/clipboard.h"
+#include "platform/hotkey_registrar.h"
+#include "platform/keyboard.h"
+#include "platform/message_pump.h"
+
+namespace ravak::win32 {
+
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& utf16);
+std::wstring ToWide(const std::u16string& s);
+std::u16string FromWide(const std::wstring& s);
+// The system's text for an error code, without the trailing line break.
+std::string SystemErrorText(DWORD code);
+
+class Keyboard : public KeyboardOutput {
+ public:
+  void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
+  uint16_t KeyScan(char16_t c) override;
+};
+
+// Dispatches the calling thread's messages; a WM_QUIT found there marks the application as
+// terminating (Terminated()), and the main loop then ends.
+class MessagePump : public ravak::MessagePump, public Sleeper {
+ public:
+  void ProcessMessages() override;
+  void Sleep(uint32_t ms) override;
+  bool Terminated() const { return terminated_; }
+  int ExitCode() const { return exit_code_; }
+  // The main message loop: runs until WM_QUIT; returns its exit code.
+  int Run();
+
+ private:
+  bool terminated_ = false;
+  int exit_code_ = 0;
+};
+
+class Clipboard : public ravak::Clipboard {
+ public:
+  explicit Clipboard(HWND owner) : owner_(owner) {}
+  bool HasText() override;
+  bool Open() override;
+  void Close() override;
+  std::string LastErrorText() override;
+  bool GetText(std::u16string& out) override;
+  void Empty() override;
+  bool SetText(const std::u16string& text) override;
+  void MarkExcludedFromHistory() override;
+  uint32_t SequenceNumber() override;
+
+ private:
+  HWND owner_;
+  DWORD last_error_ = 0;
+};
+
+// Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.
+class HotkeyRegistrar : public ravak::HotkeyRegistrar {
+ public:
+  uint16_t AddHotkeyAtom(const std::u16string& name) override;
+  void DeleteHotkeyAtom(uint16_t atom) override;
+  WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) override;
+  void DestroyHotkeyWindow(WindowId window) override;
+  void Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) override;
+  void Unregister(WindowId window, uint16_t id) override;
+};
+
+// The application's general error report: a modal box with an error icon, the message (with a
+// full stop added as the report does) and the application title.
+class MessageBoxErrorReport : public ErrorReport {
+ public:
+  explicit MessageBoxErrorReport(std::wstring title) : title_(std::move(title)) {}
+  void ShowError(const std::string& message) override;
+
+ private:
+  std::wstring title_;
+};
+
+}  // namespace ravak::win32

@@ -1,0 +1,284 @@
+"""End-to-end harness: the Windows build under Wine, on a private Xvfb display.
+
+One template Wine prefix is made per machine (cached under the work directory and rebuilt when
+the set-up below changes); every test gets its own fresh copy. Tests wait for conditions with a
+deadline (`wait_for`), never for fixed times.
+"""
+import hashlib
+import os
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+REPO = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("RAVAK_BUILD", REPO / "build" / "win64"))
+DIST = Path(os.environ.get("RAVAK_DIST", REPO / "dist" / "win64"))
+E2E_BIN = BUILD / "e2e"
+WORK = Path(os.environ.get("RAVAK_E2E_WORK", "/tmp/ravak-e2e"))
+ARTIFACTS = Path(os.environ.get("RAVAK_E2E_ARTIFACTS", REPO / "build" / "e2e-artifacts"))
+
+# Registry set-up of the template prefix. Changing it rebuilds the template.
+PREFIX_SETUP = [
+    # Wine's own Tahoma has no Persian glyphs: map the UI faces to DejaVu Sans.
+    *[["reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", face, "/d", "DejaVu Sans", "/f"]
+      for face in ("Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Segoe UI", "Microsoft Sans Serif")],
+    # Without a window manager, this makes `xdotool windowfocus` give Wine windows the keyboard.
+    ["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus", "/d", "N", "/f"],
+]
+
+
+class E2EError(AssertionError):
+    pass
+
+
+def wait_for(condition, timeout=10.0, interval=0.05, what="condition"):
+    """Polls condition() until it returns a truthy value; returns it, or fails after timeout."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        try:
+            last = condition()
+        except (OSError, ValueError, subprocess.SubprocessError) as exc:  # not there yet
+            last = exc
+        if last and not isinstance(last, Exception):
+            return last
+        if time.monotonic() > deadline:
+            raise E2EError(f"timed out after {timeout}s waiting for {what} (last: {last!r})")
+        time.sleep(interval)
+
+
+def win_path(path):
+    """The Windows name of a Linux path inside Wine (drive Z: is the root)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+class Display:
+    """A private Xvfb server."""
+
+    def __init__(self):
+        self.number = None
+        self.proc = None
+
+    def start(self):
+        for n in range(90, 190):
+            if not Path(f"/tmp/.X11-unix/X{n}").exists() and not Path(f"/tmp/.X{n}-lock").exists():
+                self.number = n
+                break
+        else:
+            raise E2EError("no free X display number")
+        self.proc = subprocess.Popen(
+            ["Xvfb", f":{self.number}", "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: subprocess.run(["xdpyinfo", "-display", self.name], capture_output=True).returncode == 0
+                 or self.proc.poll() is not None, timeout=20, what="Xvfb to start")
+        if self.proc.poll() is not None:
+            raise E2EError("Xvfb could not start")
+        return self
+
+    @property
+    def name(self):
+        return f":{self.number}"
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+
+
+def _base_env(prefix, display):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(prefix),
+        "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "DISPLAY": display.name,
+        "WINEARCH": "win64",
+        "LANG": "C.UTF-8",
+    })
+    return env
+
+
+def template_prefix(display):
+    """The template prefix, made once and reused while its set-up is unchanged."""
+    version = subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
+    key = hashlib.sha256((version + repr(PREFIX_SETUP)).encode()).hexdigest()[:12]
+    template = WORK / f"template-{key}"
+    if (template / ".ready").exists():
+        return template
+    WORK.mkdir(parents=True, exist_ok=True)
+    building = WORK / f"template-{key}.building-{os.getpid()}"
+    shutil.rmtree(building, ignore_errors=True)
+    env = _base_env(building, display)
+    subprocess.run([WINE, "wineboot", "-i"], env=env, check=True, capture_output=True, timeout=300)
+    for cmd in PREFIX_SETUP:
+        subprocess.run([WINE, *cmd], env=env, check=True, capture_output=True, timeout=60)
+    subprocess.run([WINESERVER, "-w"], env=env, timeout=120)
+    (building / ".ready").write_text(version + "\n")
+    try:
+        building.rename(template)
+    except OSError:  # made meanwhile by another run
+        shutil.rmtree(building, ignore_errors=True)
+    return template
+
+
+class Desktop:
+    """One test's Windows: a fresh prefix on the shared display, with helpers to act as a user."""
+
+    def __init__(self, display, template, name):
+        self.display = display
+        self.dir = WORK / "runs" / f"{name}-{os.getpid()}"
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.dir.mkdir(parents=True)
+        self.prefix = self.dir / "pfx"
+        subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
+        self.env = _base_env(self.prefix, display)
+        self.artifacts = ARTIFACTS / name
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.artifacts.mkdir(parents=True)
+        self.procs = []
+
+    # --- processes ---------------------------------------------------------------------------
+    def start(self, exe, *args):
+        log = open(self.dir / (Path(exe).stem + ".log"), "ab")
+        proc = subprocess.Popen([WINE, str(exe), *map(str, args)], env=self.env,
+                                stdout=log, stderr=subprocess.STDOUT, cwd=self.dir)
+        self.procs.append(proc)
+        return proc
+
+    def run(self, exe, *args, timeout=60, check=True):
+        result = subprocess.run([WINE, str(exe), *map(str, args)], env=self.env, cwd=self.dir,
+                                capture_output=True, timeout=timeout)
+        if check and result.returncode != 0:
+            raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
+        return result
+
+    def close(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True, timeout=30)
+        for proc in self.procs:
+            try:
+                proc.wait(10)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+        subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=30)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    # --- registry ----------------------------------------------------------------------------
+    def reg(self, *args, check=True):
+        return self.run("reg", *args, check=check)
+
+    def reg_query(self, key, name):
+        """(type, data) of a value as `reg query` prints it, or None."""
+        out = self.reg("query", key, "/v", name, check=False)
+        if out.returncode != 0:
+            return None
+        for line in out.stdout.decode(errors="replace").splitlines():
+            parts = line.split(None, 2)
+            if len(parts) >= 2 and parts[0] == name and parts[1].startswith("REG_"):
+                return parts[1], parts[2] if len(parts) > 2 else ""
+        return None
+
+    # --- X11: windows, keyboard, screen ------------------------------------------------------
+    def xdotool(self, *args, timeout=20):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                              text=True, timeout=timeout)
+
+    def find_window(self, title, timeout=20):
+        def found():
+            out = self.xdotool("search", "--name", f"^{title}$")
+            ids = out.stdout.split()
+            return ids[-1] if ids else None
+        return wait_for(found, timeout=timeout, what=f"window {title!r}")
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", window)
+        wait_for(lambda: self.xdotool("getwindowfocus").stdout.strip() == str(int(window)),
+                 timeout=10, what="keyboard focus")
+
+    def type(self, text, delay_ms=40):
+        self.xdotool("type", "--delay", delay_ms, text, timeout=60)
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def key_down(self, key):
+        self.xdotool("keydown", key)
+
+    def key_up(self, key):
+        self.xdotool("keyup", key)
+
+    def screenshot(self, name):
+        path = self.artifacts / f"{name}.png"
+        subprocess.run(["import", "-display", self.display.name, "-window", "root", f"png:{path}"],
+                       check=True, capture_output=True, timeout=30)
+        return path
+
+
+class Testpad:
+    __test__ = False
+    """The test target: an edit window that reports its text, selection and key messages."""
+
+    TITLE = "Ravak Testpad"
+
+    def __init__(self, desktop, text="", title=TITLE):
+        self.desktop = desktop
+        self.title = title
+        self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
+        self.keys_path = desktop.dir / f"{title.replace(' ', '_')}.keys"
+        args = ["--state", win_path(self.state_path), "--keys", win_path(self.keys_path), "--title", title]
+        if text:
+            args += ["--text", text]
+        self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
+        self.window = desktop.find_window(title)
+        wait_for(self.state_path.exists, what="testpad state")
+
+    def state(self):
+        raw = self.state_path.read_bytes().decode("utf-8")
+        head, _, text = raw.partition("\n")
+        _, start, end = head.split()
+        return text, int(start), int(end)
+
+    @property
+    def text(self):
+        return self.state()[0]
+
+    def focus(self):
+        self.desktop.focus(self.window)
+
+    def wait_text(self, expected, timeout=10):
+        return wait_for(lambda: self.text == expected, timeout=timeout,
+                        what=f"testpad text {expected!r} (now {self._safe_text()!r})")
+
+    def _safe_text(self):
+        try:
+            return self.text
+        except OSError:
+            return None
+
+    def key_log(self):
+        try:
+            return self.keys_path.read_text().splitlines()
+        except FileNotFoundError:
+            return []
+
+
+def clipboard_text(desktop):
+    out = desktop.dir / "clip.txt"
+    desktop.run(E2E_BIN / "ravak-probe.exe", "clip-get", win_path(out))
+    return out.read_bytes().decode("utf-8")
+
+
+def set_clipboard(desktop, text):
+    desktop.run(E2E_BIN / "ravak-probe.exe", "clip-set", text)
+
+
+def reset_keys(desktop):
+    """Releases every modifier, in X and in Wine's own key state."""
+    desktop.xdotool("keyup", "shift", "ctrl", "alt", "super", "Shift_R", "Control_R", "Alt_R")
+    desktop.run(E2E_BIN / "ravak-probe.exe", "keys-reset")

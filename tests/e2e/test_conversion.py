@@ -1,0 +1,140 @@
+"""The conversion hotkey, end to end: a user types in an ordinary edit window and presses Alt+A."""
+import pytest
+
+import harness
+from harness import E2E_BIN, Testpad, clipboard_text, reset_keys, set_clipboard, wait_for, win_path
+
+
+class Converter:
+    def __init__(self, desktop, *args):
+        self.desktop = desktop
+        self.log = desktop.dir / "convhost.log"
+        ready = desktop.dir / "convhost.ready"
+        desktop.start(E2E_BIN / "ravak-convhost.exe", "--ready", win_path(ready), "--log",
+                      win_path(self.log), *args)
+        wait_for(ready.exists, what="conversion host")
+
+    def lines(self):
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+    def wait_handled(self, count=1):
+        return wait_for(lambda: len(self.lines()) >= count and self.lines(), timeout=15,
+                        what="the hotkey to be handled")
+
+
+def press_alt_a(desktop):
+    desktop.key("alt+a")
+
+
+def test_english_run_becomes_farsi_and_clipboard_is_restored(desktop):
+    conv = Converter(desktop)
+    set_clipboard(desktop, "user's text")
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type("sghl")
+    pad.wait_text("sghl")
+    press_alt_a(desktop)
+    pad.wait_text("سلام")
+    assert conv.wait_handled() == ["converted"]
+    assert wait_for(lambda: clipboard_text(desktop) == "user's text", what="clipboard restored")
+    text, start, end = pad.state()
+    assert (start, end) == (4, 4)  # caret after the converted run
+
+
+def test_farsi_run_becomes_english_and_mixed_line_keeps_its_head(desktop):
+    Converter(desktop)
+    pad = Testpad(desktop, text="hello سلام")
+    pad.focus()
+    press_alt_a(desktop)
+    pad.wait_text("hello sghl")
+    reset_keys(desktop)
+    desktop.key("Return")
+    desktop.type("سلام hello")
+    pad.wait_text("hello sghl\r\nسلام hello")
+    press_alt_a(desktop)
+    # Only the current line, and only its trailing run, changes.
+    pad.wait_text("hello sghl\r\nسلام اثممخ")
+
+
+def test_held_alt_still_converts(desktop):
+    conv = Converter(desktop)
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type("sghl")
+    pad.wait_text("sghl")
+    desktop.key_down("alt")
+    desktop.key_down("a")
+    desktop.key_up("a")
+    # The user keeps Alt down while the conversion runs.
+    conv.wait_handled()
+    wait_for(lambda: pad.text == "سلام", timeout=5, what="conversion with Alt held")
+    desktop.key_up("alt")
+    pad.wait_text("سلام")
+    # Alt released inside the conversion opened no menu: typing goes on in the edit.
+    reset_keys(desktop)
+    desktop.type("x")
+    pad.wait_text("سلامx")
+
+
+def test_caret_at_line_start_pastes_nothing(desktop):
+    conv = Converter(desktop)
+    set_clipboard(desktop, "abc")
+    pad = Testpad(desktop)
+    pad.focus()
+    press_alt_a(desktop)
+    conv.wait_handled()
+    assert clipboard_text(desktop) == "abc"
+    assert pad.text == ""
+
+
+def test_busy_clipboard_still_converts(desktop):
+    conv = Converter(desktop)
+    set_clipboard(desktop, "mine")
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type("sghl")
+    pad.wait_text("sghl")
+    ready = desktop.dir / "hold.ready"
+    holder = desktop.start(E2E_BIN / "ravak-probe.exe", "clip-hold", "200", win_path(ready))
+    wait_for(ready.exists, what="the clipboard holder")
+    press_alt_a(desktop)
+    pad.wait_text("سلام")
+    assert conv.wait_handled() == ["converted"]
+    holder.wait(10)
+    assert wait_for(lambda: clipboard_text(desktop) == "mine", what="clipboard restored")
+
+
+def test_alt_shift_chord_follows_conversion_when_asked(desktop):
+    conv = Converter(desktop, "--auto-lang")
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type("sghl")
+    pad.wait_text("sghl")
+    press_alt_a(desktop)
+    pad.wait_text("سلام")
+    conv.wait_handled()
+
+    def chord_seen():
+        log = pad.key_log()
+        paste = max(i for i, line in enumerate(log) if line.startswith("keydown 0x56"))
+        after = log[paste:]
+        alt = [i for i, line in enumerate(after) if line.startswith("syskeydown 0x12")]
+        return alt and any(line.startswith("syskeydown 0x10") for line in after[alt[0]:])
+    try:
+        wait_for(chord_seen, what="Alt+Shift after the paste")
+    finally:
+        print(pad.key_log())
+
+
+def test_no_chord_without_the_setting(desktop):
+    conv = Converter(desktop)
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type("sghl")
+    pad.wait_text("sghl")
+    press_alt_a(desktop)
+    pad.wait_text("سلام")
+    conv.wait_handled()
+    log = pad.key_log()
+    paste = max(i for i, line in enumerate(log) if line.startswith("keydown 0x56"))
+    assert not any(line.startswith("syskeydown 0x10") for line in log[paste:])

@@ -1,0 +1,18 @@
+"""ravak-tool as a Windows console program."""
+import subprocess
+
+import harness
+
+
+def run_tool(desktop, *args, stdin=b""):
+    return subprocess.run([harness.WINE, str(harness.DIST / "ravak-tool.exe"), *args],
+                          env=desktop.env, input=stdin, capture_output=True, timeout=60)
+
+
+def test_windows_tool_converts_lines_and_rejects_bad_utf8(desktop):
+    ok = run_tool(desktop, "convert", stdin="sghl\r\nhello سلام\n".encode())
+    assert ok.returncode == 0
+    assert ok.stdout.decode() == "سلام\r\nhello sghl\n"
+    bad = run_tool(desktop, "convert", stdin=b"ab\xff\n")
+    assert bad.returncode == 2
+    assert b"invalid UTF-8" in bad.stderr

@@ -1,0 +1,82 @@
+// ravak-convhost: owns a conversion hotkey and runs the conversion command with the same
+// components the program uses, so the command can be driven end to end on its own.
+//
+//   ravak-convhost.exe [--hotkey WORD] [--auto-lang] [--slow] [--ready FILE] [--log FILE]
+// --log appends one line per handled press ("converted" or "ignored") and per error.
+#include <shellapi.h>
+#include <windows.h>
+
+#include <string>
+
+#include "convert/conversion.h"
+#include "hotkeys/global_hotkey.h"
+#include "platform/win32.h"
+
+namespace {
+
+void Append(const std::wstring& path, const std::string& line) {
+  if (path.empty()) return;
+  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  const std::string text = line + "\r\n";
+  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+class LoggingErrorReport : public ravak::ErrorReport {
+ public:
+  explicit LoggingErrorReport(std::wstring path) : path_(std::move(path)) {}
+  void ShowError(const std::string& message) override { Append(path_, "error: " + message); }
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  ravak::TShortCut hotkey = 0x8041;  // Alt+A
+  ravak::ConversionSwitches switches;
+  switches.enabled = true;
+  bool slow = false;
+  std::wstring ready, log;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring opt = argv[i];
+    if (opt == L"--hotkey" && i + 1 < argc)
+      hotkey = static_cast<ravak::TShortCut>(_wtoi(argv[++i]));
+    if (opt == L"--auto-lang") switches.auto_change_language = true;
+    if (opt == L"--slow") slow = true;
+    if (opt == L"--ready" && i + 1 < argc) ready = argv[++i];
+    if (opt == L"--log" && i + 1 < argc) log = argv[++i];
+  }
+  LocalFree(argv);
+
+  ravak::win32::Keyboard keyboard;
+  ravak::win32::MessagePump pump;
+  ravak::win32::HotkeyRegistrar registrar;
+  LoggingErrorReport errors(log);
+  HWND owner = CreateWindowExW(0, L"STATIC", L"Ravak Convhost", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, nullptr, nullptr);
+  ravak::win32::Clipboard clipboard(owner);
+  ravak::ClipboardText clipboard_text(clipboard, pump);
+  ravak::SyntheticInput input(keyboard, pump, [&slow] { return slow; });
+  ravak::LayoutMap map;
+  map.ApplyKeyboardType(1);
+  ravak::DetachedThreadStarter threads;
+  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads);
+
+  ravak::TLMDGlobalHotKey gkRavak(registrar, errors);
+  gkRavak.SetActive(false);
+  gkRavak.SetHotKey(hotkey);
+  gkRavak.SetOnKeyDown([&](ravak::TLMDGlobalHotKey&, uint16_t& key, ravak::ShiftState shift) {
+    const bool ran = command.HotKeyDown(switches, key, shift);
+    Append(log, ran ? "converted" : "ignored");
+  });
+  gkRavak.SetActive(true);
+  if (!ready.empty()) Append(ready, "ready");
+  return pump.Run();
+}

@@ -1,0 +1,157 @@
+// Ravak Testpad: the application that end-to-end tests type into. One edit control; every
+// change of its text or selection is written to a state file, and every key message it
+// receives is appended to a key log, so a test can see what a user would see.
+//
+//   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE]
+#include <shellapi.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32.h"
+
+namespace {
+
+HWND g_edit = nullptr;
+WNDPROC g_edit_proc = nullptr;
+std::wstring g_state_path;
+std::wstring g_keys_path;
+std::wstring g_last_state;
+
+std::wstring EditText() {
+  const int n = GetWindowTextLengthW(g_edit);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  GetWindowTextW(g_edit, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+void WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
+  const std::wstring tmp = path + L".tmp";
+  HANDLE f = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void AppendFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+// "sel START END" on the first line, then the text (UTF-8) as it stands.
+void ReportState() {
+  DWORD start = 0, end = 0;
+  SendMessageW(g_edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::wstring state =
+      L"sel " + std::to_wstring(start) + L" " + std::to_wstring(end) + L"\n" + EditText();
+  if (state == g_last_state) return;
+  g_last_state = state;
+  WriteFileAtomically(g_state_path, ravak::win32::Narrow(state));
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  const char* kind = nullptr;
+  switch (msg) {
+    case WM_KEYDOWN:
+      kind = "keydown";
+      break;
+    case WM_KEYUP:
+      kind = "keyup";
+      break;
+    case WM_SYSKEYDOWN:
+      kind = "syskeydown";
+      break;
+    case WM_SYSKEYUP:
+      kind = "syskeyup";
+      break;
+    default:
+      break;
+  }
+  if (kind && !g_keys_path.empty()) {
+    char line[64];
+    wsprintfA(line, "%s 0x%02X%s\r\n", kind, static_cast<unsigned>(wp),
+              (lp & (1 << 24)) ? " ext" : "");
+    AppendFile(g_keys_path, line);
+  }
+  const LRESULT result = CallWindowProcW(g_edit_proc, hwnd, msg, wp, lp);
+  if (kind || msg == WM_CHAR || msg == WM_PASTE || msg == WM_CUT || msg == EM_SETSEL) ReportState();
+  return result;
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      MoveWindow(g_edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(g_edit);
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wp) == EN_CHANGE) ReportState();
+      return 0;
+    case WM_TIMER:
+      ReportState();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring text, title = L"Ravak Testpad";
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::wstring opt = argv[i];
+    if (opt == L"--state") g_state_path = argv[i + 1];
+    if (opt == L"--keys") g_keys_path = argv[i + 1];
+    if (opt == L"--text") text = argv[i + 1];
+    if (opt == L"--title") title = argv[i + 1];
+  }
+  LocalFree(argv);
+
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = MainProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.lpszClassName = L"RavakTestpad";
+  RegisterClassW(&wc);
+  HWND main = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 560,
+                              200, nullptr, nullptr, instance, nullptr);
+  g_edit = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"EDIT", text.c_str(),
+      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
+      560, 200, main, nullptr, instance, nullptr);
+  HFONT font =
+      CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  g_edit_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
+  const int len = GetWindowTextLengthW(g_edit);
+  SendMessageW(g_edit, EM_SETSEL, len, len);
+  ShowWindow(main, SW_SHOW);
+  SetForegroundWindow(main);
+  SetFocus(g_edit);
+  ReportState();
+  SetTimer(main, 1, 25, nullptr);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
