@@ -3,8 +3,9 @@
 //
 //   ravak-convhost.exe [--hotkey WORD] [--auto-lang] [--slow] [--ready FILE] [--log FILE]
 // --log appends one line per handled press ("converted" or "ignored") and per error.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 

@@ -3,8 +3,9 @@
 // receives is appended to a key log, so a test can see what a user would see.
 //
 //   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE]
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
