@@ -55,9 +55,20 @@ std::u16string EnglishRunLine() {
   return line;
 }
 
-// Persian run with English words and Persian punctuation mixed in, ending in Persian.
+// A mixed line: an English head, then one long Persian run that mixes letters with digits,
+// Persian and Latin punctuation, brackets and spaces (the detection walks the whole line).
 std::u16string MixedLine() {
-  const std::u16string words = u"سلام ۱۲۳ «دنیا»، hello ";
+  const std::u16string words = u"سلام ۱۲۳ «دنیا»، (جهان) گفت: ژاله؟ ";
+  std::u16string line = u"hello ";
+  while (line.size() < kLineUnits) line += words;
+  line.resize(kLineUnits);
+  return line;
+}
+
+// English and Persian words alternating: the trailing run is a single word, so both versions
+// only copy the line.
+std::u16string AlternatingLine() {
+  const std::u16string words = u"سلام hello ";
   std::u16string line;
   while (line.size() < kLineUnits) line += words;
   line.resize(kLineUnits - 5);
@@ -87,10 +98,18 @@ void BM_Convert_MixedLine(benchmark::State& s) {
 void BM_Naive_MixedLine(benchmark::State& s) {
   RunBench(s, MixedLine(), true);
 }
+void BM_Convert_Alternating(benchmark::State& s) {
+  RunBench(s, AlternatingLine(), false);
+}
+void BM_Naive_Alternating(benchmark::State& s) {
+  RunBench(s, AlternatingLine(), true);
+}
 BENCHMARK(BM_Convert_EnglishRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Naive_EnglishRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Convert_MixedLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Naive_MixedLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Convert_Alternating)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Naive_Alternating)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace ravak

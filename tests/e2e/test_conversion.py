@@ -15,6 +15,10 @@ class Converter:
         wait_for(ready.exists, what="conversion host")
 
     def lines(self):
+        """One word per handled press: "converted" or "ignored" (timings dropped)."""
+        return [line.split()[0] for line in self.raw_lines()]
+
+    def raw_lines(self):
         return self.log.read_text().splitlines() if self.log.exists() else []
 
     def wait_handled(self, count=1):
@@ -138,3 +142,23 @@ def test_no_chord_without_the_setting(desktop):
     log = pad.key_log()
     paste = max(i for i, line in enumerate(log) if line.startswith("keydown 0x56"))
     assert not any(line.startswith("syskeydown 0x10") for line in log[paste:])
+
+
+@pytest.mark.bench
+def test_bench_conversion_wall_time(desktop):
+    """Wall time of one conversion against its designed pauses (15 pauses of 20 ms = 600 ms)."""
+    conv = Converter(desktop)
+    pad = Testpad(desktop)
+    pad.focus()
+    runs = 10
+    for i in range(runs):
+        reset_keys(desktop)
+        desktop.type("sghl ")
+        press_alt_a(desktop)
+        conv.wait_handled(i + 1)
+        wait_for(lambda: pad.text.endswith("سلام "), what="conversion")
+        desktop.key("Return")
+    times = sorted(int(line.split()[1]) / 1000 for line in conv.raw_lines())
+    median = times[len(times) // 2]
+    print(f"\nconversion wall time over {runs} runs: min {times[0]:.1f} ms, median {median:.1f} ms, "
+          f"max {times[-1]:.1f} ms; designed pauses 600 ms; overhead {100 * (median / 600 - 1):.1f}%")

@@ -2,7 +2,8 @@
 // components the program uses, so the command can be driven end to end on its own.
 //
 //   ravak-convhost.exe [--hotkey WORD] [--auto-lang] [--slow] [--ready FILE] [--log FILE]
-// --log appends one line per handled press ("converted" or "ignored") and per error.
+// --log appends one line per handled press ("converted <microseconds> us" or "ignored") and
+// per error.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -74,8 +75,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   gkRavak.SetActive(false);
   gkRavak.SetHotKey(hotkey);
   gkRavak.SetOnKeyDown([&](ravak::TLMDGlobalHotKey&, uint16_t& key, ravak::ShiftState shift) {
+    LARGE_INTEGER t0, t1, freq;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
     const bool ran = command.HotKeyDown(switches, key, shift);
-    Append(log, ran ? "converted" : "ignored");
+    QueryPerformanceCounter(&t1);
+    const long long us = (t1.QuadPart - t0.QuadPart) * 1000000 / freq.QuadPart;
+    Append(log, ran ? "converted " + std::to_string(us) + " us" : "ignored");
   });
   gkRavak.SetActive(true);
   if (!ready.empty()) Append(ready, "ready");
