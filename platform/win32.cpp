@@ -65,9 +65,17 @@ void MessagePump::ProcessMessages() {
       exit_code_ = static_cast<int>(msg.wParam);
       continue;
     }
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool MessagePump::PreTranslate(MSG& msg) {
+  for (HWND dialog : dialogs_) {
+    if (IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) return true;
+  }
+  return false;
 }
 
 void MessagePump::Sleep(uint32_t ms) {
@@ -83,6 +91,7 @@ int MessagePump::Run() {
       terminated_ = true;
       break;
     }
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "platform/hotkey_registrar.h"
@@ -36,8 +37,13 @@ class MessagePump : public ravak::MessagePump, public Sleeper {
   int ExitCode() const { return exit_code_; }
   // The main message loop: runs until WM_QUIT; returns its exit code.
   int Run();
+  // Modeless dialogs whose keyboard navigation (Tab, arrows, Enter) the pump handles.
+  void AddDialog(HWND dialog) { dialogs_.push_back(dialog); }
+  void RemoveDialog(HWND dialog) { std::erase(dialogs_, dialog); }
 
  private:
+  bool PreTranslate(MSG& msg);
+  std::vector<HWND> dialogs_;
   bool terminated_ = false;
   int exit_code_ = 0;
 };

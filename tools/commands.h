@@ -11,5 +11,9 @@ namespace ravak::tool {
 using Args = std::vector<std::string>;
 
 int ConvertCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+// date [YYYY-MM-DD]: the Solar date (yyyy/mm/dd) and weekday of a Gregorian date, today by default.
+int DateCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+// saying N: the carried saying that the stored position N shows.
+int SayingCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace ravak::tool

@@ -17,7 +17,9 @@ void Usage(std::ostream& err) {
   err << "usage: ravak-tool <command> [options]\n"
          "commands:\n"
          "  convert [--keyboard-type N]   retype each stdin line's trailing run in the other "
-         "layout\n";
+         "layout\n"
+         "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"
+         "  saying N                      the saying that the stored position N shows\n";
 }
 
 }  // namespace
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
   using Command = int (*)(const ravak::tool::Args&, std::istream&, std::ostream&, std::ostream&);
   const std::map<std::string, Command> commands = {
       {"convert", ravak::tool::ConvertCommand},
+      {"date", ravak::tool::DateCommand},
+      {"saying", ravak::tool::SayingCommand},
   };
   if (argc < 2 || commands.find(argv[1]) == commands.end()) {
     Usage(std::cerr);

@@ -1,0 +1,78 @@
+// Ravak.exe: start-up, single instance, the main window and the message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/main_form.h"
+#include "app/main_window_win32.h"
+#include "app/startup.h"
+#include "platform/error.h"
+#include "platform/registry.h"
+#include "platform/win32.h"
+
+namespace {
+
+std::u16string ProgramFileName() {
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return ravak::win32::FromWide(path);
+}
+
+int RunProgram(HINSTANCE instance) {
+  using namespace ravak;
+  win32::Keyboard keyboard;
+  win32::MessagePump pump;
+  win32::HotkeyRegistrar hotkeys;
+  win32::MessageBoxErrorReport errors(win32::ToWide(kApplicationTitle));
+  auto registry = MakeCurrentUserRegistry();
+  DetachedThreadStarter threads;
+
+  win32::MainWindow window(instance, pump);
+  win32::Clipboard clipboard(window.hwnd());
+  ClipboardText clipboard_text(clipboard, pump);
+  TfrmMain* form_ptr = nullptr;
+  SyntheticInput input(keyboard, pump,
+                       [&form_ptr] { return form_ptr && form_ptr->chkSlowSystem.checked; });
+  TfrmMain form(MainFormServices{*registry, hotkeys, errors, input, clipboard_text, pump, threads},
+                window);
+  form_ptr = &form;
+  window.Attach(form);
+  form.FormCreate();
+  return pump.Run();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace ravak;
+  // The single-instance marker stays open for the life of the process.
+  CreateMutexW(nullptr, FALSE, win32::ToWide(kMutexName).c_str());
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const std::u16string first = argc > 1 && argv ? win32::FromWide(argv[1]) : u"";
+  if (argv) LocalFree(argv);
+  if (ShouldGiveWay(existed, first)) {
+    MessageBoxW(nullptr, win32::ToWide(kAlreadyRunningMessage).c_str(),
+                win32::ToWide(DefaultApplicationTitle(ProgramFileName())).c_str(),
+                MB_OK | MB_RTLREADING | MB_RIGHT);
+    return 0;
+  }
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
+                                                     ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    return RunProgram(instance);
+  } catch (const std::exception& e) {
+    const std::wstring text = L"Exception in module " +
+                              win32::ToWide(DefaultApplicationTitle(ProgramFileName())) + L".\n\n" +
+                              win32::Widen(ErrorReportText(e.what()));
+    MessageBoxW(nullptr, text.c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    return 1;
+  }
+}

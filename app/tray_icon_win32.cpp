@@ -1,0 +1,168 @@
+#include "app/tray_icon_win32.h"
+
+#include <shellapi.h>
+
+#include "app/main_window_win32.h"
+#include "app/resource.h"
+
+namespace ravak::win32 {
+
+namespace {
+
+constexpr wchar_t kTrayWindowClass[] = L"RavakTrayIcon";
+
+}  // namespace
+
+TrayIcon::TrayIcon(HINSTANCE instance, MainWindow& owner, std::u16string hint, Sleeper& sleeper)
+    : instance_(instance), owner_(owner), hint_(std::move(hint)), sleeper_(sleeper) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kTrayWindowClass;
+    RegisterClassW(&wc);
+    registered = true;
+  }
+  hwnd_ = CreateWindowExW(0, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                          instance, this);
+  icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_RAVAK), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON), 0));
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+TrayIcon::~TrayIcon() {
+  Hide();
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (icon_) DestroyIcon(icon_);
+}
+
+bool TrayIcon::Notify(TrayRequest request, uint32_t* error) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = hwnd_;
+  data.uID = kIconId;
+  DWORD message = NIM_ADD;
+  switch (request) {
+    case TrayRequest::Add:
+    case TrayRequest::Modify: {
+      message = request == TrayRequest::Add ? NIM_ADD : NIM_MODIFY;
+      data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+      data.uCallbackMessage = kCallbackMessage;
+      data.hIcon = icon_;
+      const std::u16string tip = TrayTip(hint_);
+      tip.copy(reinterpret_cast<char16_t*>(data.szTip), std::size(data.szTip) - 1);
+      break;
+    }
+    case TrayRequest::Delete:
+      message = NIM_DELETE;
+      break;
+    case TrayRequest::SetVersion:
+      message = NIM_SETVERSION;
+      data.uVersion = 3;  // NOTIFYICON_VERSION
+      break;
+  }
+  SetLastError(0);
+  if (Shell_NotifyIconW(message, &data)) return true;
+  *error = GetLastError();
+  return false;
+}
+
+void TrayIcon::Show() {
+  shown_ = NotifyWithRetry(*this, sleeper_, TrayRequest::Add);
+  versioned_ = shown_ && NotifyWithRetry(*this, sleeper_, TrayRequest::SetVersion);
+}
+
+void TrayIcon::Hide() {
+  if (!shown_) return;
+  NotifyWithRetry(*this, sleeper_, TrayRequest::Delete);
+  shown_ = false;
+}
+
+void TrayIcon::PopupMenu() {
+  HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_TRAY));
+  if (!menu) return;
+  HMENU pm1 = GetSubMenu(menu, 0);
+  CheckMenuItem(pm1, ID_mnuActiveAll,
+                MF_BYCOMMAND | (owner_.ActiveFlag() ? MF_CHECKED : MF_UNCHECKED));
+  SetMenuDefaultItem(pm1, ID_N3, FALSE);
+  const struct {
+    UINT id;
+    int picture;
+  } pictures[] = {{ID_N1, IDB_MENU_TOOLS}, {ID_N3, IDB_MENU_ABOUT}, {ID_N7, IDB_MENU_EXIT}};
+  HBITMAP bitmaps[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    bitmaps[i] = static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(pictures[i].picture), IMAGE_BITMAP, 0, 0, 0));
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    info.hbmpItem = bitmaps[i];
+    SetMenuItemInfoW(pm1, pictures[i].id, FALSE, &info);
+  }
+  POINT at;
+  GetCursorPos(&at);
+  SetForegroundWindow(hwnd_);
+  const UINT command =
+      static_cast<UINT>(TrackPopupMenu(pm1,
+                                       TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LAYOUTRTL |
+                                           TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_VERNEGANIMATION,
+                                       at.x, at.y, 0, hwnd_, nullptr));
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  for (HBITMAP b : bitmaps) DeleteObject(b);
+  if (command) owner_.MenuCommand(command);
+}
+
+LRESULT CALLBACK TrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && self->hwnd_ == hwnd) return self->Handle(msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT TrayIcon::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kCallbackMessage) {
+    switch (LOWORD(lp)) {
+      // A shell that speaks the newer behaviour reports a right click as a context-menu
+      // request (after the button's release); an older one only as the release.
+      case WM_CONTEXTMENU:
+      case NIN_KEYSELECT:
+        if (versioned_) PopupMenu();
+        break;
+      case WM_RBUTTONUP:
+        if (!versioned_) PopupMenu();
+        break;
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDBLCLK:
+        owner_.TrayDoubleClick();
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+  if (msg == taskbar_created_ && taskbar_created_ != 0) {
+    // The shell restarted: put the icon back.
+    NotifyWithRetry(*this, sleeper_, TrayRequest::Delete);
+    shown_ = false;
+    Show();
+    return 0;
+  }
+  if (msg == WM_ENDSESSION) {
+    if (wp) {
+      Hide();
+    } else {
+      Show();
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace ravak::win32
