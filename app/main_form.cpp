@@ -28,6 +28,7 @@ TfrmMain::TfrmMain(MainFormServices services, MainView& view)
       gkProPaste(services.hotkeys, services.errors),
       conversion(layout, services.input, services.clipboard, services.thread_sleeper,
                  services.threads),
+      pro(lstPr, services.input, services.clipboard),
       services_(services),
       view_(view),
       iniFile1_(services.registry),
@@ -175,15 +176,11 @@ void TfrmMain::gkRavakKeyDown(TLMDGlobalHotKey&, uint16_t& key, ShiftState shift
 }
 
 void TfrmMain::gkProCopyKeyDown(TLMDGlobalHotKey&, uint16_t& key, ShiftState) {
-  if (!ActiveFlag) return;
-  key = 0;
-  if (onCopyHotKey) onCopyHotKey();
+  pro.CopyKeyDown(ActiveFlag, key);
 }
 
 void TfrmMain::gkProPasteKeyDown(TLMDGlobalHotKey&, uint16_t& key, ShiftState) {
-  if (!ActiveFlag) return;
-  key = 0;
-  if (onPasteHotKey) onPasteHotKey();
+  pro.PasteKeyDown(ActiveFlag, key);
 }
 
 void TfrmMain::UpdateFormData() {

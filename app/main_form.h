@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "clipstack/clip_stack.h"
 #include "convert/conversion.h"
 #include "hotkeys/global_hotkey.h"
 #include "platform/registry.h"
@@ -85,6 +86,8 @@ class TfrmMain {
   TLMDGlobalHotKey gkRavak, gkProCopy, gkProPaste;
   LayoutMap layout;
   ConversionCommand conversion;
+  ClipItemList lstPr;  // the advanced copy's item list
+  AdvancedCopyPaste pro;
 
   // Operations that later parts of the window supply (sayings, auto-correct list view).
   std::function<void()> onNextSaying;         // mniNextSokhanClick

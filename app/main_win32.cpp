@@ -1,7 +1,6 @@
 // Ravak.exe: start-up, single instance, the main window and the message loop.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <exception>
@@ -13,6 +12,9 @@
 #include "platform/error.h"
 #include "platform/registry.h"
 #include "platform/win32.h"
+#include "sayings/sayings_block.h"
+#include "sayings/sayings_commands.h"
+#include "sayings/tip_window_win32.h"
 
 namespace {
 
@@ -40,6 +42,11 @@ int RunProgram(HINSTANCE instance) {
   TfrmMain form(MainFormServices{*registry, hotkeys, errors, input, clipboard_text, pump, threads},
                 window);
   form_ptr = &form;
+  win32::TipWindowPresenter tips;
+  SayingsCommands sayings(CarriedSayingsBlock(), form.dxmdt1Tag, win32::LocalDate, tips);
+  form.onNextSaying = [&sayings] { sayings.mniNextSokhanClick(); };
+  form.onPreviousSaying = [&sayings] { sayings.mniBackSokhanClick(); };
+  form.onShowSaying = [&sayings] { sayings.jvtrycn1DblClick(); };
   window.Attach(form);
   form.FormCreate();
   return pump.Run();
@@ -63,9 +70,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
-                                                     ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
   try {
     return RunProgram(instance);
   } catch (const std::exception& e) {

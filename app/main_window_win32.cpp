@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/memory_tab_win32.h"
 #include "app/resource.h"
 #include "app/tray_icon_win32.h"
 
@@ -25,6 +26,7 @@ constexpr int kLinkLabels[] = {IDC_lblLink1, IDC_lblLink2, IDC_lblLink3, IDC_lbl
 constexpr wchar_t kLinkAddress[] = L"https://www.tirnak-ravak.ir/";
 
 constexpr wchar_t kSplashClass[] = L"RavakSplash";
+constexpr wchar_t kApplicationClass[] = L"RavakApplication";
 constexpr UINT_PTR kSplashTimer = 1;
 constexpr int kSplashStepMs = 30;
 constexpr BYTE kSplashStep = 17;  // 15 steps of 30 ms to fade in or out
@@ -114,30 +116,103 @@ LRESULT CALLBACK SplashProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// Pictures in the right-to-left window: drawn unmirrored (a mirrored device context would
+// otherwise flip them).
+LRESULT PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void*) {
+  if (msg != WM_PAINT) return CallOriginal(hwnd, msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  auto picture = reinterpret_cast<HBITMAP>(SendMessageW(hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  if (picture) {
+    SetLayout(dc, GetLayout(dc) | LAYOUT_BITMAPORIENTATIONPRESERVED);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, picture);
+    BITMAP bm{};
+    GetObjectW(picture, sizeof bm, &bm);
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+  }
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MessagePump& pump) : instance_(instance), pump_(pump) {
   white_ = CreateSolidBrush(RGB(255, 255, 255));
-  hint_font_ = CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                           CLEARTYPE_QUALITY, 0, L"Tahoma");
-  pointer_font_ = CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                              CLEARTYPE_QUALITY, 0, L"Tahoma");
-  hwnd_ = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc,
-                             reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) throw Error("Cannot create the main window: " + SystemErrorText(GetLastError()));
-  CreatePages();
-  SetUpControls();
-  pump_.AddDialog(hwnd_);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = AppProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_RAVAK));
+  wc.lpszClassName = kApplicationClass;
+  RegisterClassW(&wc);
+  app_ = CreateWindowExW(0, kApplicationClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         instance, this);
+  if (!app_) throw Error("Cannot create the main window: " + SystemErrorText(GetLastError()));
 }
 
 MainWindow::~MainWindow() {
   tray_.reset();
-  pump_.RemoveDialog(hwnd_);
+  memory_tab_.reset();
+  if (hwnd_) pump_.RemoveDialog(hwnd_);
   if (splash_ && IsWindow(splash_)) DestroyWindow(splash_);
-  if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (IsWindow(app_)) {
+    SetWindowLongPtrW(app_, GWLP_USERDATA, 0);
+    DestroyWindow(app_);
+  }
   DeleteObject(white_);
-  DeleteObject(hint_font_);
-  DeleteObject(pointer_font_);
+  if (hint_font_) DeleteObject(hint_font_);
+  if (pointer_font_) DeleteObject(pointer_font_);
+}
+
+bool MainWindow::EnsureDialog() {
+  if (hwnd_) return true;
+  if (!form_) return false;
+  // The common controls are needed only once the settings window is first shown.
+  if (!LoadCommonControls()) throw Error("Cannot load the common controls");
+  hint_font_ = CreateFontW(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                           CLEARTYPE_QUALITY, 0, L"Tahoma");
+  pointer_font_ = CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                              CLEARTYPE_QUALITY, 0, L"Tahoma");
+  hwnd_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc,
+                             reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) throw Error("Cannot create the settings window: " + SystemErrorText(GetLastError()));
+  CreatePages();
+  SetUpControls();
+  pump_.AddDialog(hwnd_);
+  memory_tab_ = std::make_unique<MemoryTab>(*this, *form_);
+  SelectTab(tab_);
+  ModelChanged();
+  return true;
+}
+
+LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    SetWindowLongPtrW(
+        hwnd, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self) {
+    switch (msg) {
+      case WM_QUERYENDSESSION:
+        if (self->form_) self->form_->FormCloseQuery();
+        return TRUE;
+      case WM_CLOSE:
+        if (!self->form_ || self->form_->FormCloseQuery()) DestroyWindow(hwnd);
+        return 0;
+      case WM_DESTROY:
+        self->tray_.reset();
+        if (self->hwnd_ && IsWindow(self->hwnd_)) ShowWindow(self->hwnd_, SW_HIDE);
+        PostQuitMessage(0);
+        return 0;
+      default:
+        break;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void MainWindow::Attach(TfrmMain& form) {
@@ -148,6 +223,7 @@ void MainWindow::Attach(TfrmMain& form) {
 }
 
 HWND MainWindow::Control(int id) const {
+  if (!hwnd_) return nullptr;
   if (HWND h = GetDlgItem(hwnd_, id)) return h;
   for (HWND page : pages_) {
     if (HWND h = page ? GetDlgItem(page, id) : nullptr) return h;
@@ -185,7 +261,6 @@ void MainWindow::CreatePages() {
   }
   SetWindowPos(GetDlgItem(hwnd_, IDC_img2), nullptr, 10, 8, 100, 30, SWP_NOZORDER | SWP_NOACTIVATE);
   LayoutPages();
-  SelectTab(0);
 }
 
 void MainWindow::LayoutPages() {
@@ -212,6 +287,7 @@ void MainWindow::SetUpControls() {
   for (int id : kHintLabels)
     SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(hint_font_), FALSE);
   SendMessageW(Control(IDC_lblPointer), WM_SETFONT, reinterpret_cast<WPARAM>(pointer_font_), FALSE);
+  for (int id : {IDC_img1, IDC_img2}) Subclass(Control(id), PictureProc, nullptr);
   SetWindowTextW(Control(IDC_lbl13), kMemoryHelp);
   SetWindowTextW(Control(IDC_lbl14), kAutoCorrectHelp);
 
@@ -234,22 +310,24 @@ void MainWindow::SetUpControls() {
 // --- MainView -------------------------------------------------------------------------------
 
 void MainWindow::ShowSettings() {
+  if (!EnsureDialog()) return;
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
 }
 
 void MainWindow::HideSettings() {
-  ShowWindow(hwnd_, SW_HIDE);
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 void MainWindow::SelectTab(int index) {
   tab_ = index;
+  if (!hwnd_) return;
   SendMessageW(GetDlgItem(hwnd_, IDC_pgc1), TCM_SETCURSEL, index, 0);
   for (int i = 0; i < 4; ++i) ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
 }
 
 void MainWindow::ModelChanged() {
-  if (!form_) return;
+  if (!form_ || !hwnd_) return;
   const struct {
     int id;
     const CheckBox& box;
@@ -277,6 +355,7 @@ void MainWindow::ModelChanged() {
 }
 
 void MainWindow::ReadHotkeyEdits(uint16_t& hk1, uint16_t& hkProCopy, uint16_t& hkProPaste) {
+  if (!hwnd_) return;  // never shown: the model holds the values
   hk1 = ShortCutFromHotKeyControl(
       static_cast<uint16_t>(SendMessageW(Control(IDC_hk1), HKM_GETHOTKEY, 0, 0)));
   hkProCopy = ShortCutFromHotKeyControl(
@@ -286,8 +365,9 @@ void MainWindow::ReadHotkeyEdits(uint16_t& hk1, uint16_t& hkProCopy, uint16_t& h
 }
 
 int MainWindow::ShowKeyboardTypeDialog() {
-  const INT_PTR r = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_SELKEY), hwnd_, SelKeyProc,
-                                    reinterpret_cast<LPARAM>(hwnd_));
+  HWND owner = hwnd_ ? hwnd_ : app_;
+  const INT_PTR r = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_SELKEY), owner, SelKeyProc,
+                                    reinterpret_cast<LPARAM>(owner));
   return r == 1 || r == 3 ? static_cast<int>(r) : 2;
 }
 
@@ -326,7 +406,7 @@ void MainWindow::ShowAboutSplash() {
 }
 
 void MainWindow::CloseMainWindow() {
-  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  PostMessageW(app_, WM_CLOSE, 0, 0);
 }
 
 // --- tray menu ------------------------------------------------------------------------------
@@ -471,16 +551,9 @@ INT_PTR MainWindow::HandleMain(UINT msg, WPARAM wp, LPARAM lp) {
       ReleaseCapture();
       SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
       return TRUE;
-    case WM_QUERYENDSESSION:
-      if (form_) form_->FormCloseQuery();
-      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
-      return TRUE;
     case WM_CLOSE:
-      if (!form_ || form_->FormCloseQuery()) DestroyWindow(hwnd_);
-      return TRUE;
-    case WM_DESTROY:
-      tray_.reset();
-      PostQuitMessage(0);
+      // Closing the main window ends the program.
+      PostMessageW(app_, WM_CLOSE, 0, 0);
       return TRUE;
     default:
       return FALSE;

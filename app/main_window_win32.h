@@ -24,7 +24,10 @@ class MainWindow : public MainView {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  HWND hwnd() const { return hwnd_; }
+  // The application's hidden window: owner of the clipboard and of the program's life (closing
+  // it ends the program). The settings dialog is made only when it is first needed.
+  HWND hwnd() const { return app_; }
+  HWND dialog() const { return hwnd_; }
   // Binds the window to its logic and adds the tray icon.
   void Attach(TfrmMain& form);
 
@@ -51,6 +54,7 @@ class MainWindow : public MainView {
   bool ActiveFlag() const;
 
  private:
+  static LRESULT CALLBACK AppProc(HWND, UINT, WPARAM, LPARAM);
   static INT_PTR CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
   static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
   static INT_PTR CALLBACK SelKeyProc(HWND, UINT, WPARAM, LPARAM);
@@ -58,6 +62,7 @@ class MainWindow : public MainView {
   INT_PTR HandlePage(HWND page, UINT msg, WPARAM wp, LPARAM lp);
   void Command(UINT id, UINT code, HWND control);
   HBRUSH ColorControl(HDC dc, HWND control);
+  bool EnsureDialog();
   void CreatePages();
   void LayoutPages();
   void SetUpControls();
@@ -65,8 +70,10 @@ class MainWindow : public MainView {
   HINSTANCE instance_;
   MessagePump& pump_;
   TfrmMain* form_ = nullptr;
+  HWND app_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND pages_[4] = {};
+  std::unique_ptr<class MemoryTab> memory_tab_;
   int tab_ = 0;
   HBRUSH white_ = nullptr;
   HFONT hint_font_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/win32.h"
 
+#include <commctrl.h>
+
 #include <memory>
 
 #include "platform/error.h"
@@ -43,6 +45,69 @@ std::string SystemErrorText(DWORD code) {
     text.pop_back();
   if (text.empty()) return "System Error.  Code: " + std::to_string(code) + ".";
   return Narrow(text);
+}
+
+// --- common controls and subclassing ------------------------------------------------------
+
+bool LoadCommonControls() {
+  static bool loaded = false;
+  if (loaded) return true;
+  HMODULE module = LoadLibraryW(L"comctl32.dll");
+  if (!module) return false;
+  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto init = reinterpret_cast<InitFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")));
+  if (!init) return false;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
+                                                     ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  loaded = init(&controls) != FALSE;
+  return loaded;
+}
+
+namespace {
+
+constexpr wchar_t kOriginalProc[] = L"RavakOriginalProc";
+constexpr wchar_t kSubclassProc[] = L"RavakSubclassProc";
+constexpr wchar_t kSubclassData[] = L"RavakSubclassData";
+
+LRESULT CALLBACK SubclassTrampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto proc = reinterpret_cast<SubclassProc>(GetPropW(hwnd, kSubclassProc));
+  if (!proc) return CallOriginal(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    const LRESULT r = proc(hwnd, msg, wp, lp, GetPropW(hwnd, kSubclassData));
+    Unsubclass(hwnd);
+    return r;
+  }
+  return proc(hwnd, msg, wp, lp, GetPropW(hwnd, kSubclassData));
+}
+
+}  // namespace
+
+void Subclass(HWND hwnd, SubclassProc proc, void* data) {
+  if (!hwnd) return;
+  SetPropW(hwnd, kSubclassProc, reinterpret_cast<HANDLE>(proc));
+  SetPropW(hwnd, kSubclassData, data);
+  if (!GetPropW(hwnd, kOriginalProc)) {
+    const LONG_PTR original =
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassTrampoline));
+    SetPropW(hwnd, kOriginalProc, reinterpret_cast<HANDLE>(original));
+  }
+}
+
+void Unsubclass(HWND hwnd) {
+  if (!hwnd) return;
+  if (HANDLE original = GetPropW(hwnd, kOriginalProc)) {
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  }
+  RemovePropW(hwnd, kOriginalProc);
+  RemovePropW(hwnd, kSubclassProc);
+  RemovePropW(hwnd, kSubclassData);
+}
+
+LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto original = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kOriginalProc));
+  return original ? CallWindowProcW(original, hwnd, msg, wp, lp)
+                  : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // --- keyboard -------------------------------------------------------------------------------

@@ -21,6 +21,17 @@ std::u16string FromWide(const std::wstring& s);
 // The system's text for an error code, without the trailing line break.
 std::string SystemErrorText(DWORD code);
 
+// Loads the common controls (tab, hotkey and list-view controls) when a window first needs them,
+// so a program that has not shown one never maps them. False when they cannot be loaded.
+bool LoadCommonControls();
+
+// Window subclassing without the common controls: the control's own procedure is kept with the
+// window and called for every message the new procedure passes on (CallOriginal).
+using SubclassProc = LRESULT (*)(HWND, UINT, WPARAM, LPARAM, void* data);
+void Subclass(HWND hwnd, SubclassProc proc, void* data);
+void Unsubclass(HWND hwnd);
+LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 class Keyboard : public KeyboardOutput {
  public:
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;

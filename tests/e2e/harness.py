@@ -190,8 +190,9 @@ class Desktop:
                               text=True, timeout=timeout)
 
     def find_window(self, title, timeout=20):
+        """The newest visible top-level window with exactly this title."""
         def found():
-            out = self.xdotool("search", "--name", f"^{title}$")
+            out = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$")
             ids = out.stdout.split()
             return ids[-1] if ids else None
         return wait_for(found, timeout=timeout, what=f"window {title!r}")
@@ -200,6 +201,19 @@ class Desktop:
         self.xdotool("windowfocus", "--sync", window)
         wait_for(lambda: self.xdotool("getwindowfocus").stdout.strip() == str(int(window)),
                  timeout=10, what="keyboard focus")
+
+    def focus_under_pointer(self):
+        """Gives the keyboard to whatever window is under the pointer, as X does by default.
+        Needed for windows that never take the focus themselves, such as pop-up menus."""
+        import ctypes
+        xlib = ctypes.CDLL("libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        dpy = xlib.XOpenDisplay(self.display.name.encode())
+        if not dpy:
+            raise E2EError("cannot open the X display")
+        pointer_root = 1
+        xlib.XSetInputFocus(ctypes.c_void_p(dpy), ctypes.c_ulong(pointer_root), 1, 0)
+        xlib.XCloseDisplay(ctypes.c_void_p(dpy))
 
     def type(self, text, delay_ms=40):
         self.xdotool("type", "--delay", delay_ms, text, timeout=60)

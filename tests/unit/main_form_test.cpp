@@ -215,20 +215,19 @@ TEST_F(MainFormTest, CloseQuerySavesGeneralWithUnappliedEditsOnly) {
 TEST_F(MainFormTest, MasterSwitchSilencesRegisteredHotkeys) {
   registry.Put(kGeneral, u"chkRavak.Checked", MemoryRegistry::TextValue(u"True"));
   auto form = Create();
-  int copies = 0;
-  form->onCopyHotKey = [&] { ++copies; };
   form->chkActivePro.SetChecked(true);
+  clipboard.SetByOtherApp(u"copied");
   form->mnuActiveAllClick();
   EXPECT_FALSE(form->ActiveFlag);
   log.clear();
   hotkeys.Press(kModAlt, 0x41);
   hotkeys.Press(kModControl | kModAlt, 0x43);
   EXPECT_TRUE(log.empty());
-  EXPECT_EQ(copies, 0);
+  EXPECT_EQ(form->lstPr.Count(), 0u);
   EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x41));  // still taken from other programs
   form->mnuActiveAllClick();
   hotkeys.Press(kModControl | kModAlt, 0x43);
-  EXPECT_EQ(copies, 1);
+  EXPECT_EQ(form->lstPr.Texts(), (std::vector<std::u16string>{u"copied"}));
   hotkeys.Press(kModAlt, 0x41);
   EXPECT_FALSE(log.empty());  // the conversion ran
 }

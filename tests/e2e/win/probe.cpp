@@ -7,6 +7,12 @@
 //   clip-formats OUTFILE   write the names/ids of the formats on the clipboard
 //   keys-reset             release every modifier key (Wine can leave right Shift down)
 //   foreground TITLE       bring the top-level window with that title to the foreground
+//   rect TITLE ID OUTFILE  write "x y w h" (screen pixels) of control ID inside the visible
+//                          top-level window TITLE, and whether it is checked and enabled
+//   text TITLE ID OUTFILE  write the text (UTF-8) of control ID inside window TITLE
+//   menu-rect OUTFILE      write "x y w h" of the open pop-up menu
+//   tab TITLE N            switch the tab control in window TITLE to tab N
+//   refresh TITLE          repaint window TITLE and its children now (before a screenshot)
 #include <windows.h>
 
 #include <string>
@@ -96,6 +102,80 @@ int Foreground(const std::wstring& title) {
   return 0;
 }
 
+struct FindControl {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindControlProc(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<FindControl*>(lp);
+  if (GetDlgCtrlID(hwnd) == f->id && IsWindowVisible(hwnd)) {
+    f->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND ControlOf(const std::wstring& title, int id) {
+  HWND top = FindWindowW(nullptr, title.c_str());
+  if (!top) return nullptr;
+  FindControl f{id, nullptr};
+  EnumChildWindows(top, FindControlProc, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+std::string RectText(const RECT& r) {
+  const LONG left = r.left < r.right ? r.left : r.right;
+  const LONG width = r.left < r.right ? r.right - r.left : r.left - r.right;
+  return std::to_string(left) + " " + std::to_string(r.top) + " " + std::to_string(width) + " " +
+         std::to_string(r.bottom - r.top);
+}
+
+int Rect(const std::wstring& title, int id, const std::wstring& out) {
+  HWND control = ControlOf(title, id);
+  if (!control) return 5;
+  RECT r;
+  GetWindowRect(control, &r);
+  const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return WriteUtf8(out, RectText(r) + " " + (checked ? "checked" : "unchecked") + " " +
+                            (IsWindowEnabled(control) ? "enabled" : "disabled") + "\n")
+             ? 0
+             : 4;
+}
+
+int Text(const std::wstring& title, int id, const std::wstring& out) {
+  HWND control = ControlOf(title, id);
+  if (!control) return 5;
+  wchar_t text[4096] = L"";
+  GetWindowTextW(control, text, 4096);
+  return WriteUtf8(out, ravak::win32::Narrow(text)) ? 0 : 4;
+}
+
+int MenuRect(const std::wstring& out) {
+  HWND menu_window = FindWindowW(L"#32768", nullptr);
+  if (!menu_window || !IsWindowVisible(menu_window)) return 5;
+  RECT r;
+  GetWindowRect(menu_window, &r);
+  return WriteUtf8(out, RectText(r) + "\n") ? 0 : 4;
+}
+
+// Moves the tab control to tab N as a click on the tab does (it notifies its parent).
+int Tab(const std::wstring& title, int index) {
+  HWND top = FindWindowW(nullptr, title.c_str());
+  HWND tabs = top ? FindWindowExW(top, nullptr, L"SysTabControl32", nullptr) : nullptr;
+  if (!tabs) return 5;
+  SendMessageW(tabs, 0x1330 /* TCM_SETCURFOCUS */, index, 0);
+  return static_cast<int>(SendMessageW(tabs, 0x130B /* TCM_GETCURSEL */, 0, 0)) == index ? 0 : 6;
+}
+
+int Refresh(const std::wstring& title) {
+  HWND top = FindWindowW(nullptr, title.c_str());
+  if (!top) return 5;
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendMessageW(top, WM_NULL, 0, 0);  // returns once the window's thread has caught up
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -107,5 +187,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip-hold" && argc == 4) return ClipHold(_wtoi(argv[2]), argv[3]);
   if (cmd == L"keys-reset") return KeysReset();
   if (cmd == L"foreground" && argc == 3) return Foreground(argv[2]);
+  if (cmd == L"rect" && argc == 5) return Rect(argv[2], _wtoi(argv[3]), argv[4]);
+  if (cmd == L"text" && argc == 5) return Text(argv[2], _wtoi(argv[3]), argv[4]);
+  if (cmd == L"refresh" && argc == 3) return Refresh(argv[2]);
+  if (cmd == L"tab" && argc == 4) return Tab(argv[2], _wtoi(argv[3]));
+  if (cmd == L"menu-rect" && argc == 3) return MenuRect(argv[2]);
   return 2;
 }
