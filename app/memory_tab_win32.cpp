@@ -101,7 +101,8 @@ LRESULT MemoryTab::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* dat
   auto* self = reinterpret_cast<MemoryTab*>(data);
   ClipItemList& list = self->form_.lstPr;
   switch (msg) {
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {  // a second click soon after the first is a click all the same
       const LRESULT hit = SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lp);
       const int index = HIWORD(hit) ? ClipItemList::kNoItem : LOWORD(hit);
       SetFocus(hwnd);

@@ -214,6 +214,7 @@ void AdvancedCopyPaste::ReleaseHotKeyModifiers() {
 bool AdvancedCopyPaste::ProCopy() {
   if (running_) return false;
   RunningFlag guard(running_);
+  input_.WaitForModifiersUp();
   ReleaseHotKeyModifiers();
   input_.SendCtrlChord(u'C');
   input_.PumpAndSleep(20);
@@ -234,6 +235,7 @@ bool AdvancedCopyPaste::ProPaste() {
   clipboard_.Write(text, ClipboardUse::ToPaste);
   list_.Remove(id);
   input_.PumpAndSleep(20);
+  input_.WaitForModifiersUp();
   ReleaseHotKeyModifiers();
   input_.SendCtrlChord(u'V');
   return true;

@@ -41,6 +41,18 @@ void SyntheticInput::SendCtrlChord(char16_t letter) {
   Release(vk::kControl);
 }
 
+void SyntheticInput::WaitForModifiersUp(uint32_t timeout_ms) {
+  constexpr uint32_t kStepMs = 10;
+  for (uint32_t waited = 0; waited < timeout_ms; waited += kStepMs) {
+    if (!keyboard_.IsKeyDown(vk::kControl) && !keyboard_.IsKeyDown(vk::kMenu) &&
+        !keyboard_.IsKeyDown(vk::kShift)) {
+      return;
+    }
+    pump_.ProcessMessages();
+    pump_.Sleep(kStepMs);
+  }
+}
+
 void SyntheticInput::RelaseShifts() {
   Release(vk::kRShift);
   Release(vk::kLShift);

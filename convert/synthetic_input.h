@@ -26,6 +26,12 @@ class SyntheticInput {
   // Releases right Shift, then left Shift, whether or not either is down.
   void RelaseShifts();
 
+  // Waits, servicing the queue, until the user has let go of Ctrl, Alt and Shift (a hotkey's
+  // modifiers), at most timeout_ms. A synthetic chord sent while the user still holds them
+  // would otherwise be undone half way by the user's own release.
+  void WaitForModifiersUp(uint32_t timeout_ms = kModifierWaitMs);
+  static constexpr uint32_t kModifierWaitMs = 1000;
+
   // Single events in the notation of the commands: press K, press K extended, release K.
   void Press(uint8_t key) { keyboard_.KeyEvent(key, kScan, 0); }
   void PressExtended(uint8_t key) { keyboard_.KeyEvent(key, kScan, kKeyEventExtended); }

@@ -35,6 +35,8 @@ class KeyboardOutput {
   // VkKeyScanW in the calling thread's current layout: key in the low byte, shift state in the
   // high byte, 0xFFFF when no key types the character.
   virtual uint16_t KeyScan(char16_t c) = 0;
+  // GetAsyncKeyState: whether the key is down right now.
+  virtual bool IsKeyDown(uint8_t vk) = 0;
 };
 
 }  // namespace ravak

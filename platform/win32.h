@@ -36,6 +36,7 @@ class Keyboard : public KeyboardOutput {
  public:
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
   uint16_t KeyScan(char16_t c) override;
+  bool IsKeyDown(uint8_t vk) override;
 };
 
 // Dispatches the calling thread's messages; a WM_QUIT found there marks the application as

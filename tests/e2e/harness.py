@@ -64,15 +64,25 @@ class Display:
         self.proc = None
 
     def start(self):
-        for n in range(90, 190):
-            if not Path(f"/tmp/.X11-unix/X{n}").exists() and not Path(f"/tmp/.X{n}-lock").exists():
-                self.number = n
-                break
-        else:
-            raise E2EError("no free X display number")
+        # Xvfb picks a free display itself and reports its number on a pipe.
+        read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", f":{self.number}", "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-noreset",
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 30
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            self.stop()
+            raise E2EError("Xvfb could not start")
+        self.number = int(number)
         wait_for(lambda: subprocess.run(["xdpyinfo", "-display", self.name], capture_output=True).returncode == 0
                  or self.proc.poll() is not None, timeout=20, what="Xvfb to start")
         if self.proc.poll() is not None:

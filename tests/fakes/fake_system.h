@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,10 @@ class FakeKeyboard : public KeyboardOutput {
     if (c >= u'a' && c <= u'z' && us_layout) return static_cast<uint16_t>(c - u'a' + u'A');
     return 0xFFFF;
   }
+  // Keys the user holds; the query is not logged.
+  bool IsKeyDown(uint8_t vk) override { return held_keys.count(vk) != 0; }
   bool us_layout = true;
+  std::set<uint8_t> held_keys;
   std::function<void(uint8_t vk, bool down)> on_key;
 
  private:

@@ -87,6 +87,28 @@ TEST_F(ClipStackTest, ProPasteSequenceWritesOutOfHistoryAndEndsWithTheChord) {
   EXPECT_EQ(clipboard.text, u"item");
 }
 
+// The user's own release of Ctrl must not fall between the synthetic Ctrl press and the letter:
+// the commands wait for the hotkey's modifiers to be let go, and give up waiting after a second.
+TEST_F(ClipStackTest, ChordWaitsUntilTheUserLetsGoOfTheHotkey) {
+  keyboard.held_keys = {vk::kControl, vk::kMenu};
+  int polls = 0;
+  pump.on_process = [&] {
+    if (++polls == 3) keyboard.held_keys.clear();
+  };
+  Copy(u"sel");
+  EXPECT_EQ(pump.slept_ms, 3u * 10u + 5u * 40u);  // three polls, then the copy's own pauses
+  EXPECT_EQ(Log(log.begin(), log.begin() + 3), (Log{"process", "sleep 10", "process"}));
+  EXPECT_EQ(list.Texts(), (Texts{u"sel"}));
+
+  keyboard.held_keys = {vk::kShift};  // held for ever
+  pump.on_process = nullptr;
+  pump.slept_ms = 0;
+  list.Push(u"item");
+  EXPECT_TRUE(commands.ProPaste());
+  EXPECT_EQ(app.pasted, (Texts{u"item"}));
+  EXPECT_EQ(pump.slept_ms, SyntheticInput::kModifierWaitMs + 4u * 40u);
+}
+
 TEST_F(ClipStackTest, CopyKeepsFiftyNewestIncludingItemsAddedByHand) {
   for (int i = 0; i < 51; ++i) Copy(std::u16string(1, static_cast<char16_t>(u'A' + i)));
   ASSERT_EQ(list.Count(), 50u);
