@@ -120,7 +120,9 @@ uint16_t Keyboard::KeyScan(char16_t c) {
   return static_cast<uint16_t>(VkKeyScanW(static_cast<wchar_t>(c)));
 }
 
-bool Keyboard::IsKeyDown(uint8_t vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+bool Keyboard::IsKeyDown(uint8_t vk) {
+  return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
 
 // --- message pump ---------------------------------------------------------------------------
 
