@@ -29,6 +29,8 @@ TfrmMain::TfrmMain(MainFormServices services, MainView& view)
       conversion(layout, services.input, services.clipboard, services.thread_sleeper,
                  services.threads),
       pro(lstPr, services.input, services.clipboard),
+      acEditor(lvAC),
+      autoCorrect(lvAC, services.input, services.clipboard, services.foreground),
       services_(services),
       view_(view),
       iniFile1_(services.registry),
@@ -50,7 +52,10 @@ TfrmMain::TfrmMain(MainFormServices services, MainView& view)
 
   chkRavak.onClick = [this] { chkRavakClick(); };
   chkActivePro.onClick = [this] { chkActiveProClick(); };
-  chkRTL.onClick = [this] { view_.ModelChanged(); };
+  chkRTL.onClick = [this] {
+    acEditor.SetRightToLeft(chkRTL.checked);
+    view_.ModelChanged();
+  };
 
   property_general_ = MakeGeneralStore(
       iniFile1_,
@@ -183,6 +188,10 @@ void TfrmMain::gkProPasteKeyDown(TLMDGlobalHotKey&, uint16_t& key, ShiftState) {
   pro.PasteKeyDown(ActiveFlag, key);
 }
 
+void TfrmMain::khook1KeyDown(uint16_t key, ShiftState shift) {
+  autoCorrect.KeyDown({ActiveFlag, chkACEN.checked}, key, shift);
+}
+
 void TfrmMain::UpdateFormData() {
   switch (lblKey.Tag) {
     case 1:
@@ -203,13 +212,16 @@ void TfrmMain::UpdateFormData() {
 }
 
 void TfrmMain::SavePropertyAC() {
-  if (onAutoCorrectSaving) onAutoCorrectSaving();
+  lstSaveAC = lvAC.Flatten();
   property_ac_.Save();
 }
 
 void TfrmMain::LoadPropertyAC() {
   lstSaveAC.clear();
+  lvAC.Clear();
   ReportLoadErrors(property_ac_.Load());
+  lvAC.LoadFlat(lstSaveAC);
+  acEditor.ListReloaded();
   if (onAutoCorrectLoaded) onAutoCorrectLoaded();
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "autocorrect/autocorrect_editor.h"
+#include "autocorrect/autocorrect_engine.h"
 #include "clipstack/clip_stack.h"
 #include "convert/conversion.h"
 #include "hotkeys/global_hotkey.h"
@@ -56,6 +58,7 @@ struct MainFormServices {
   ClipboardText& clipboard;
   Sleeper& thread_sleeper;
   ThreadStarter& threads;
+  ForegroundWindowQuery& foreground;
 };
 
 class TfrmMain {
@@ -88,6 +91,9 @@ class TfrmMain {
   ConversionCommand conversion;
   ClipItemList lstPr;  // the advanced copy's item list
   AdvancedCopyPaste pro;
+  AutoCorrectList lvAC;  // the auto-correct list
+  AutoCorrectEditor acEditor;
+  AutoCorrectEngine autoCorrect;
 
   // Operations that later parts of the window supply (sayings, auto-correct list view).
   std::function<void()> onNextSaying;         // mniNextSokhanClick
@@ -115,6 +121,8 @@ class TfrmMain {
   void gkRavakKeyDown(TLMDGlobalHotKey& sender, uint16_t& key, ShiftState shift);
   void gkProCopyKeyDown(TLMDGlobalHotKey& sender, uint16_t& key, ShiftState shift);
   void gkProPasteKeyDown(TLMDGlobalHotKey& sender, uint16_t& key, ShiftState shift);
+  // A key pressed anywhere on the desktop, as the keyboard hook reports it.
+  void khook1KeyDown(uint16_t key, ShiftState shift);
 
   void UpdateFormData();
   void SavePropertyAC();

@@ -5,10 +5,14 @@
 
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/main_window_win32.h"
 #include "app/startup.h"
+#include "autocorrect/autocorrect_win32.h"
+#include "hook/hook_win32.h"
+#include "hookdll/kerrak_image.h"
 #include "platform/error.h"
 #include "platform/registry.h"
 #include "platform/win32.h"
@@ -24,7 +28,7 @@ std::u16string ProgramFileName() {
   return ravak::win32::FromWide(path);
 }
 
-int RunProgram(HINSTANCE instance) {
+int RunProgram(HINSTANCE instance, const std::vector<std::u16string>& kerrak_paths) {
   using namespace ravak;
   win32::Keyboard keyboard;
   win32::MessagePump pump;
@@ -32,6 +36,7 @@ int RunProgram(HINSTANCE instance) {
   win32::MessageBoxErrorReport errors(win32::ToWide(kApplicationTitle));
   auto registry = MakeCurrentUserRegistry();
   DetachedThreadStarter threads;
+  win32::ForegroundQuery foreground;
 
   win32::MainWindow window(instance, pump);
   win32::Clipboard clipboard(window.hwnd());
@@ -39,7 +44,8 @@ int RunProgram(HINSTANCE instance) {
   TfrmMain* form_ptr = nullptr;
   SyntheticInput input(keyboard, pump,
                        [&form_ptr] { return form_ptr && form_ptr->chkSlowSystem.checked; });
-  TfrmMain form(MainFormServices{*registry, hotkeys, errors, input, clipboard_text, pump, threads},
+  TfrmMain form(MainFormServices{*registry, hotkeys, errors, input, clipboard_text, pump, threads,
+                                 foreground},
                 window);
   form_ptr = &form;
   win32::TipWindowPresenter tips;
@@ -47,6 +53,13 @@ int RunProgram(HINSTANCE instance) {
   form.onNextSaying = [&sayings] { sayings.mniNextSokhanClick(); };
   form.onPreviousSaying = [&sayings] { sayings.mniBackSokhanClick(); };
   form.onShowSaying = [&sayings] { sayings.jvtrycn1DblClick(); };
+  // khook1: Kerrak loaded by the full path of a deployed copy; without one the program cannot
+  // start ("Could not find or load KERRAK.DLL").
+  win32::KerrakHost kerrak_host;
+  TAdvSysKeyboardHook khook1(kerrak_host, errors, kerrak_paths);
+  khook1.SetOnKeyDown([&form](TAdvSysKeyboardHook&, uint16_t key, ShiftState shift, bool&) {
+    form.khook1KeyDown(key, shift);
+  });
   window.Attach(form);
   form.FormCreate();
   return pump.Run();
@@ -70,8 +83,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
+  // Kerrak is written out before the main window is made; a copy that cannot be written is
+  // reported, and start-up goes on.
+  win32::KerrakFiles files;
+  const KerrakDeployment deployment = DeployKerrak(files, KerrakImage());
+  if (deployment.error) {
+    MessageBoxW(nullptr, win32::Widen(*deployment.error).c_str(),
+                win32::ToWide(DefaultApplicationTitle(ProgramFileName())).c_str(),
+                MB_OK | MB_ICONERROR);
+  }
   try {
-    return RunProgram(instance);
+    return RunProgram(instance, deployment.load_order);
   } catch (const std::exception& e) {
     const std::wstring text = L"Exception in module " +
                               win32::ToWide(DefaultApplicationTitle(ProgramFileName())) + L".\n\n" +

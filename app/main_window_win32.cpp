@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/autocorrect_tab_win32.h"
 #include "app/memory_tab_win32.h"
 #include "app/resource.h"
 #include "app/tray_icon_win32.h"
@@ -155,6 +156,7 @@ MainWindow::MainWindow(HINSTANCE instance, MessagePump& pump) : instance_(instan
 MainWindow::~MainWindow() {
   tray_.reset();
   memory_tab_.reset();
+  autocorrect_tab_.reset();
   if (hwnd_) pump_.RemoveDialog(hwnd_);
   if (splash_ && IsWindow(splash_)) DestroyWindow(splash_);
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -183,6 +185,7 @@ bool MainWindow::EnsureDialog() {
   SetUpControls();
   pump_.AddDialog(hwnd_);
   memory_tab_ = std::make_unique<MemoryTab>(*this, *form_);
+  autocorrect_tab_ = std::make_unique<AutoCorrectTab>(*this, *form_);
   SelectTab(tab_);
   ModelChanged();
   return true;
@@ -344,11 +347,14 @@ void MainWindow::ModelChanged() {
   SendMessageW(Control(IDC_hkProCopy), HKM_SETHOTKEY, HotKeyControlValue(form_->hkProCopy), 0);
   SendMessageW(Control(IDC_hkProPaste), HKM_SETHOTKEY, HotKeyControlValue(form_->hkProPaste), 0);
   SetWindowTextW(Control(IDC_lblKey), ToWide(form_->lblKey.text).c_str());
-  // The before and after texts read right to left when chkRTL is ticked.
-  for (int id : {IDC_edtPreStr, IDC_edtPostStr}) {
+  // The before and after texts read right to left when chkRTL is ticked, left to right (not
+  // mirrored with the window) otherwise; the keyword always reads left to right.
+  for (int id : {IDC_edtKey, IDC_edtPreStr, IDC_edtPostStr}) {
     HWND edit = Control(id);
-    LONG_PTR ex = GetWindowLongPtrW(edit, GWL_EXSTYLE) & ~(WS_EX_RTLREADING | WS_EX_RIGHT);
-    if (form_->chkRTL.checked) ex |= WS_EX_RTLREADING | WS_EX_RIGHT;
+    const bool rtl = id != IDC_edtKey && form_->chkRTL.checked;
+    LONG_PTR ex =
+        GetWindowLongPtrW(edit, GWL_EXSTYLE) & ~(WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT);
+    if (rtl) ex |= WS_EX_LAYOUTRTL | WS_EX_RTLREADING;
     SetWindowLongPtrW(edit, GWL_EXSTYLE, ex);
     InvalidateRect(edit, nullptr, TRUE);
   }

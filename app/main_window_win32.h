@@ -74,6 +74,7 @@ class MainWindow : public MainView {
   HWND hwnd_ = nullptr;
   HWND pages_[4] = {};
   std::unique_ptr<class MemoryTab> memory_tab_;
+  std::unique_ptr<class AutoCorrectTab> autocorrect_tab_;
   int tab_ = 0;
   HBRUSH white_ = nullptr;
   HFONT hint_font_ = nullptr;

@@ -18,11 +18,24 @@ def template(display):
     return harness.template_prefix(display)
 
 
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    outcome = yield
+    report = outcome.get_result()
+    if report.when == "call":
+        item.failed_call = report.failed
+
+
 @pytest.fixture
 def desktop(request, display, template):
     name = re.sub(r"[^A-Za-z0-9_.-]", "_", request.node.name)
     d = harness.Desktop(display, template, name)
     yield d
+    if getattr(request.node, "failed_call", False):
+        try:  # what the screen showed when the test failed
+            d.screenshot("failure")
+        except Exception:  # pylint: disable=broad-except
+            pass
     d.close()
 
 

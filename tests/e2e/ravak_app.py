@@ -90,8 +90,12 @@ class Ravak:
 
     def click(self, name, title=SETTINGS_TITLE):
         x, y, w, h, _, _ = self.control(name, title)
+        window = self.desktop.find_window(title)
         self.desktop.xdotool("mousemove", x + min(w // 2, 8) if name.startswith("chk") else x + w // 2,
                              y + h // 2)
+        # The window must be on the screen where Windows thinks it is before the click.
+        wait_for(lambda: f"window:{int(window)}" in self.desktop.xdotool("getmouselocation").stdout,
+                 what=f"the pointer over {title!r}")
         self.desktop.xdotool("click", 1)
 
     def checked(self, name):

@@ -59,6 +59,11 @@ class FakeHotkeys : public HotkeyRegistrar, public ErrorReport {
   std::vector<std::string> errors;
 };
 
+class FixedForeground : public ForegroundWindowQuery {
+ public:
+  WindowId ForegroundWindow() override { return 1; }
+};
+
 class FakeView : public MainView {
  public:
   void ShowSettings() override { log.push_back("show"); }
@@ -82,8 +87,10 @@ class FakeView : public MainView {
 class MainFormTest : public ::testing::Test {
  protected:
   std::unique_ptr<TfrmMain> Create() {
-    auto form = std::make_unique<TfrmMain>(
-        MainFormServices{registry, hotkeys, hotkeys, input, clipboard_text, pump, threads}, view);
+    auto form =
+        std::make_unique<TfrmMain>(MainFormServices{registry, hotkeys, hotkeys, input,
+                                                    clipboard_text, pump, threads, foreground},
+                                   view);
     form->FormCreate();
     return form;
   }
@@ -108,6 +115,7 @@ class MainFormTest : public ::testing::Test {
   MemoryRegistry registry;
   FakeHotkeys hotkeys;
   FakeView view;
+  FixedForeground foreground;
 };
 
 TEST_F(MainFormTest, FreshStartRegistersNothingAndShowsDefaults) {
@@ -245,13 +253,36 @@ TEST_F(MainFormTest, SayingAtStartRunsEvenAfterLoadErrors) {
   registry.Put(kGeneral, u"chkShowTips.Checked", MemoryRegistry::TextValue(u"True"));
   registry.Put(kGeneral, u"hk1.HotKey", RegistryValue{kRegBinary, {1, 2}});
   int sayings = 0;
-  auto form = std::make_unique<TfrmMain>(
-      MainFormServices{registry, hotkeys, hotkeys, input, clipboard_text, pump, threads}, view);
+  auto form =
+      std::make_unique<TfrmMain>(MainFormServices{registry, hotkeys, hotkeys, input, clipboard_text,
+                                                  pump, threads, foreground},
+                                 view);
   form->onNextSaying = [&] { ++sayings; };
   form->FormCreate();
   EXPECT_EQ(sayings, 1);
   EXPECT_EQ(hotkeys.errors, (std::vector<std::string>{"Invalid data type for 'hk1.HotKey'"}));
   EXPECT_EQ(form->hk1, 32833);
+}
+
+TEST_F(MainFormTest, AutoCorrectListRoundTripsAndRunsOnlyWhenSwitchedOn) {
+  registry.Put(kAutoCorrect, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(4));
+  registry.Put(kAutoCorrect, u"lstSaveAC.Items[0]", MemoryRegistry::TextValue(u""));
+  registry.Put(kAutoCorrect, u"lstSaveAC.Items[1]", MemoryRegistry::TextValue(u"hello"));
+  registry.Put(kAutoCorrect, u"lstSaveAC.Items[2]", MemoryRegistry::TextValue(u"hi"));
+  registry.Put(kAutoCorrect, u"lstSaveAC.Items[3]", MemoryRegistry::TextValue(u"stray"));
+  auto form = Create();
+  ASSERT_EQ(form->lvAC.Size(), 1u);  // the incomplete last group is dropped
+  log.clear();
+  form->khook1KeyDown('H', {});
+  form->khook1KeyDown('I', {});
+  EXPECT_TRUE(log.empty());  // auto-correct is off
+  form->chkACEN.SetChecked(true);
+  form->khook1KeyDown('H', {});
+  form->khook1KeyDown('I', {});
+  EXPECT_NE(std::find(log.begin(), log.end(), "write \"hello\""), log.end());
+  form->btnOKClick(0);
+  EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"True");
+  EXPECT_EQ(registry.Get(kAutoCorrect, u"lstSaveAC.Items_Count")->data[0], 3);
 }
 
 TEST(StartupTest, SecondCopyGivesWayOnlyWithoutArgument) {

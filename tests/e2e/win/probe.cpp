@@ -146,8 +146,11 @@ int Rect(const std::wstring& title, int id, const std::wstring& out) {
 int Text(const std::wstring& title, int id, const std::wstring& out) {
   HWND control = ControlOf(title, id);
   if (!control) return 5;
+  // WM_GETTEXT itself: GetWindowText does not ask a window of another process.
   wchar_t text[4096] = L"";
-  GetWindowTextW(control, text, 4096);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &ignored);
   return WriteUtf8(out, ravak::win32::Narrow(text)) ? 0 : 4;
 }
 

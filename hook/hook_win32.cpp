@@ -1,0 +1,202 @@
+#include "hook/hook_win32.h"
+
+#include <memory>
+
+#include "platform/error.h"
+#include "platform/win32.h"
+
+namespace ravak::win32 {
+
+namespace {
+
+constexpr wchar_t kKeyWindowClass[] = L"RavakHookKeyWindow";
+constexpr wchar_t kReleaseWindowClass[] = L"RavakHookReleaseWindow";
+
+using KeyHandler = std::function<void(uint16_t)>;
+
+LRESULT CALLBACK KeyWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_KEYUP) {
+    auto* handler = reinterpret_cast<KeyHandler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (handler && *handler) (*handler)(static_cast<uint16_t>(wp));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK ReleaseWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_MOUSEMOVE) return 0;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void RegisterOnce(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSW wc{};
+  if (GetClassInfoW(GetModuleHandleW(nullptr), name, &wc)) return;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = name;
+  RegisterClassW(&wc);
+}
+
+HWND CreateHidden(const wchar_t* class_name, WNDPROC proc) {
+  RegisterOnce(class_name, proc);
+  HWND hwnd = CreateWindowExW(0, class_name, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) throw Error("Cannot create the hook window: " + SystemErrorText(GetLastError()));
+  return hwnd;
+}
+
+bool Down(int vk) {
+  return (GetKeyState(vk) & 0x8000) != 0;
+}
+
+}  // namespace
+
+// --- KerrakHost ---------------------------------------------------------------------------
+
+KerrakHost::~KerrakHost() {
+  CloseKerrak();
+}
+
+bool KerrakHost::OpenKerrak(const std::u16string& path) {
+  CloseKerrak();
+  // A full path only: the library search path is never consulted for Kerrak itself.
+  module_ = LoadLibraryExW(ToWide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return module_ != nullptr;
+}
+
+bool KerrakHost::ResolveEntryPoints() {
+  if (!module_) return false;
+  get_rec_ = reinterpret_cast<GetRecFn>(
+      reinterpret_cast<void*>(GetProcAddress(module_, "GETHOOKRECPOINTER")));
+  start_ = reinterpret_cast<VoidFn>(
+      reinterpret_cast<void*>(GetProcAddress(module_, "STARTKEYBOARDHOOK")));
+  stop_ = reinterpret_cast<VoidFn>(
+      reinterpret_cast<void*>(GetProcAddress(module_, "STOPKEYBOARDHOOK")));
+  return get_rec_ && start_ && stop_;
+}
+
+void KerrakHost::CloseKerrak() {
+  if (module_) FreeLibrary(module_);
+  module_ = nullptr;
+  get_rec_ = nullptr;
+  start_ = stop_ = nullptr;
+}
+
+HookRec* KerrakHost::CallGetHookRecPointer() {
+  return get_rec_ ? get_rec_() : nullptr;
+}
+
+void KerrakHost::CallStartKeyboardHook() {
+  if (start_) start_();
+}
+
+void KerrakHost::CallStopKeyboardHook() {
+  if (stop_) stop_();
+}
+
+WindowId KerrakHost::CreateKeyWindow(std::function<void(uint16_t key)> on_key) {
+  HWND hwnd = CreateHidden(kKeyWindowClass, KeyWindowProc);
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                    reinterpret_cast<LONG_PTR>(new KeyHandler(std::move(on_key))));
+  return reinterpret_cast<WindowId>(hwnd);
+}
+
+WindowId KerrakHost::CreateReleaseWindow() {
+  return reinterpret_cast<WindowId>(CreateHidden(kReleaseWindowClass, ReleaseWindowProc));
+}
+
+void KerrakHost::DestroyHookWindow(WindowId window) {
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  std::unique_ptr<KeyHandler> handler(
+      reinterpret_cast<KeyHandler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd);
+}
+
+ShiftState KerrakHost::CurrentShiftState() {
+  ShiftState s;
+  s.shift = Down(VK_SHIFT);
+  s.ctrl = Down(VK_CONTROL);
+  s.alt = Down(VK_MENU);
+  return s;
+}
+
+// --- KerrakFiles --------------------------------------------------------------------------
+
+std::u16string KerrakFiles::SystemFolder() {
+  const UINT n = GetSystemDirectoryW(nullptr, 0);
+  if (n == 0) return {};
+  std::wstring buffer(n, L'\0');
+  const UINT got = GetSystemDirectoryW(buffer.data(), n);
+  if (got == 0 || got >= n) return {};
+  buffer.resize(got);
+  return FromWide(buffer);
+}
+
+std::u16string KerrakFiles::LocalAppDataFolder() {
+  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (n == 0) return {};
+  std::wstring buffer(n, L'\0');
+  const DWORD got = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer.data(), n);
+  if (got == 0 || got >= n) return {};
+  buffer.resize(got);
+  return FromWide(buffer);
+}
+
+std::u16string KerrakFiles::ProgramFolder() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (got == 0) return {};
+    if (got < buffer.size()) {
+      buffer.resize(got);
+      break;
+    }
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  const std::size_t slash = buffer.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::u16string() : FromWide(buffer.substr(0, slash));
+}
+
+bool KerrakFiles::FileExists(const std::u16string& path) {
+  const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool KerrakFiles::CreateFolders(const std::u16string& path, std::string& error_text) {
+  const std::wstring wide = ToWide(path);
+  // Every prefix that ends before a delimiter, then the whole path; the drive or share root
+  // fails with "already exists" or "access denied", which the final check sorts out.
+  for (std::size_t i = 1; i <= wide.size(); ++i) {
+    if (i < wide.size() && wide[i] != L'\\' && wide[i] != L'/') continue;
+    CreateDirectoryW(wide.substr(0, i).c_str(), nullptr);
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  error_text = SystemErrorText(GetLastError());
+  return false;
+}
+
+bool KerrakFiles::WriteNewFile(const std::u16string& path, std::span<const uint8_t> bytes,
+                               std::string& error_text) {
+  const std::wstring wide = ToWide(path);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error_text = SystemErrorText(GetLastError());
+    return false;
+  }
+  DWORD written = 0;
+  const BOOL ok =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+  const BOOL closed = CloseHandle(file);
+  if (ok && closed && written == bytes.size()) return true;
+  // A cut-short copy would be taken for a good one at every later start: remove it.
+  DeleteFileW(wide.c_str());
+  error_text = SystemErrorText(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+  return false;
+}
+
+}  // namespace ravak::win32

@@ -1,0 +1,82 @@
+// TAdvSysKeyboardHook: loads Kerrak, points its shared record at two hidden windows of the
+// user-interface thread, starts the system-wide keyboard hook and turns every key-press
+// notification that Kerrak posts into one OnKeyDown event.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hookdll/hook_rec.h"
+#include "hotkeys/shortcut.h"
+#include "platform/hotkey_registrar.h"
+
+namespace ravak {
+
+// What the component needs from the system: the library, its entry points, the hidden windows
+// and the modifier state of the user-interface thread.
+class HookLibraryHost {
+ public:
+  virtual ~HookLibraryHost() = default;
+  // LoadLibraryW of a full path; false when the file is missing or cannot be loaded.
+  virtual bool OpenKerrak(const std::u16string& path) = 0;
+  // GetProcAddress of GETHOOKRECPOINTER, STARTKEYBOARDHOOK and STOPKEYBOARDHOOK; false when
+  // any of them is missing.
+  virtual bool ResolveEntryPoints() = 0;
+  virtual void CloseKerrak() = 0;  // FreeLibrary
+  virtual HookRec* CallGetHookRecPointer() = 0;
+  virtual void CallStartKeyboardHook() = 0;
+  virtual void CallStopKeyboardHook() = 0;
+  // A hidden window that runs on_key(wParam) for every WM_KEYUP posted to it.
+  virtual WindowId CreateKeyWindow(std::function<void(uint16_t key)> on_key) = 0;
+  // A hidden window that accepts WM_MOUSEMOVE and ignores it.
+  virtual WindowId CreateReleaseWindow() = 0;
+  virtual void DestroyHookWindow(WindowId window) = 0;
+  // GetKeyState of Shift, Ctrl and Alt in the calling thread (down = high bit set).
+  virtual ShiftState CurrentShiftState() = 0;
+};
+
+class TAdvSysKeyboardHook {
+ public:
+  // sender, key (virtual-key code), shift, allow (preset to true; nothing reads it back)
+  using TAdvSysKeyEvent =
+      std::function<void(TAdvSysKeyboardHook& sender, uint16_t key, ShiftState shift, bool& allow)>;
+
+  static constexpr char kLoadError[] = "Could not find or load KERRAK.DLL";
+
+  // Loads Kerrak from the first of kerrak_paths (full paths, in order of preference) that
+  // loads, fills the record and starts the hook. Raises kLoadError when none loads. A library
+  // without the entry points is released again and the component runs without a hook; so it
+  // does when the library has no record. Errors raised by OnKeyDown go to errors.
+  TAdvSysKeyboardHook(HookLibraryHost& host, ErrorReport& errors,
+                      const std::vector<std::u16string>& kerrak_paths);
+  // Stops the hook (when this process's record holds one) and releases Kerrak.
+  ~TAdvSysKeyboardHook();
+  TAdvSysKeyboardHook(const TAdvSysKeyboardHook&) = delete;
+  TAdvSysKeyboardHook& operator=(const TAdvSysKeyboardHook&) = delete;
+
+  void SetOnKeyDown(TAdvSysKeyEvent handler) { FOnKeyDown = std::move(handler); }
+  // Kerrak is loaded, the record exists and holds a hook.
+  bool Hooked() const;
+  bool Loaded() const { return loaded_; }
+  // The full path Kerrak was loaded from; empty when it is not loaded.
+  const std::u16string& KerrakPath() const { return kerrak_path_; }
+
+  // The key window's WM_KEYUP: one press of key somewhere on the desktop.
+  void HandleKeyNotification(uint16_t key);
+
+ private:
+  void Start(const std::vector<std::u16string>& kerrak_paths);
+
+  HookLibraryHost& host_;
+  ErrorReport& errors_;
+  bool loaded_ = false;
+  HookRec* rec_ = nullptr;
+  std::u16string kerrak_path_;
+  WindowId key_window_ = 0;      // Button1
+  WindowId release_window_ = 0;  // Button1B
+  TAdvSysKeyEvent FOnKeyDown;
+};
+
+}  // namespace ravak

@@ -1,0 +1,145 @@
+/* Kerrak: the system-wide keyboard hook. Windows loads this library into every process that
+ * receives keyboard input while the hook is installed, so it stays tiny and self-contained:
+ * plain C, no C runtime, no static initialisation, imports from KERNEL32 and USER32 only.
+ *
+ * Every process that loads it maps the shared record "HookRecMemBlock" (hook_rec.h). For each
+ * key press the hook procedure posts WM_KEYUP (wParam = virtual-key code) to the record's
+ * KeyWindow, for each release WM_MOUSEMOVE to its ReleaseWindow, and passes the call on to the
+ * next hook. It discards a key only when Ravak asks for it through BlockShortCut, BlockFlag or
+ * LetterLock. */
+#include <windows.h>
+
+#include "hookdll/hook_rec.h"
+
+/* Exported undecorated through kerrak.def. */
+LRESULT CALLBACK KEYBOARDPROC(int code, WPARAM wparam, LPARAM lparam);
+HookRec* GETHOOKRECPOINTER(void);
+void STARTKEYBOARDHOOK(void);
+void STOPKEYBOARDHOOK(void);
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
+static HMODULE g_module;
+static HANDLE g_mapping;
+static HookRec* g_rec;
+
+static HWND WindowFromField(uint32_t value) {
+  return (HWND)(LONG_PTR)(LONG)value;
+}
+
+static HHOOK HookFromField(uint32_t value) {
+  return (HHOOK)(LONG_PTR)(LONG)value;
+}
+
+static int KeyIsDown(int vk) {
+  return (GetKeyState(vk) & 0x8000) != 0;
+}
+
+/* The shortcut word of a key with the calling thread's modifier state; 0 when the key code
+ * does not fit in one byte. */
+static uint32_t ShortCutOf(WPARAM key) {
+  uint32_t word;
+  if (key > 0xFF) return 0;
+  word = (uint32_t)key;
+  if (KeyIsDown(VK_SHIFT)) word |= 0x2000;
+  if (KeyIsDown(VK_CONTROL)) word |= 0x4000;
+  if (KeyIsDown(VK_MENU)) word |= 0x8000;
+  return word;
+}
+
+static int IsNavigationKey(WPARAM key) {
+  return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_END && key <= VK_DOWN);
+}
+
+/* A post to a null window would land in the hooked thread's own queue: never do that. */
+static void Notify(uint32_t window, UINT message, WPARAM wparam) {
+  if (window != 0) PostMessageA(WindowFromField(window), message, wparam, 0);
+}
+
+/* Reports the key and says whether to discard it. */
+static int HandleKey(HookRec* rec, WPARAM key, LPARAM flags) {
+  const int released = (flags & 0x80000000) != 0;
+  if (rec->LetterLock == 1) {
+    if (key >= 'A' && key <= 'Z') return 1;
+    rec->LetterLock = 0;
+  }
+  if (released) {
+    rec->ReleaseCount++;
+    Notify(rec->ReleaseWindow, WM_MOUSEMOVE, 0);
+  } else {
+    Notify(rec->KeyWindow, WM_KEYUP, key);
+  }
+  if (rec->BlockFlag == 1 && IsNavigationKey(key)) return 1;
+  return key == VK_SPACE && rec->BlockShortCut != 0 && ShortCutOf(key) == rec->BlockShortCut;
+}
+
+/* The thread that is inside CallNextHookEx from this procedure. A second running copy of Ravak
+ * installs a second hook with this same procedure; when the chain calls it again for the same
+ * key in the same thread, the key has been reported already. */
+static volatile DWORD g_passing_thread;
+
+LRESULT CALLBACK KEYBOARDPROC(int code, WPARAM wparam, LPARAM lparam) {
+  HookRec* rec = g_rec;
+  const DWORD self = GetCurrentThreadId();
+  DWORD outer;
+  LRESULT result;
+  if (code == HC_ACTION && rec != NULL && g_passing_thread != self &&
+      HandleKey(rec, wparam, lparam))
+    return 1;
+  outer = g_passing_thread;
+  g_passing_thread = self;
+  result =
+      CallNextHookEx(rec != NULL ? HookFromField(rec->HookHandle) : NULL, code, wparam, lparam);
+  g_passing_thread = outer;
+  return result;
+}
+
+HookRec* GETHOOKRECPOINTER(void) {
+  return g_rec;
+}
+
+void STARTKEYBOARDHOOK(void) {
+  HHOOK hook;
+  if (g_rec == NULL || g_rec->HookHandle != 0) return;
+  hook = SetWindowsHookExA(WH_KEYBOARD, KEYBOARDPROC, g_module, 0);
+  g_rec->HookHandle = (uint32_t)(ULONG_PTR)hook;
+}
+
+void STOPKEYBOARDHOOK(void) {
+  if (g_rec == NULL || g_rec->HookHandle == 0) return;
+  if (UnhookWindowsHookEx(HookFromField(g_rec->HookHandle))) g_rec->HookHandle = 0;
+}
+
+static void Attach(void) {
+  g_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
+                                 KERRAK_HOOK_REC_SIZE, KERRAK_MAPPING_NAME);
+  if (g_mapping == NULL) {
+    MessageBoxA(NULL, "Hook DLL", "Could not create file map object", MB_OK);
+    return;
+  }
+  g_rec = (HookRec*)MapViewOfFile(g_mapping, FILE_MAP_WRITE, 0, 0, KERRAK_HOOK_REC_SIZE);
+  if (g_rec == NULL) {
+    CloseHandle(g_mapping);
+    g_mapping = NULL;
+    MessageBoxA(NULL, "Hook DLL", "Could not map file", MB_OK);
+  }
+}
+
+static void Detach(void) {
+  if (g_rec != NULL) UnmapViewOfFile(g_rec);
+  g_rec = NULL;
+  if (g_mapping != NULL) CloseHandle(g_mapping);
+  g_mapping = NULL;
+}
+
+/* The entry point (no C runtime start-up code runs before it). */
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)reserved;
+  if (reason == DLL_PROCESS_ATTACH) {
+    g_module = instance;
+    DisableThreadLibraryCalls(instance);
+    Attach();
+  } else if (reason == DLL_PROCESS_DETACH) {
+    Detach();
+  }
+  return TRUE;
+}

@@ -1,0 +1,69 @@
+"""Kerrak, the hook library: what it imports and exports, its size, and how Ravak deploys it."""
+import subprocess
+
+import pytest
+
+from harness import BUILD, E2E_BIN, wait_for, win_path
+
+KERRAK = BUILD / "hookdll" / "Kerrak.dll"
+EXPORTS = {"GETHOOKRECPOINTER", "STARTKEYBOARDHOOK", "STOPKEYBOARDHOOK", "KEYBOARDPROC"}
+
+
+def objdump(path):
+    return subprocess.run(["x86_64-w64-mingw32-objdump", "-p", str(path)], capture_output=True,
+                          text=True, check=True).stdout
+
+
+def test_kerrak_is_small_imports_only_kernel32_and_user32_and_exports_four_names():
+    assert KERRAK.exists(), f"{KERRAK} was not built"
+    assert KERRAK.stat().st_size < 32 * 1024
+    dump = objdump(KERRAK)
+    imports = {line.split(":", 1)[1].strip().upper() for line in dump.splitlines()
+               if line.strip().startswith("DLL Name:")}
+    assert imports == {"KERNEL32.DLL", "USER32.DLL"}
+    export_part = dump.split("[Ordinal/Name Pointer] Table\n", 1)[1].split("\n\n", 1)[0]
+    names = {line.split("]", 1)[1].strip() for line in export_part.splitlines()}
+    assert names == EXPORTS
+
+
+def start_host(desktop, *args):
+    log = desktop.dir / "hookhost.log"
+    ready = desktop.dir / "hookhost.ready"
+    proc = desktop.start(E2E_BIN / "ravak-hookhost.exe", "--ready", win_path(ready), "--log",
+                         win_path(log), *args)
+    wait_for(lambda: ready.exists() or proc.poll() is not None, timeout=30, what="hook host")
+    return proc, log.read_text().splitlines() if log.exists() else []
+
+
+def test_carried_image_is_written_to_the_system_folder_byte_for_byte(desktop):
+    target = desktop.prefix / "drive_c" / "windows" / "system32" / "Kerrak.dll"
+    assert not target.exists()
+    proc, lines = start_host(desktop)
+    assert proc.poll() is None, lines
+    assert target.read_bytes() == KERRAK.read_bytes()
+    assert lines[:3] == [r"deployed C:\windows\system32\Kerrak.dll",
+                         r"loaded C:\windows\system32\Kerrak.dll", "hooked"]
+
+
+def test_existing_copy_is_left_alone_and_loaded_by_full_path(desktop):
+    target = desktop.prefix / "drive_c" / "windows" / "system32" / "Kerrak.dll"
+    target.write_bytes(KERRAK.read_bytes() + b"\0" * 16)  # an older build, say
+    (desktop.dir / "Kerrak.dll").write_bytes(b"planted in the current folder")
+    proc, lines = start_host(desktop)
+    assert proc.poll() is None, lines
+    assert target.read_bytes() == KERRAK.read_bytes() + b"\0" * 16
+    assert lines[:2] == [r"loaded C:\windows\system32\Kerrak.dll", "hooked"]
+
+
+def test_unwritable_system_folder_deploys_per_user_without_error(desktop):
+    # A folder where the file would go makes the System folder copy impossible to write.
+    blocker = desktop.prefix / "drive_c" / "windows" / "system32" / "Kerrak.dll"
+    blocker.mkdir()
+    user_copy = (desktop.prefix / "drive_c" / "users" / "root" / "AppData" / "Local" / "Tirnak"
+                 / "Ravak" / "Kerrak.dll")
+    proc, lines = start_host(desktop)
+    assert proc.poll() is None, lines
+    assert user_copy.read_bytes() == KERRAK.read_bytes()
+    assert not any(line.startswith("error") for line in lines), lines
+    assert lines[:3] == [r"deployed C:\users\root\AppData\Local\Tirnak\Ravak\Kerrak.dll",
+                         r"loaded C:\users\root\AppData\Local\Tirnak\Ravak\Kerrak.dll", "hooked"]

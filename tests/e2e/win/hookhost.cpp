@@ -1,0 +1,141 @@
+// ravak-hookhost: deploys and loads Kerrak from the carried image the way the program does,
+// starts the keyboard hook and runs the auto-correct engine on what it reports, so that the
+// hook and the engine can be driven end to end on their own.
+//
+//   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE]
+// --list: a UTF-8 file, three lines per entry (after text, before text, keyword), in which
+//         "\n", "\r" and "\\" stand for a line feed, a carriage return and a backslash.
+// --log appends "deployed PATH" / "loaded PATH" / "hooked" at start, then one line per
+// reported key ("key 0xNN" with " shift"/" ctrl"/" alt", " in WINDOW" (the foreground
+// window), then " replaced" when a keyword was replaced) and one per error ("error: ...").
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "autocorrect/autocorrect_engine.h"
+#include "autocorrect/autocorrect_win32.h"
+#include "hook/hook_win32.h"
+#include "hookdll/kerrak_image.h"
+#include "platform/utf.h"
+#include "platform/win32.h"
+
+namespace {
+
+void Append(const std::wstring& path, const std::string& line) {
+  if (path.empty()) return;
+  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  const std::string text = line + "\r\n";
+  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+class LoggingErrorReport : public ravak::ErrorReport {
+ public:
+  explicit LoggingErrorReport(std::wstring path) : path_(std::move(path)) {}
+  void ShowError(const std::string& message) override { Append(path_, "error: " + message); }
+
+ private:
+  std::wstring path_;
+};
+
+std::u16string Unescape(const std::string& line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) {
+      const char c = line[++i];
+      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    } else if (line[i] != '\r') {
+      out += line[i];
+    }
+  }
+  return ravak::Utf8ToUtf16(out).value_or(u"?");
+}
+
+std::vector<std::u16string> ReadItems(const std::wstring& path) {
+  std::vector<std::u16string> items;
+  std::ifstream in(ravak::win32::Narrow(path), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) items.push_back(Unescape(line));
+  return items;
+}
+
+std::string KeyLine(uint16_t key, ravak::ShiftState shift) {
+  char buf[16];
+  wsprintfA(buf, "key 0x%02X", key);
+  std::string line = buf;
+  if (shift.shift) line += " shift";
+  if (shift.ctrl) line += " ctrl";
+  if (shift.alt) line += " alt";
+  return line;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring list_path, ready, log;
+  bool slow = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring opt = argv[i];
+    if (opt == L"--list" && i + 1 < argc) list_path = argv[++i];
+    if (opt == L"--slow") slow = true;
+    if (opt == L"--ready" && i + 1 < argc) ready = argv[++i];
+    if (opt == L"--log" && i + 1 < argc) log = argv[++i];
+  }
+  LocalFree(argv);
+
+  // Start-up: deploy, then load and hook, as the program does before its main window exists.
+  ravak::win32::KerrakFiles files;
+  const ravak::KerrakDeployment deployment = ravak::DeployKerrak(files, ravak::KerrakImage());
+  if (!deployment.written.empty())
+    Append(log, "deployed " + ravak::Utf16ToUtf8(deployment.written));
+  if (deployment.error) Append(log, "error: " + *deployment.error);
+
+  ravak::win32::Keyboard keyboard;
+  ravak::win32::MessagePump pump;
+  LoggingErrorReport errors(log);
+  HWND owner = CreateWindowExW(0, L"STATIC", L"Ravak Hookhost", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, nullptr, nullptr);
+  ravak::win32::Clipboard clipboard(owner);
+  ravak::ClipboardText clipboard_text(clipboard, pump);
+  ravak::SyntheticInput input(keyboard, pump, [&slow] { return slow; });
+  ravak::win32::ForegroundQuery foreground;
+  ravak::AutoCorrectList list;
+  if (!list_path.empty()) list.LoadFlat(ReadItems(list_path));
+  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground);
+  const ravak::AutoCorrectSwitches switches{true, true};
+
+  ravak::win32::KerrakHost host;
+  std::unique_ptr<ravak::TAdvSysKeyboardHook> khook1;
+  try {
+    khook1 = std::make_unique<ravak::TAdvSysKeyboardHook>(host, errors, deployment.load_order);
+  } catch (const std::exception& e) {
+    Append(log, std::string("error: ") + e.what());
+    return 1;
+  }
+  Append(log, "loaded " + ravak::Utf16ToUtf8(khook1->KerrakPath()));
+  if (khook1->Hooked()) Append(log, "hooked");
+  khook1->SetOnKeyDown(
+      [&](ravak::TAdvSysKeyboardHook&, uint16_t key, ravak::ShiftState shift, bool&) {
+        // The keys a replacement sends are reported inside it: their lines come first.
+        const bool replaced = engine.KeyDown(switches, key, shift);
+        char window[32];
+        std::snprintf(window, sizeof window, " in %llX",
+                      static_cast<unsigned long long>(engine.TypedWindow()));
+        Append(log, KeyLine(key, shift) + window + (replaced ? " replaced" : ""));
+      });
+  if (!ready.empty()) Append(ready, "ready");
+  const int code = pump.Run();
+  khook1.reset();
+  return code;
+}

@@ -1,0 +1,143 @@
+#include "hook/keyboard_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/error.h"
+#include "tests/fakes/fake_hook.h"
+
+namespace ravak {
+namespace {
+
+using testing::FakeHookHost;
+using Log = std::vector<std::string>;
+
+const std::u16string kSystem = u"C:\\Windows\\system32\\Kerrak.dll";
+const std::u16string kUser = u"C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\Kerrak.dll";
+
+class HookTest : public ::testing::Test {
+ protected:
+  HookTest() {
+    host.loadable = {kSystem, kUser};
+    // What an earlier run (or another instance) left in the shared record.
+    host.rec = {7, 0xEEEE, 1, 2, 99, 0x2020, 1, 1};
+  }
+  FakeHookHost host;
+};
+
+TEST_F(HookTest, Start_FillsRecordWithOwnWindowsAndZeroedSwitches_ThenStartsHook) {
+  TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
+                           "create release window", "start"}));
+  EXPECT_EQ(host.rec.HookHandle, 0x00F00123u);  // cleared first, so the start installs a hook
+  EXPECT_EQ(host.rec.Reserved, 0xEEEEu);        // never touched
+  EXPECT_EQ(host.rec.KeyWindow, 0x1234u);
+  EXPECT_EQ(host.rec.ReleaseWindow, 0x5678u);
+  EXPECT_EQ(host.rec.ReleaseCount, 0u);
+  EXPECT_EQ(host.rec.BlockShortCut, 0u);
+  EXPECT_EQ(host.rec.BlockFlag, 0u);
+  EXPECT_EQ(host.rec.LetterLock, 0u);
+  EXPECT_TRUE(hook.Hooked());
+  EXPECT_EQ(hook.KerrakPath(), kSystem);
+}
+
+TEST_F(HookTest, WindowHandlesAreStoredInThirtyTwoBits) {
+  host.key_window = 0x0000'0001'8002'0a1cULL & UINTPTR_MAX;
+  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  EXPECT_EQ(host.rec.KeyWindow, 0x8002'0a1cu);
+}
+
+TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
+  host.loadable = {kUser};
+  {
+    TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+    EXPECT_EQ(hook.KerrakPath(), kUser);
+    EXPECT_TRUE(hook.Hooked());
+  }
+  host.loadable.clear();
+  host.log.clear();
+  try {
+    TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+    FAIL() << "no copy loads";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Could not find or load KERRAK.DLL");
+  }
+  // Nothing was created that a failed construction would leave behind.
+  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll",
+                           "load C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\Kerrak.dll"}));
+  EXPECT_THROW(TAdvSysKeyboardHook(host, host, {}), Error);
+}
+
+TEST_F(HookTest, MissingEntryPoint_ReleasesLibraryAndRunsWithoutHookSilently) {
+  host.has_entry_points = false;
+  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
+  EXPECT_FALSE(hook.Loaded());
+  EXPECT_FALSE(hook.Hooked());
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_EQ(host.rec.KeyWindow, 1u);  // the record is not touched
+}
+
+TEST_F(HookTest, NoRecord_StaysLoadedWithoutHook_AndDestructionOnlyFrees) {
+  host.has_record = false;
+  {
+    TAdvSysKeyboardHook hook(host, host, {kSystem});
+    EXPECT_TRUE(hook.Loaded());
+    EXPECT_FALSE(hook.Hooked());
+  }
+  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
+}
+
+TEST_F(HookTest, Destruction_StopsHookFreesLibraryAndDestroysWindows) {
+  { TAdvSysKeyboardHook hook(host, host, {kSystem}); }
+  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
+                           "create release window", "start", "stop", "free", "destroy window 4660",
+                           "destroy window 22136"}));
+  EXPECT_EQ(host.rec.HookHandle, 0u);
+  EXPECT_FALSE(host.open);
+}
+
+TEST_F(HookTest, RefusedHook_IsNotHookedAndNotStoppedAtExit) {
+  host.hook_handle = 0;  // SetWindowsHookExA failed
+  {
+    TAdvSysKeyboardHook hook(host, host, {kSystem});
+    EXPECT_TRUE(hook.Loaded());
+    EXPECT_FALSE(hook.Hooked());
+  }
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "stop"), 0);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "free"), 1);
+}
+
+TEST_F(HookTest, EveryNotificationRaisesOneKeyDownWithShiftStateOfThisThread) {
+  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  std::vector<std::pair<uint16_t, ShiftState>> events;
+  hook.SetOnKeyDown([&](TAdvSysKeyboardHook& sender, uint16_t key, ShiftState shift, bool& allow) {
+    EXPECT_EQ(&sender, &hook);
+    EXPECT_TRUE(allow);
+    events.emplace_back(key, shift);
+  });
+  host.PostKey(0x41);
+  host.shift = {true, false, true};
+  host.PostKey(0x41);  // auto-repeat: a second event
+  host.PostKey(0xBA);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0], std::make_pair(uint16_t{0x41}, ShiftState{}));
+  EXPECT_EQ(events[1], std::make_pair(uint16_t{0x41}, ShiftState{true, false, true}));
+  EXPECT_EQ(events[2].first, 0xBA);
+}
+
+TEST_F(HookTest, ErrorInHandlerIsReportedAndLaterKeysStillArrive) {
+  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  int calls = 0;
+  hook.SetOnKeyDown([&](TAdvSysKeyboardHook&, uint16_t, ShiftState, bool&) {
+    if (++calls == 1) throw Error("Cannot open clipboard: Access is denied");
+  });
+  host.PostKey(0x41);
+  host.PostKey(0x42);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(host.errors, (Log{"Cannot open clipboard: Access is denied"}));
+}
+
+}  // namespace
+}  // namespace ravak
