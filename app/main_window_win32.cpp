@@ -534,9 +534,6 @@ HBRUSH MainWindow::ColorControl(HDC dc, HWND control) {
 
 INT_PTR MainWindow::HandleMain(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      Command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-      return TRUE;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (hdr->idFrom == IDC_pgc1 && hdr->code == TCN_SELCHANGE) {
@@ -544,33 +541,18 @@ INT_PTR MainWindow::HandleMain(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return TRUE;
     }
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(white_);
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return reinterpret_cast<INT_PTR>(
-          ColorControl(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      // FormMouseDown: drag the window by its background or logo.
-      ReleaseCapture();
-      SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-      return TRUE;
     case WM_CLOSE:
       // Closing the main window ends the program.
       PostMessageW(app_, WM_CLOSE, 0, 0);
       return TRUE;
     default:
-      return FALSE;
+      return HandleShared(msg, wp, lp);
   }
 }
 
-INT_PTR MainWindow::HandlePage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
-  for (const PageHandler& handler : page_handlers_) {
-    INT_PTR result = 0;
-    if (handler(page, msg, wp, lp, result)) return result;
-  }
+// What the main window and its tab pages handle alike: their commands, their colours and the
+// drag of the window by its background.
+INT_PTR MainWindow::HandleShared(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       Command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -584,12 +566,21 @@ INT_PTR MainWindow::HandlePage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+      // FormMouseDown: drag the window by its background or logo.
       ReleaseCapture();
       SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
       return TRUE;
     default:
       return FALSE;
   }
+}
+
+INT_PTR MainWindow::HandlePage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+  for (const PageHandler& handler : page_handlers_) {
+    INT_PTR result = 0;
+    if (handler(page, msg, wp, lp, result)) return result;
+  }
+  return HandleShared(msg, wp, lp);
 }
 
 void MainWindow::Command(UINT id, UINT code, HWND control) {

@@ -60,6 +60,7 @@ class MainWindow : public MainView {
   static INT_PTR CALLBACK SelKeyProc(HWND, UINT, WPARAM, LPARAM);
   INT_PTR HandleMain(UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR HandlePage(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR HandleShared(UINT msg, WPARAM wp, LPARAM lp);
   void Command(UINT id, UINT code, HWND control);
   HBRUSH ColorControl(HDC dc, HWND control);
   bool EnsureDialog();

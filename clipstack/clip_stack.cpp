@@ -1,5 +1,7 @@
 #include "clipstack/clip_stack.h"
 
+#include "convert/running_flag.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -183,21 +185,6 @@ void ClipItemList::CloseEdit() {
 }
 
 // --- AdvancedCopyPaste ----------------------------------------------------------------------
-
-namespace {
-
-class RunningFlag {
- public:
-  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~RunningFlag() { flag_ = false; }
-  RunningFlag(const RunningFlag&) = delete;
-  RunningFlag& operator=(const RunningFlag&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 AdvancedCopyPaste::AdvancedCopyPaste(ClipItemList& list, SyntheticInput& input,
                                      ClipboardText& clipboard)

@@ -1,21 +1,8 @@
 #include "convert/conversion.h"
 
+#include "convert/running_flag.h"
+
 namespace ravak {
-
-namespace {
-
-class RunningFlag {
- public:
-  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~RunningFlag() { flag_ = false; }
-  RunningFlag(const RunningFlag&) = delete;
-  RunningFlag& operator=(const RunningFlag&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input,
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
