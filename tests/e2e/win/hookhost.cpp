@@ -24,28 +24,12 @@
 #include "hookdll/kerrak_image.h"
 #include "platform/utf.h"
 #include "platform/win32.h"
+#include "tests/e2e/win/host_log.h"
 
 namespace {
 
-void Append(const std::wstring& path, const std::string& line) {
-  if (path.empty()) return;
-  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  const std::string text = line + "\r\n";
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(f);
-}
-
-class LoggingErrorReport : public ravak::ErrorReport {
- public:
-  explicit LoggingErrorReport(std::wstring path) : path_(std::move(path)) {}
-  void ShowError(const std::string& message) override { Append(path_, "error: " + message); }
-
- private:
-  std::wstring path_;
-};
+using ravak::testing::Append;
+using ravak::testing::LoggingErrorReport;
 
 std::u16string Unescape(const std::string& line) {
   std::string out;
