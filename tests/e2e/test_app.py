@@ -224,3 +224,16 @@ def test_daily_saying_at_start_and_position_from_the_menu(desktop):
     app.menu("exit")
     assert app.wait_exit() == 0
     assert desktop.reg_query(GENERAL, "dxmdt1.Tag") == ("REG_DWORD", "0x8")
+
+
+def test_about_splash_fades_in_and_closes_by_itself(desktop):
+    app = Ravak(desktop)
+    app.menu("about")
+    splash = desktop.find_window("Ravak")
+    assert "500x184" in desktop.xdotool("getwindowgeometry", splash).stdout
+    desktop.screenshot("about-splash")
+    # A second request while it shows does nothing; it goes by itself after about 6.5 s.
+    app.menu("about")
+    assert len(desktop.xdotool("search", "--onlyvisible", "--name", "^Ravak$").stdout.split()) == 1
+    wait_for(lambda: not desktop.xdotool("search", "--onlyvisible", "--name", "^Ravak$").stdout.strip(),
+             timeout=20, what="the splash to close")
