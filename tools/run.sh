@@ -24,4 +24,4 @@ if [ ! -d "$WINEPREFIX" ]; then
   done
 fi
 echo "Starting $PROGRAM under Wine on $DISPLAY"
-exec "$WINE" "$PROGRAM" "$@"
+"$WINE" "$PROGRAM" "$@"
