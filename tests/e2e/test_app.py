@@ -237,3 +237,14 @@ def test_about_splash_fades_in_and_closes_by_itself(desktop):
     assert len(desktop.xdotool("search", "--onlyvisible", "--name", "^Ravak$").stdout.split()) == 1
     wait_for(lambda: not desktop.xdotool("search", "--onlyvisible", "--name", "^Ravak$").stdout.strip(),
              timeout=20, what="the splash to close")
+
+
+def test_hotkey_edit_refuses_a_key_without_modifier(desktop):
+    app = Ravak(desktop)
+    desktop.focus(app.open_settings())
+    app.click("hk1")
+    desktop.key("b")  # no modifier: the edit puts in Alt
+    app.screenshot("hotkey-edit")
+    app.click("btnOK")
+    wait_for(lambda: desktop.reg_query(GENERAL, "hk1.HotKey") == ("REG_DWORD", "0x8042"),
+             what="Alt+B stored")
