@@ -30,13 +30,19 @@ def press_alt_a(desktop):
     desktop.key("alt+a")
 
 
+def typed_pad(desktop, typed="sghl"):
+    """A fresh test window with the keyboard, and a line typed into it."""
+    pad = Testpad(desktop)
+    pad.focus()
+    desktop.type(typed)
+    pad.wait_text(typed)
+    return pad
+
+
 def test_english_run_becomes_farsi_and_clipboard_is_restored(desktop):
     conv = Converter(desktop)
     set_clipboard(desktop, "user's text")
-    pad = Testpad(desktop)
-    pad.focus()
-    desktop.type("sghl")
-    pad.wait_text("sghl")
+    pad = typed_pad(desktop)
     press_alt_a(desktop)
     pad.wait_text("سلام")
     assert conv.wait_handled() == ["converted"]
@@ -62,18 +68,14 @@ def test_farsi_run_becomes_english_and_mixed_line_keeps_its_head(desktop):
 
 def test_held_alt_still_converts(desktop):
     conv = Converter(desktop)
-    pad = Testpad(desktop)
-    pad.focus()
-    desktop.type("sghl")
-    pad.wait_text("sghl")
+    pad = typed_pad(desktop)
     desktop.key_down("alt")
     desktop.key_down("a")
     desktop.key_up("a")
     # The user keeps Alt down while the conversion runs.
     conv.wait_handled()
-    wait_for(lambda: pad.text == "سلام", timeout=5, what="conversion with Alt held")
-    desktop.key_up("alt")
     pad.wait_text("سلام")
+    desktop.key_up("alt")
     # Alt released inside the conversion opened no menu: typing goes on in the edit.
     reset_keys(desktop)
     desktop.type("x")
@@ -94,10 +96,7 @@ def test_caret_at_line_start_pastes_nothing(desktop):
 def test_busy_clipboard_still_converts(desktop):
     conv = Converter(desktop)
     set_clipboard(desktop, "mine")
-    pad = Testpad(desktop)
-    pad.focus()
-    desktop.type("sghl")
-    pad.wait_text("sghl")
+    pad = typed_pad(desktop)
     ready = desktop.dir / "hold.ready"
     holder = desktop.start(E2E_BIN / "ravak-probe.exe", "clip-hold", "200", win_path(ready))
     wait_for(ready.exists, what="the clipboard holder")
@@ -110,10 +109,7 @@ def test_busy_clipboard_still_converts(desktop):
 
 def test_alt_shift_chord_follows_conversion_when_asked(desktop):
     conv = Converter(desktop, "--auto-lang")
-    pad = Testpad(desktop)
-    pad.focus()
-    desktop.type("sghl")
-    pad.wait_text("sghl")
+    pad = typed_pad(desktop)
     press_alt_a(desktop)
     pad.wait_text("سلام")
     conv.wait_handled()
@@ -132,10 +128,7 @@ def test_alt_shift_chord_follows_conversion_when_asked(desktop):
 
 def test_no_chord_without_the_setting(desktop):
     conv = Converter(desktop)
-    pad = Testpad(desktop)
-    pad.focus()
-    desktop.type("sghl")
-    pad.wait_text("sghl")
+    pad = typed_pad(desktop)
     press_alt_a(desktop)
     pad.wait_text("سلام")
     conv.wait_handled()
