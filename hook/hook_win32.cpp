@@ -178,6 +178,26 @@ bool KerrakFiles::CreateFolders(const std::u16string& path, std::string& error_t
   return false;
 }
 
+std::vector<uint8_t> KerrakFiles::ReadFileStart(const std::u16string& path, std::size_t max_bytes) {
+  // Shared every way: a copy may be loaded, or being replaced, by another program.
+  HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::vector<uint8_t> bytes(max_bytes);
+  std::size_t total = 0;
+  DWORD got = 0;
+  while (total < bytes.size() &&
+         ReadFile(file, bytes.data() + total, static_cast<DWORD>(bytes.size() - total), &got,
+                  nullptr) &&
+         got != 0) {
+    total += got;
+  }
+  CloseHandle(file);
+  bytes.resize(total);
+  return bytes;
+}
+
 bool KerrakFiles::WriteNewFile(const std::u16string& path, std::span<const uint8_t> bytes,
                                std::string& error_text) {
   const std::wstring wide = ToWide(path);

@@ -40,6 +40,7 @@ class KerrakFiles : public KerrakFileSystem {
   std::u16string ProgramFolder() override;
   bool FileExists(const std::u16string& path) override;
   bool CreateFolders(const std::u16string& path, std::string& error_text) override;
+  std::vector<uint8_t> ReadFileStart(const std::u16string& path, std::size_t max_bytes) override;
   bool WriteNewFile(const std::u16string& path, std::span<const uint8_t> bytes,
                     std::string& error_text) override;
 };

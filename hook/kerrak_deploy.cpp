@@ -15,11 +15,41 @@ std::u16string FolderOf(const std::u16string& path) {
   return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
+// The per-user folder of a Kerrak built for machine: x64, x86, or the machine number in
+// hexadecimal.
+std::u16string ArchitectureFolder(uint16_t machine) {
+  switch (machine) {
+    case kMachineX64:
+      return u"x64";
+    case kMachineX86:
+      return u"x86";
+    default: {
+      std::u16string hex;
+      for (int shift = 12; shift >= 0; shift -= 4)
+        hex += u"0123456789abcdef"[machine >> shift & 0xF];
+      return hex;
+    }
+  }
+}
+
 std::string CannotCreate(const std::u16string& path, const std::string& reason) {
   return "Cannot create file \"" + Utf16ToUtf8(path) + "\". " + reason;
 }
 
 }  // namespace
+
+std::optional<uint16_t> PeMachine(std::span<const uint8_t> bytes) {
+  auto le = [&](std::size_t at, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[at + i];
+    return value;
+  };
+  if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return std::nullopt;
+  const uint32_t pe = le(0x3C, 4);
+  if (pe > bytes.size() || bytes.size() - pe < 24) return std::nullopt;
+  if (le(pe, 4) != 0x00004550) return std::nullopt;  // "PE\0\0"
+  return static_cast<uint16_t>(le(pe + 4, 2));
+}
 
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
   std::u16string path = folder;
@@ -27,13 +57,14 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
   return path + u'\\' + name;
 }
 
-KerrakPaths KerrakLocations(KerrakFileSystem& fs) {
+KerrakPaths KerrakLocations(KerrakFileSystem& fs, uint16_t machine) {
   KerrakPaths paths;
   const std::u16string system = fs.SystemFolder();
   if (!system.empty()) paths.system = JoinPath(system, kKerrakFileName);
   const std::u16string local = fs.LocalAppDataFolder();
   if (!local.empty()) {
-    paths.per_user = JoinPath(JoinPath(JoinPath(local, u"Tirnak"), u"Ravak"), kKerrakFileName);
+    const std::u16string folder = JoinPath(JoinPath(local, u"Tirnak"), u"Ravak");
+    paths.per_user = JoinPath(JoinPath(folder, ArchitectureFolder(machine)), kKerrakFileName);
   }
   const std::u16string program = fs.ProgramFolder();
   if (!program.empty()) paths.program = JoinPath(program, kKerrakFileName);
@@ -41,14 +72,19 @@ KerrakPaths KerrakLocations(KerrakFileSystem& fs) {
 }
 
 KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> image) {
-  const KerrakPaths paths = KerrakLocations(fs);
   KerrakDeployment result;
+  const std::optional<uint16_t> machine = PeMachine(image);
+  if (!machine) {
+    result.error = CannotCreate(kKerrakFileName, "The carried image is damaged.");
+    return result;
+  }
+  const KerrakPaths paths = KerrakLocations(fs, *machine);
+  auto usable = [&](const std::u16string& path) {
+    return !path.empty() && fs.FileExists(path) &&
+           PeMachine(fs.ReadFileStart(path, kPeHeaderReadSize)) == machine;
+  };
   std::string failure;  // the message of the last attempt that failed
-
-  // Present already, or written now.
-  auto ensure = [&](const std::u16string& path, bool create_folder) {
-    if (path.empty()) return false;
-    if (fs.FileExists(path)) return true;
+  auto write = [&](const std::u16string& path, bool create_folder) {
     std::string reason;
     if ((!create_folder || fs.CreateFolders(FolderOf(path), reason)) &&
         fs.WriteNewFile(path, image, reason)) {
@@ -58,14 +94,20 @@ KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> ima
     failure = CannotCreate(path, reason);
     return false;
   };
-  if (!ensure(paths.system, false)) ensure(paths.per_user, true);
 
-  for (const std::u16string* path : {&paths.system, &paths.per_user, &paths.program}) {
-    if (path->empty() || !fs.FileExists(*path)) continue;
-    bool listed = false;
-    for (const std::u16string& p : result.load_order) listed = listed || p == *path;
-    if (!listed) result.load_order.push_back(*path);
-  }
+  // The System folder copy is never replaced, not even one that cannot serve this program:
+  // it may belong to something else. Ravak's own per-user copy is.
+  const bool system_usable =
+      usable(paths.system) ||
+      (!paths.system.empty() && !fs.FileExists(paths.system) && write(paths.system, false));
+  const bool per_user_usable =
+      usable(paths.per_user) ||
+      (!system_usable && !paths.per_user.empty() && write(paths.per_user, true));
+
+  if (system_usable) result.load_order.push_back(paths.system);
+  if (per_user_usable) result.load_order.push_back(paths.per_user);
+  if (usable(paths.program) && paths.program != paths.system && paths.program != paths.per_user)
+    result.load_order.push_back(paths.program);
   if (result.load_order.empty()) {
     result.error =
         failure.empty() ? CannotCreate(kKerrakFileName, "No folder to write it to.") : failure;

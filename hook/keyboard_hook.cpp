@@ -29,7 +29,11 @@ void TAdvSysKeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths)
   }
   loaded_ = true;
   rec_ = host_.CallGetHookRecPointer();
-  if (rec_ == nullptr) return;
+  if (rec_ == nullptr) {
+    // The program goes on without key events, so without auto-correct.
+    errors_.ShowError(kMappingError);
+    return;
+  }
 
   try {
     key_window_ = host_.CreateKeyWindow([this](uint16_t key) { HandleKeyNotification(key); });

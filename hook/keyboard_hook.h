@@ -44,11 +44,14 @@ class TAdvSysKeyboardHook {
       std::function<void(TAdvSysKeyboardHook& sender, uint16_t key, ShiftState shift, bool& allow)>;
 
   static constexpr char kLoadError[] = "Could not find or load KERRAK.DLL";
+  // Kerrak loaded but could not create or map its shared record (it shows nothing itself).
+  static constexpr char kMappingError[] = "Could not create file map object";
 
   // Loads Kerrak from the first of kerrak_paths (full paths, in order of preference) that
   // loads, fills the record and starts the hook. Raises kLoadError when none loads. A library
-  // without the entry points is released again and the component runs without a hook; so it
-  // does when the library has no record. Errors raised by OnKeyDown go to errors.
+  // without the entry points is released again and the component runs without a hook, saying
+  // nothing; so it does when the library has no record, after reporting kMappingError to
+  // errors. Errors raised by OnKeyDown go to errors as well.
   TAdvSysKeyboardHook(HookLibraryHost& host, ErrorReport& errors,
                       const std::vector<std::u16string>& kerrak_paths);
   // Stops the hook (when this process's record holds one) and releases Kerrak.

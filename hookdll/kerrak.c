@@ -72,24 +72,40 @@ static int HandleKey(HookRec* rec, WPARAM key, LPARAM flags) {
   return key == VK_SPACE && rec->BlockShortCut != 0 && ShortCutOf(key) == rec->BlockShortCut;
 }
 
-/* The thread that is inside CallNextHookEx from this procedure. A second running copy of Ravak
- * installs a second hook with this same procedure; when the chain calls it again for the same
- * key in the same thread, the key has been reported already. */
-static volatile DWORD g_passing_thread;
+/* A key event this procedure is passing down the hook chain. A second running copy of Ravak
+ * installs a second hook with this same procedure, so the chain can call it again, nested in
+ * the same thread, for the event it is passing on: that event has been reported already. Each
+ * thread keeps its innermost such call in the thread-local slot g_passing_slot; the frames
+ * live on the stack of the calls themselves. Only that exact event is skipped: any other key
+ * event delivered to the thread meanwhile is reported. */
+typedef struct PassingCall {
+  WPARAM wparam;
+  LPARAM lparam;
+  struct PassingCall* outer;
+} PassingCall;
+
+/* TLS_OUT_OF_INDEXES when no slot could be had: then nothing is skipped, and with two copies
+ * of Ravak running a key may be reported twice. */
+static DWORD g_passing_slot = TLS_OUT_OF_INDEXES;
 
 LRESULT CALLBACK KEYBOARDPROC(int code, WPARAM wparam, LPARAM lparam) {
   HookRec* rec = g_rec;
-  const DWORD self = GetCurrentThreadId();
-  DWORD outer;
+  const DWORD slot = g_passing_slot;
+  PassingCall call;
+  int tracked = 0;
   LRESULT result;
-  if (code == HC_ACTION && rec != NULL && g_passing_thread != self &&
-      HandleKey(rec, wparam, lparam))
-    return 1;
-  outer = g_passing_thread;
-  g_passing_thread = self;
+  if (code == HC_ACTION && rec != NULL) {
+    call.wparam = wparam;
+    call.lparam = lparam;
+    call.outer = slot != TLS_OUT_OF_INDEXES ? (PassingCall*)TlsGetValue(slot) : NULL;
+    if ((call.outer == NULL || call.outer->wparam != wparam || call.outer->lparam != lparam) &&
+        HandleKey(rec, wparam, lparam))
+      return 1;
+    tracked = slot != TLS_OUT_OF_INDEXES && TlsSetValue(slot, &call);
+  }
   result =
       CallNextHookEx(rec != NULL ? HookFromField(rec->HookHandle) : NULL, code, wparam, lparam);
-  g_passing_thread = outer;
+  if (tracked) TlsSetValue(slot, call.outer);
   return result;
 }
 
@@ -109,18 +125,18 @@ void STOPKEYBOARDHOOK(void) {
   if (UnhookWindowsHookEx(HookFromField(g_rec->HookHandle))) g_rec->HookHandle = 0;
 }
 
+/* No user interface here: this runs under the loader lock in every program that receives
+ * keyboard input. Without the shared record the record pointer stays null; Ravak tells the
+ * user. */
 static void Attach(void) {
+  g_passing_slot = TlsAlloc();
   g_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
                                  KERRAK_HOOK_REC_SIZE, KERRAK_MAPPING_NAME);
-  if (g_mapping == NULL) {
-    MessageBoxA(NULL, "Hook DLL", "Could not create file map object", MB_OK);
-    return;
-  }
+  if (g_mapping == NULL) return;
   g_rec = (HookRec*)MapViewOfFile(g_mapping, FILE_MAP_WRITE, 0, 0, KERRAK_HOOK_REC_SIZE);
   if (g_rec == NULL) {
     CloseHandle(g_mapping);
     g_mapping = NULL;
-    MessageBoxA(NULL, "Hook DLL", "Could not map file", MB_OK);
   }
 }
 
@@ -129,6 +145,8 @@ static void Detach(void) {
   g_rec = NULL;
   if (g_mapping != NULL) CloseHandle(g_mapping);
   g_mapping = NULL;
+  if (g_passing_slot != TLS_OUT_OF_INDEXES) TlsFree(g_passing_slot);
+  g_passing_slot = TLS_OUT_OF_INDEXES;
 }
 
 /* The entry point (no C runtime start-up code runs before it). */

@@ -1,4 +1,5 @@
 """Kerrak, the hook library: what it imports and exports, its size, and how Ravak deploys it."""
+import struct
 import subprocess
 
 import pytest
@@ -6,6 +7,7 @@ import pytest
 from harness import BUILD, E2E_BIN, wait_for, win_path
 
 KERRAK = BUILD / "hookdll" / "Kerrak.dll"
+USER_COPY = r"C:\users\root\AppData\Local\Tirnak\Ravak\x64\Kerrak.dll"
 EXPORTS = {"GETHOOKRECPOINTER", "STARTKEYBOARDHOOK", "STOPKEYBOARDHOOK", "KEYBOARDPROC"}
 
 
@@ -59,11 +61,42 @@ def test_unwritable_system_folder_deploys_per_user_without_error(desktop):
     # A folder where the file would go makes the System folder copy impossible to write.
     blocker = desktop.prefix / "drive_c" / "windows" / "system32" / "Kerrak.dll"
     blocker.mkdir()
-    user_copy = (desktop.prefix / "drive_c" / "users" / "root" / "AppData" / "Local" / "Tirnak"
-                 / "Ravak" / "Kerrak.dll")
     proc, lines = start_host(desktop)
     assert proc.poll() is None, lines
-    assert user_copy.read_bytes() == KERRAK.read_bytes()
+    assert per_user_copy(desktop).read_bytes() == KERRAK.read_bytes()
     assert not any(line.startswith("error") for line in lines), lines
-    assert lines[:3] == [r"deployed C:\users\root\AppData\Local\Tirnak\Ravak\Kerrak.dll",
-                         r"loaded C:\users\root\AppData\Local\Tirnak\Ravak\Kerrak.dll", "hooked"]
+    assert lines[:3] == ["deployed " + USER_COPY, "loaded " + USER_COPY, "hooked"]
+
+
+def per_user_copy(desktop):
+    return (desktop.prefix / "drive_c" / "users" / "root" / "AppData" / "Local" / "Tirnak"
+            / "Ravak" / "x64" / "Kerrak.dll")
+
+
+def as_x86(image):
+    """The image with the machine type of its PE file header changed to x86."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    return image[:pe + 4] + struct.pack("<H", 0x14C) + image[pe + 6:]
+
+
+def test_copies_of_another_architecture_are_skipped_and_the_own_per_user_copy_replaced(desktop):
+    system_copy = desktop.prefix / "drive_c" / "windows" / "system32" / "Kerrak.dll"
+    foreign = as_x86(KERRAK.read_bytes())
+    system_copy.write_bytes(foreign)  # never replaced, never loaded
+    per_user_copy(desktop).parent.mkdir(parents=True)
+    per_user_copy(desktop).write_bytes(foreign)
+    proc, lines = start_host(desktop)
+    assert proc.poll() is None, lines
+    assert system_copy.read_bytes() == foreign
+    assert per_user_copy(desktop).read_bytes() == KERRAK.read_bytes()
+    assert lines[:3] == ["deployed " + USER_COPY, "loaded " + USER_COPY, "hooked"]
+
+
+def test_without_its_shared_record_kerrak_shows_nothing_and_ravak_reports_it(desktop):
+    # Another object holding the record's name makes the mapping impossible in every process.
+    proc, lines = start_host(desktop, "--take-record-name")
+    assert proc.poll() is None, lines
+    assert lines[:3] == [r"deployed C:\windows\system32\Kerrak.dll",
+                         "error: Could not create file map object",
+                         r"loaded C:\windows\system32\Kerrak.dll"]
+    assert "hooked" not in lines

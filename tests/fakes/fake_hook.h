@@ -2,6 +2,7 @@
 // deployed to.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -90,6 +91,12 @@ class FakeKerrakFiles : public KerrakFileSystem {
       return false;
     }
     return true;
+  }
+  std::vector<uint8_t> ReadFileStart(const std::u16string& path, std::size_t max_bytes) override {
+    const auto file = files.find(path);
+    if (file == files.end()) return {};
+    const std::vector<uint8_t>& bytes = file->second;
+    return {bytes.begin(), bytes.begin() + std::min(bytes.size(), max_bytes)};
   }
   bool WriteNewFile(const std::u16string& path, std::span<const uint8_t> bytes,
                     std::string& error_text) override {

@@ -14,7 +14,7 @@ using testing::FakeHookHost;
 using Log = std::vector<std::string>;
 
 const std::u16string kSystem = u"C:\\Windows\\system32\\Kerrak.dll";
-const std::u16string kUser = u"C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\Kerrak.dll";
+const std::u16string kUser = u"C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll";
 
 class HookTest : public ::testing::Test {
  protected:
@@ -65,7 +65,7 @@ TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
   }
   // Nothing was created that a failed construction would leave behind.
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll",
-                           "load C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\Kerrak.dll"}));
+                           "load C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll"}));
   EXPECT_THROW(TAdvSysKeyboardHook(host, host, {}), Error);
 }
 
@@ -79,13 +79,14 @@ TEST_F(HookTest, MissingEntryPoint_ReleasesLibraryAndRunsWithoutHookSilently) {
   EXPECT_EQ(host.rec.KeyWindow, 1u);  // the record is not touched
 }
 
-TEST_F(HookTest, NoRecord_StaysLoadedWithoutHook_AndDestructionOnlyFrees) {
+TEST_F(HookTest, NoRecord_ReportsMappingError_StaysLoadedWithoutHook_AndDestructionOnlyFrees) {
   host.has_record = false;
   {
     TAdvSysKeyboardHook hook(host, host, {kSystem});
     EXPECT_TRUE(hook.Loaded());
     EXPECT_FALSE(hook.Hooked());
   }
+  EXPECT_EQ(host.errors, Log{"Could not create file map object"});
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
 }
 

@@ -2,12 +2,14 @@
 // starts the keyboard hook and runs the auto-correct engine on what it reports, so that the
 // hook and the engine can be driven end to end on their own.
 //
-//   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE]
+//   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE] [--take-record-name]
 // --list: a UTF-8 file, three lines per entry (after text, before text, keyword), in which
 //         "\n", "\r" and "\\" stand for a line feed, a carriage return and a backslash.
 // --log appends "deployed PATH" / "loaded PATH" / "hooked" at start, then one line per
 // reported key ("key 0xNN" with " shift"/" ctrl"/" alt", " in WINDOW" (the foreground
 // window), then " replaced" when a keyword was replaced) and one per error ("error: ...").
+// --take-record-name: a mutex takes the name of Kerrak's shared record first, so that Kerrak
+//         cannot create it.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -69,12 +71,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring list_path, ready, log;
   bool slow = false;
+  bool take_record_name = false;
   for (int i = 1; i < argc; ++i) {
     const std::wstring opt = argv[i];
     if (opt == L"--list" && i + 1 < argc) list_path = argv[++i];
     if (opt == L"--slow") slow = true;
     if (opt == L"--ready" && i + 1 < argc) ready = argv[++i];
     if (opt == L"--log" && i + 1 < argc) log = argv[++i];
+    if (opt == L"--take-record-name") take_record_name = true;
   }
   LocalFree(argv);
 
@@ -99,6 +103,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground);
   const ravak::AutoCorrectSwitches switches{true, true};
 
+  if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);  // held until exit
   ravak::win32::KerrakHost host;
   std::unique_ptr<ravak::TAdvSysKeyboardHook> khook1;
   try {
