@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "setupaction/sorvel_runtime_win32.h"
 #include "setupaction/stub_removal.h"
 
 namespace sorvel {
@@ -102,10 +103,10 @@ class Win32System : public RemovalSystem {
     const int back =
         MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS, ansi.data(), bytes, nullptr, 0);
     if (back != wide) return std::nullopt;
-    std::wstring round(static_cast<std::size_t>(back), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS, ansi.data(), bytes, round.data(),
+    std::u16string round(static_cast<std::size_t>(back), u'\0');
+    MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS, ansi.data(), bytes, W(round.data()),
                         back);
-    if (round != W(text)) return std::nullopt;
+    if (round != text) return std::nullopt;
     return ansi;
   }
 
@@ -153,23 +154,25 @@ class Win32System : public RemovalSystem {
 }  // namespace
 }  // namespace sorvel
 
-// The custom actions. Nothing may escape to the installer, and the uninstall never fails
-// because of them: both report success whatever happens.
+// The custom actions. The uninstall never fails because of them: both report success whatever
+// happens, an abandoned action too.
 extern "C" UINT __stdcall RemoveExternalUIStub(MSIHANDLE install) {
-  try {
-    sorvel::Win32Session session(install);
-    sorvel::RemoveExternalUIStub(session);
-  } catch (...) {
-  }
+  sorvel::RunAbandonable(
+      [](MSIHANDLE handle) {
+        sorvel::Win32Session session(handle);
+        sorvel::RemoveExternalUIStub(session);
+      },
+      install);
   return ERROR_SUCCESS;
 }
 
 extern "C" UINT __stdcall DoRemoveExternalUIStub(MSIHANDLE install) {
-  try {
-    sorvel::Win32Session session(install);
-    sorvel::Win32System system;
-    sorvel::DoRemoveExternalUIStub(session, system);
-  } catch (...) {
-  }
+  sorvel::RunAbandonable(
+      [](MSIHANDLE handle) {
+        sorvel::Win32Session session(handle);
+        sorvel::Win32System system;
+        sorvel::DoRemoveExternalUIStub(session, system);
+      },
+      install);
   return ERROR_SUCCESS;
 }
