@@ -8,7 +8,6 @@ namespace ravak {
 
 constexpr char16_t kMutexName[] = u"Tirnak Ravak";
 constexpr char16_t kApplicationTitle[] = u"Tirnak Ravak";
-constexpr char16_t kAlreadyRunningMessage[] = u"برنامه در حال اجرا مي باشد";
 
 // A second copy gives way when the marker already existed and no non-empty first argument was
 // given.

@@ -64,9 +64,4 @@ void AutoCorrectEditor::SelectItem(std::size_t row, bool selected) {
   UpdateEnabling();
 }
 
-void AutoCorrectEditor::SetRightToLeft(bool rtl) {
-  rtl_ = rtl;
-  if (on_direction) on_direction(rtl);
-}
-
 }  // namespace ravak

@@ -1,6 +1,6 @@
 // The rules of the auto-correct tab, over the list and the texts of its three edits: which
 // buttons are enabled, how the keyword is typed, what Add, Save and Delete do, what a selection
-// puts into the edits, and the writing direction of the two text edits. The window binds its
+// puts into the edits. The window binds its
 // controls to this model: it passes every change of an edit and of the list view's selection
 // in, and shows the texts, the enabled states and the rows that the model holds.
 #pragma once
@@ -18,7 +18,8 @@ class AutoCorrectEditor {
  public:
   explicit AutoCorrectEditor(AutoCorrectList& list) : list_(list) {}
 
-  // The texts of edtKey, edtPreStr and edtPostStr. Every change runs the enabling rule.
+  // The texts of the keyword, before-text and after-text edits. Every change runs the enabling
+  // rule.
   const std::u16string& KeyText() const { return key_; }
   const std::u16string& PreText() const { return pre_; }
   const std::u16string& PostText() const { return post_; }
@@ -26,36 +27,31 @@ class AutoCorrectEditor {
   void SetPreText(std::u16string text);
   void SetPostText(std::u16string text);
 
-  // edtKeyKeyPress: U+0021..U+007E is appended, Backspace (8) removes the last character, any
-  // other character changes nothing. The edit itself never inserts the character.
+  // A character typed into the keyword edit: U+0021..U+007E is appended, Backspace (8) removes the
+  // last character, any other character changes nothing. The edit itself never inserts the
+  // character.
   void KeyPress(char16_t ch);
 
   // The enabling rule: a keyword, and at least one character of before or after text.
   bool AddEnabled() const { return add_enabled_; }
   bool SaveEnabled() const { return add_enabled_; }
 
-  // btnACAddClick: appends a row from the edits (no duplicate test); returns its index. The
+  // The + button: appends a row from the edits (no duplicate test); returns its index. The
   // edits and the selection stay.
   std::size_t Add();
-  // btnACSaveClick: overwrites the selected row from the edits; returns its index, or nothing
+  // The save button: overwrites the selected row from the edits; returns its index, or nothing
   // when no row is selected.
   std::optional<std::size_t> Save();
-  // btnACDeleteClick: deletes the selected row; returns its index, or nothing when no row is
+  // The delete button: deletes the selected row; returns its index, or nothing when no row is
   // selected. The edits keep their texts.
   std::optional<std::size_t> Delete();
 
-  // lvACSelectItem: row became selected or unselected. Either way the edits take that row's
-  // keyword, before and after text.
+  // The list view's selection: row became selected or unselected. Either way the edits take that
+  // row's keyword, before and after text.
   void SelectItem(std::size_t row, bool selected);
   std::optional<std::size_t> Selected() const { return selected_; }
   // The list was rebuilt from the store: no row is selected.
   void ListReloaded() { selected_.reset(); }
-
-  // chkRTLClick: the direction rule. on_direction(true) sets both text edits to right-to-left
-  // reading order, on_direction(false) to left-to-right.
-  void SetRightToLeft(bool rtl);
-  bool RightToLeft() const { return rtl_; }
-  std::function<void(bool rtl)> on_direction;
 
  private:
   void UpdateEnabling();
@@ -64,7 +60,6 @@ class AutoCorrectEditor {
   AutoCorrectList& list_;
   std::u16string key_, pre_, post_;
   bool add_enabled_ = false;
-  bool rtl_ = false;
   std::optional<std::size_t> selected_;
 };
 

@@ -142,10 +142,10 @@ bool AutoCorrectEngine::KeyDown(const AutoCorrectSwitches& switches, uint16_t ke
 
 void AutoCorrectEngine::Execute(const ReplacementPlan& plan) {
   BusyScope busy(busy_, typed_buffer_);
-  input_.RelaseShifts();
+  input_.ReleaseShifts();
   input_.SendKeyTimes(vk::kBack, static_cast<uint8_t>(std::min<std::size_t>(plan.backspaces, 255)));
   Paste(input_, clipboard_, plan.paste);
-  input_.RelaseShifts();
+  input_.ReleaseShifts();
   for (std::size_t left = plan.left_arrows; left > 0;) {
     const std::size_t taps = std::min<std::size_t>(left, 255);
     input_.SendKeyTimes(vk::kLeft, static_cast<uint8_t>(taps));

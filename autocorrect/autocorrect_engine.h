@@ -9,19 +9,12 @@
 #include <string>
 
 #include "autocorrect/autocorrect_list.h"
-#include "convert/clipboard_text.h"
-#include "convert/synthetic_input.h"
 #include "hotkeys/shortcut.h"
-#include "platform/hotkey_registrar.h"
+#include "platform/foreground.h"
+#include "typing/clipboard_text.h"
+#include "typing/synthetic_input.h"
 
 namespace ravak {
-
-// GetForegroundWindow.
-class ForegroundWindowQuery {
- public:
-  virtual ~ForegroundWindowQuery() = default;
-  virtual WindowId ForegroundWindow() = 0;
-};
 
 // The character a key types on a US keyboard: the shifted one when the modifier set is exactly
 // {Shift}, else the unshifted one (Caps Lock plays no part). Only the key's low byte counts; a
@@ -46,7 +39,7 @@ ReplacementPlan PlanReplacement(const AutoCorrectEntry& entry, const std::u16str
 // The settings the handler reads at each key.
 struct AutoCorrectSwitches {
   bool active_flag = true;  // master switch, tray menu "فعال"
-  bool enabled = false;     // chkACEN
+  bool enabled = false;     // the auto-correct check box
 };
 
 // How keywords are looked up: through the list's index, or by scanning every row (the
@@ -59,7 +52,7 @@ class AutoCorrectEngine {
                     ForegroundWindowQuery& foreground,
                     KeywordLookup lookup = KeywordLookup::kIndexed);
 
-  // khook1KeyDown: one key press reported by the hook. Returns whether a replacement was
+  // One key press reported by the hook. Returns whether a replacement was
   // carried out. Errors of the paste travel to the caller; the engine is ready for the next
   // key whatever happens.
   bool KeyDown(const AutoCorrectSwitches& switches, uint16_t key, ShiftState shift);

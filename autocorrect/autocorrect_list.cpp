@@ -71,19 +71,14 @@ std::vector<std::u16string> AutoCorrectList::Flatten() const {
 
 void AutoCorrectList::LoadFlat(const std::vector<std::u16string>& items) {
   rows_.clear();
-  rows_.reserve(items.size() / 3);
-  for (std::size_t i = 0; i + 2 < items.size(); i += 3) {
-    rows_.push_back({items[i], items[i + 1], items[i + 2]});
+  rows_.reserve((items.size() + 2) / 3);
+  // An incomplete last group (possible only in a list edited outside the program) is kept with
+  // its missing texts empty, so that saving the list never loses a stored line.
+  const auto item = [&items](std::size_t i) { return i < items.size() ? items[i] : u""; };
+  for (std::size_t i = 0; i < items.size(); i += 3) {
+    rows_.push_back({items[i], item(i + 1), item(i + 2)});
   }
   Reindex();
-}
-
-StringListProperty BindAutoCorrectList(AutoCorrectList& list, std::function<void()> on_loaded) {
-  return {[&list] { return list.Flatten(); },
-          [&list, on_loaded = std::move(on_loaded)](const std::vector<std::u16string>& items) {
-            list.LoadFlat(items);
-            if (on_loaded) on_loaded();
-          }};
 }
 
 }  // namespace ravak

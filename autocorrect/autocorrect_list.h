@@ -9,8 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/settings_store.h"
-
 namespace ravak {
 
 struct AutoCorrectEntry {
@@ -57,10 +55,5 @@ class AutoCorrectList {
   std::vector<AutoCorrectEntry> rows_;
   std::unordered_map<std::u16string, int32_t> first_row_;  // typeable keyword -> first row
 };
-
-// lstSaveAC.Items bound to the list: get flattens it, set replaces its rows (then on_loaded
-// runs, for the list view to be rebuilt).
-StringListProperty BindAutoCorrectList(AutoCorrectList& list,
-                                       std::function<void()> on_loaded = nullptr);
 
 }  // namespace ravak

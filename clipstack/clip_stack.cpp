@@ -1,20 +1,11 @@
 #include "clipstack/clip_stack.h"
 
-#include "convert/running_flag.h"
+#include "typing/running_flag.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace ravak {
-
-std::u16string Lbl13Text() {
-  std::u16string text;
-  for (std::size_t i = 0; i < kLbl13Lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += kLbl13Lines[i];
-  }
-  return text;
-}
 
 // --- ClipItemList ---------------------------------------------------------------------------
 
@@ -66,9 +57,9 @@ void ClipItemList::Remove(ItemId id) {
   Changed();
 }
 
-void ClipItemList::Add() {
+void ClipItemList::Add(std::u16string text) {
   StoreEdit();
-  Append(std::u16string(kNewItemText));
+  Append(std::move(text));
   Changed();
 }
 
@@ -198,7 +189,7 @@ void AdvancedCopyPaste::ReleaseHotKeyModifiers() {
   input_.Release(vk::kRMenu);
 }
 
-bool AdvancedCopyPaste::ProCopy() {
+bool AdvancedCopyPaste::Copy() {
   if (running_) return false;
   RunningFlag guard(running_);
   input_.WaitForModifiersUp();
@@ -211,7 +202,7 @@ bool AdvancedCopyPaste::ProCopy() {
   return true;
 }
 
-bool AdvancedCopyPaste::ProPaste() {
+bool AdvancedCopyPaste::Paste() {
   if (running_) return false;
   ClipItemList::ItemId id = 0;
   std::u16string text;
@@ -228,16 +219,12 @@ bool AdvancedCopyPaste::ProPaste() {
   return true;
 }
 
-bool AdvancedCopyPaste::CopyKeyDown(bool active_flag, uint16_t& key) {
-  if (!active_flag) return false;
-  key = 0;
-  return ProCopy();
+bool AdvancedCopyPaste::CopyHotkeyPressed(bool active_flag) {
+  return active_flag && Copy();
 }
 
-bool AdvancedCopyPaste::PasteKeyDown(bool active_flag, uint16_t& key) {
-  if (!active_flag) return false;
-  key = 0;
-  return ProPaste();
+bool AdvancedCopyPaste::PasteHotkeyPressed(bool active_flag) {
+  return active_flag && Paste();
 }
 
 }  // namespace ravak

@@ -2,34 +2,16 @@
 // first, with the editing behaviour of its list control on the "Advanced memory" tab.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "convert/clipboard_text.h"
-#include "convert/synthetic_input.h"
+#include "typing/clipboard_text.h"
+#include "typing/synthetic_input.h"
 
 namespace ravak {
-
-// Texts of the tab, exactly as shown.
-inline constexpr std::u16string_view kProTabCaption = u"حافظه پیشرفته";
-inline constexpr std::u16string_view kChkActiveProCaption = u"کپی پیشرفته";
-inline constexpr std::u16string_view kLbl4Caption = u"کلید کپي پيشرفته";      // beside hkProCopy
-inline constexpr std::u16string_view kLbl3Caption = u"کليد چسباندن پيشرفته";  // beside hkProPaste
-inline constexpr std::u16string_view kNewItemText = u"مورد جدید";
-// lbl13, the help text: three lines, the second empty.
-inline constexpr std::array<std::u16string_view, 3> kLbl13Lines = {
-    u"توسط این قابلیت می توانید موارد مرد نظرتان را پشت سر هم به طور جداگانه کپی و به یکباره آنها "
-    u"را پشت سر هم به مکان مقصد انتقال دهید",
-    u"",
-    u"در لیست مقابل میتوانید لیست این کپی ها را ببینید و آنها را جابجا کنید",
-};
-// The help text as one label caption, lines separated by CR LF.
-std::u16string Lbl13Text();
 
 // Keys the list control handles itself (Windows virtual-key codes).
 namespace listkey {
@@ -40,7 +22,7 @@ constexpr uint16_t kInsert = 0x2D;
 constexpr uint16_t kDelete = 0x2E;
 }  // namespace listkey
 
-// lstPr: the ordered item list (index 0 is the top, the next to be pasted), its selection and
+// The ordered item list (index 0 is the top, the next to be pasted), its selection and
 // its in-place editor. Every item has an identity of its own, so the selection, an open editor
 // and a paste in progress stay with their item whatever else moves in between (the commands
 // pump messages in their pauses, so the user can change the list in the middle of them).
@@ -70,12 +52,13 @@ class ClipItemList {
   void Remove(ItemId id);
 
   // --- Buttons of the tab (an open editor is stored first, as when the focus leaves it) --------
-  // btnPrAdd: appends kNewItemText at the bottom; the selection does not change.
-  void Add();
-  // btnPrDel: deletes the selected item and selects the item that took its place, or the new
+  // The + button: appends text (the tab's "new item" text) at the bottom; the selection does
+  // not change.
+  void Add(std::u16string text);
+  // The × button: deletes the selected item and selects the item that took its place, or the new
   // last item; nothing without a selection.
   void Delete();
-  // btnPrUp / btnPrDown: moves the selected item one place; it stays selected. Nothing at the
+  // The ▲ and ▼ buttons: moves the selected item one place; it stays selected. Nothing at the
   // top (up), at the bottom (down) or without a selection.
   void Up();
   void Down();
@@ -127,7 +110,7 @@ class ClipItemList {
   std::function<void()> on_changed_;
 };
 
-// ProCopy and ProPaste, and the bodies of the two hotkey handlers.
+// Copy and Paste, and the bodies of the two hotkey handlers.
 class AdvancedCopyPaste {
  public:
   AdvancedCopyPaste(ClipItemList& list, SyntheticInput& input, ClipboardText& clipboard);
@@ -135,16 +118,16 @@ class AdvancedCopyPaste {
   // Copies the foreground application's selection with Ctrl+C and pushes the clipboard text
   // (whatever it holds then; the empty text when no text) onto the list. The clipboard keeps
   // the copied text.
-  bool ProCopy();
+  bool Copy();
   // Writes the top item to the clipboard, removes it from the list once it is there, and
   // pastes it with Ctrl+V. Nothing when the list is empty. A clipboard that cannot be written
   // raises its error and leaves the item on the list.
-  bool ProPaste();
+  bool Paste();
 
-  // gkProCopyKeyDown / gkProPasteKeyDown: with the master switch on, key := 0 and the command
-  // runs; with it off nothing happens. Return whether the command ran.
-  bool CopyKeyDown(bool active_flag, uint16_t& key);
-  bool PasteKeyDown(bool active_flag, uint16_t& key);
+  // The copy or paste hotkey was pressed: with the master switch on the command runs, with it
+  // off nothing happens. Return whether the command ran.
+  bool CopyHotkeyPressed(bool active_flag);
+  bool PasteHotkeyPressed(bool active_flag);
 
   // A command is in progress. A further press that arrives in one of its pauses is ignored:
   // two chords interleaved in the foreground application would paste one item twice and lose

@@ -1,6 +1,6 @@
 #include "convert/conversion.h"
 
-#include "convert/running_flag.h"
+#include "typing/running_flag.h"
 
 namespace ravak {
 
@@ -85,12 +85,10 @@ void ConversionCommand::SwitchKeyboardLanguage() {
   threads_.Start([&keyboard, &sleeper] { ChangeLanguage(keyboard, sleeper); });
 }
 
-bool ConversionCommand::HotKeyDown(const ConversionSwitches& switches, uint16_t& key,
-                                   ShiftState shift) {
+bool ConversionCommand::HotkeyPressed(const ConversionSwitches& switches, ShiftState shift) {
   if (!switches.active_flag) return false;
   if (!switches.enabled) return false;
   if (running_) return false;
-  key = 0;
   {
     RunningFlag guard(running_);
     ConvertCurrentLine(shift);

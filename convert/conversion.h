@@ -4,20 +4,20 @@
 
 #include <cstdint>
 
-#include "convert/clipboard_text.h"
 #include "convert/layout_map.h"
-#include "convert/synthetic_input.h"
 #include "hotkeys/shortcut.h"
 #include "platform/message_pump.h"
 #include "platform/threads.h"
+#include "typing/clipboard_text.h"
+#include "typing/synthetic_input.h"
 
 namespace ravak {
 
 // The settings the conversion hotkey's handler reads at the moment of the press.
 struct ConversionSwitches {
   bool active_flag = true;            // master switch, tray menu "فعال"
-  bool enabled = false;               // chkRavak
-  bool auto_change_language = false;  // chkAutoChangeLng
+  bool enabled = false;               // the conversion check box
+  bool auto_change_language = false;  // the automatic language change check box
 };
 
 class ConversionCommand {
@@ -33,9 +33,9 @@ class ConversionCommand {
   // TTChangeLanguage.Execute: the body of that thread (plain sleeps, no message processing).
   static void ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper);
 
-  // gkRavakKeyDown. Returns whether the command ran. A press that arrives while a conversion
-  // is running (inside one of its pauses) is ignored.
-  bool HotKeyDown(const ConversionSwitches& switches, uint16_t& key, ShiftState shift);
+  // The conversion hotkey was pressed. Returns whether the command ran. A press that arrives
+  // while a conversion is running (inside one of its pauses) is ignored.
+  bool HotkeyPressed(const ConversionSwitches& switches, ShiftState shift);
 
   bool Running() const { return running_; }
 

@@ -6,13 +6,13 @@
 
 namespace ravak {
 
-TAdvSysKeyboardHook::TAdvSysKeyboardHook(HookLibraryHost& host, ErrorReport& errors,
-                                         const std::vector<std::u16string>& kerrak_paths)
+KeyboardHook::KeyboardHook(HookLibraryHost& host, ErrorReport& errors,
+                           const std::vector<std::u16string>& kerrak_paths)
     : host_(host), errors_(errors) {
   Start(kerrak_paths);
 }
 
-void TAdvSysKeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths) {
+void KeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths) {
   bool opened = false;
   for (const std::u16string& path : kerrak_paths) {
     if (host_.OpenKerrak(path)) {
@@ -55,7 +55,7 @@ void TAdvSysKeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths)
   host_.CallStartKeyboardHook();
 }
 
-TAdvSysKeyboardHook::~TAdvSysKeyboardHook() {
+KeyboardHook::~KeyboardHook() {
   if (loaded_) {
     if (rec_ != nullptr && rec_->HookHandle != 0) host_.CallStopKeyboardHook();
     host_.CloseKerrak();
@@ -66,19 +66,14 @@ TAdvSysKeyboardHook::~TAdvSysKeyboardHook() {
   if (release_window_ != 0) host_.DestroyHookWindow(release_window_);
 }
 
-bool TAdvSysKeyboardHook::Hooked() const {
+bool KeyboardHook::Hooked() const {
   return loaded_ && rec_ != nullptr && rec_->HookHandle != 0;
 }
 
-void TAdvSysKeyboardHook::HandleKeyNotification(uint16_t key) {
-  if (!FOnKeyDown) return;
+void KeyboardHook::HandleKeyNotification(uint16_t key) {
+  if (!on_key_) return;
   const ShiftState shift = host_.CurrentShiftState();
-  bool allow = true;
-  try {
-    FOnKeyDown(*this, key, shift, allow);
-  } catch (const std::exception& e) {
-    errors_.ShowError(e.what());
-  }
+  ReportErrors(errors_, [&] { on_key_(key, shift); });
 }
 
 }  // namespace ravak

@@ -1,4 +1,4 @@
-// TAdvSysKeyboardHook: loads Kerrak, points its shared record at two hidden windows of the
+// KeyboardHook: loads Kerrak, points its shared record at two hidden windows of the
 // user-interface thread, starts the system-wide keyboard hook and turns every key-press
 // notification that Kerrak posts into one OnKeyDown event.
 #pragma once
@@ -10,6 +10,7 @@
 
 #include "hookdll/hook_rec.h"
 #include "hotkeys/shortcut.h"
+#include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
 
 namespace ravak {
@@ -37,11 +38,10 @@ class HookLibraryHost {
   virtual ShiftState CurrentShiftState() = 0;
 };
 
-class TAdvSysKeyboardHook {
+class KeyboardHook {
  public:
-  // sender, key (virtual-key code), shift, allow (preset to true; nothing reads it back)
-  using TAdvSysKeyEvent =
-      std::function<void(TAdvSysKeyboardHook& sender, uint16_t key, ShiftState shift, bool& allow)>;
+  // key: the virtual-key code; shift: the modifiers down in Ravak's thread when it is handled.
+  using KeyHandler = std::function<void(uint16_t key, ShiftState shift)>;
 
   static constexpr char kLoadError[] = "Could not find or load KERRAK.DLL";
   // Kerrak loaded but could not create or map its shared record (it shows nothing itself).
@@ -52,14 +52,14 @@ class TAdvSysKeyboardHook {
   // without the entry points is released again and the component runs without a hook, saying
   // nothing; so it does when the library has no record, after reporting kMappingError to
   // errors. Errors raised by OnKeyDown go to errors as well.
-  TAdvSysKeyboardHook(HookLibraryHost& host, ErrorReport& errors,
-                      const std::vector<std::u16string>& kerrak_paths);
+  KeyboardHook(HookLibraryHost& host, ErrorReport& errors,
+               const std::vector<std::u16string>& kerrak_paths);
   // Stops the hook (when this process's record holds one) and releases Kerrak.
-  ~TAdvSysKeyboardHook();
-  TAdvSysKeyboardHook(const TAdvSysKeyboardHook&) = delete;
-  TAdvSysKeyboardHook& operator=(const TAdvSysKeyboardHook&) = delete;
+  ~KeyboardHook();
+  KeyboardHook(const KeyboardHook&) = delete;
+  KeyboardHook& operator=(const KeyboardHook&) = delete;
 
-  void SetOnKeyDown(TAdvSysKeyEvent handler) { FOnKeyDown = std::move(handler); }
+  void SetOnKey(KeyHandler handler) { on_key_ = std::move(handler); }
   // Kerrak is loaded, the record exists and holds a hook.
   bool Hooked() const;
   bool Loaded() const { return loaded_; }
@@ -79,7 +79,7 @@ class TAdvSysKeyboardHook {
   std::u16string kerrak_path_;
   WindowId key_window_ = 0;      // Button1
   WindowId release_window_ = 0;  // Button1B
-  TAdvSysKeyEvent FOnKeyDown;
+  KeyHandler on_key_;
 };
 
 }  // namespace ravak

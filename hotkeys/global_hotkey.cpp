@@ -1,61 +1,55 @@
 #include "hotkeys/global_hotkey.h"
 
-#include <exception>
 #include <string>
 
 namespace ravak {
 
-TLMDGlobalHotKey::TLMDGlobalHotKey(HotkeyRegistrar& registrar, ErrorReport& errors)
+GlobalHotkey::GlobalHotkey(HotkeyRegistrar& registrar, ErrorReport& errors)
     : registrar_(registrar), errors_(errors) {
   // The decimal text of the component's address makes the atom distinct per live component.
   const std::string name = std::to_string(reinterpret_cast<uintptr_t>(this));
-  FAtom = registrar_.AddHotkeyAtom(std::u16string(name.begin(), name.end()));
-  FWndHandle = registrar_.CreateHotkeyWindow([this] { HandleHotKey(); });
-  FActive = true;
+  atom_ = registrar_.AddHotkeyAtom(std::u16string(name.begin(), name.end()));
+  window_ = registrar_.CreateHotkeyWindow([this] { HandleHotkeyMessage(); });
+  active_ = true;
 }
 
-TLMDGlobalHotKey::~TLMDGlobalHotKey() {
-  if (FGlobalKey != 0) SetHotKey(0);
-  registrar_.DeleteHotkeyAtom(FAtom);
-  if (FWndHandle != 0) {
-    registrar_.DestroyHotkeyWindow(FWndHandle);
-    FWndHandle = 0;
+GlobalHotkey::~GlobalHotkey() {
+  if (combination_ != 0) SetCombination(0);
+  registrar_.DeleteHotkeyAtom(atom_);
+  if (window_ != 0) {
+    registrar_.DestroyHotkeyWindow(window_);
+    window_ = 0;
   }
 }
 
-void TLMDGlobalHotKey::RegisterCurrent(TShortCut word) {
+void GlobalHotkey::RegisterCurrent(TShortCut word) {
   const DecodedShortCut d = ShortCutToKey(word);
-  registrar_.Register(FWndHandle, FAtom, ModifierFlags(d.shift), d.key);
+  registrar_.Register(window_, atom_, ModifierFlags(d.shift), d.key);
 }
 
-void TLMDGlobalHotKey::SetActive(bool value) {
-  if (value == FActive) return;
-  FActive = value;
+void GlobalHotkey::SetActive(bool value) {
+  if (value == active_) return;
+  active_ = value;
   if (value) {
-    RegisterCurrent(FGlobalKey);
-  } else if (FGlobalKey != 0) {
-    registrar_.Unregister(FWndHandle, FAtom);
+    RegisterCurrent(combination_);
+  } else if (combination_ != 0) {
+    registrar_.Unregister(window_, atom_);
   }
 }
 
-void TLMDGlobalHotKey::SetHotKey(TShortCut value) {
-  if (value == FGlobalKey) return;
-  if (FActive) {
-    if (FGlobalKey != 0) registrar_.Unregister(FWndHandle, FAtom);
+void GlobalHotkey::SetCombination(TShortCut value) {
+  if (value == combination_) return;
+  if (active_) {
+    if (combination_ != 0) registrar_.Unregister(window_, atom_);
     if (value != 0) RegisterCurrent(value);
   }
-  FGlobalKey = value;
+  combination_ = value;
 }
 
-void TLMDGlobalHotKey::HandleHotKey() {
-  if (!FOnKeyDown) return;
-  const DecodedShortCut d = ShortCutToKey(FGlobalKey);
-  uint16_t key = d.key;
-  try {
-    FOnKeyDown(*this, key, d.shift);
-  } catch (const std::exception& e) {
-    errors_.ShowError(e.what());
-  }
+void GlobalHotkey::HandleHotkeyMessage() {
+  if (!on_press_) return;
+  const ShiftState held = ShortCutToKey(combination_).shift;
+  ReportErrors(errors_, [&] { on_press_(held); });
 }
 
 }  // namespace ravak

@@ -1,4 +1,4 @@
-// TLMDGlobalHotKey: registers one key combination system-wide and raises OnKeyDown on the
+// GlobalHotkey: registers one key combination system-wide and runs its press handler on the
 // user-interface thread for each press.
 #pragma once
 
@@ -6,39 +6,42 @@
 #include <functional>
 
 #include "hotkeys/shortcut.h"
+#include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
 
 namespace ravak {
 
-class TLMDGlobalHotKey {
+class GlobalHotkey {
  public:
-  // sender, key (a copy passed by reference; what the handler leaves in it is discarded), shift
-  using TKeyEvent = std::function<void(TLMDGlobalHotKey& sender, uint16_t& key, ShiftState)>;
+  // held: the modifiers of the registered combination, which the user is usually still holding.
+  using PressHandler = std::function<void(ShiftState held)>;
 
-  TLMDGlobalHotKey(HotkeyRegistrar& registrar, ErrorReport& errors);
-  ~TLMDGlobalHotKey();
-  TLMDGlobalHotKey(const TLMDGlobalHotKey&) = delete;
-  TLMDGlobalHotKey& operator=(const TLMDGlobalHotKey&) = delete;
+  GlobalHotkey(HotkeyRegistrar& registrar, ErrorReport& errors);
+  ~GlobalHotkey();
+  GlobalHotkey(const GlobalHotkey&) = delete;
+  GlobalHotkey& operator=(const GlobalHotkey&) = delete;
 
-  bool Active() const { return FActive; }
+  // Active: the combination should be registered. A new component is active with no combination.
+  bool Active() const { return active_; }
   void SetActive(bool value);
-  TShortCut HotKey() const { return FGlobalKey; }
-  void SetHotKey(TShortCut value);
-  void SetOnKeyDown(TKeyEvent handler) { FOnKeyDown = std::move(handler); }
+  TShortCut Combination() const { return combination_; }
+  void SetCombination(TShortCut value);
+  // Errors the handler raises go to the error report.
+  void SetOnPress(PressHandler handler) { on_press_ = std::move(handler); }
 
   // The hidden window's WM_HOTKEY: every message counts as a press of this combination.
-  void HandleHotKey();
+  void HandleHotkeyMessage();
 
  private:
   void RegisterCurrent(TShortCut word);
 
   HotkeyRegistrar& registrar_;
   ErrorReport& errors_;
-  bool FActive = false;
-  uint16_t FAtom = 0;
-  TShortCut FGlobalKey = 0;
-  TKeyEvent FOnKeyDown;
-  WindowId FWndHandle = 0;
+  bool active_ = false;
+  uint16_t atom_ = 0;
+  TShortCut combination_ = 0;
+  PressHandler on_press_;
+  WindowId window_ = 0;
 };
 
 }  // namespace ravak

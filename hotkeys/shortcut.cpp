@@ -36,4 +36,14 @@ uint16_t HotKeyControlValue(TShortCut word) {
   return static_cast<uint16_t>((mods << 8) | (word & 0xFF));
 }
 
+TShortCut NormalizeShortCut(TShortCut word, TShortCut substitute_modifiers) {
+  const unsigned key = word & 0xFF;
+  if (key == 0) return 0;
+  unsigned mods = word & (kShortCutShift | kShortCutCtrl | kShortCutAlt);
+  const bool refused =
+      mods == 0 || mods == kShortCutShift || mods == (kShortCutShift | kShortCutAlt);
+  if (refused) mods = substitute_modifiers;
+  return static_cast<TShortCut>(mods | key);
+}
+
 }  // namespace ravak

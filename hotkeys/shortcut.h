@@ -45,4 +45,14 @@ TShortCut ShortCutFromHotKeyControl(uint16_t hkm_gethotkey);
 // The HKM_SETHOTKEY argument for a shortcut word: (modifier flags << 8) | low byte of the key.
 uint16_t HotKeyControlValue(TShortCut word);
 
+// The settings window's hotkey edits refuse a combination without modifier, with Shift alone
+// and with Shift+Alt, and put in their substitute modifiers instead: Alt for the conversion,
+// Ctrl+Alt for the copy and paste hotkeys.
+constexpr TShortCut kConversionSubstitute = kShortCutAlt;
+constexpr TShortCut kCopyPasteSubstitute = kShortCutCtrl | kShortCutAlt;
+// A stored shortcut word as such an edit would hold it: the key's low byte with the word's
+// modifiers, a refused combination with the substitute modifiers. A word without a key (low
+// byte 0) is no combination: 0.
+TShortCut NormalizeShortCut(TShortCut word, TShortCut substitute_modifiers);
+
 }  // namespace ravak

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-namespace ravak {
+#include "platform/window_id.h"
 
-using WindowId = uintptr_t;
+namespace ravak {
 
 class HotkeyRegistrar {
  public:
@@ -20,13 +20,6 @@ class HotkeyRegistrar {
   // RegisterHotKey / UnregisterHotKey; their results are not looked at.
   virtual void Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) = 0;
   virtual void Unregister(WindowId window, uint16_t id) = 0;
-};
-
-// The application's general error report: a message box with the error's text.
-class ErrorReport {
- public:
-  virtual ~ErrorReport() = default;
-  virtual void ShowError(const std::string& message) = 0;
 };
 
 }  // namespace ravak

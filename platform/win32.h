@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
 #include "platform/keyboard.h"
 #include "platform/message_pump.h"

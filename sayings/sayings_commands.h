@@ -33,9 +33,9 @@ class SayingsCommands {
 
   // Each throws Error("The data is incorrect") when the table cannot be read; the position is
   // then left as it was and no tip is shown.
-  void mniNextSokhanClick() { Run(SayingMove::Next); }
-  void mniBackSokhanClick() { Run(SayingMove::Back); }
-  void jvtrycn1DblClick() { Run(SayingMove::Current); }
+  void Next() { Run(SayingMove::Next); }
+  void Previous() { Run(SayingMove::Back); }
+  void ShowCurrent() { Run(SayingMove::Current); }
 
  private:
   void Run(SayingMove move);

@@ -10,11 +10,13 @@ TipPlacement PlaceTip(const TipRect& work_area, int screen_height, int width, in
   return {work_area.Right() - width, work_area.Bottom() - height, screen_height};
 }
 
-TipMotion::TipMotion(const TipPlacement& placement, int16_t interval_ms, int width, int height)
+TipMotion::TipMotion(const TipPlacement& placement, int16_t interval_ms, int width, int height,
+                     int step)
     : placement_(placement),
       check_ms_(interval_ms > 0 ? static_cast<uint32_t>(interval_ms) : 1),
       width_(width),
       height_(height),
+      step_(step > 0 ? step : kTipSlideStep),
       left_(placement.left),
       top_(placement.start_top) {}
 
@@ -24,13 +26,13 @@ void TipMotion::Start() {
 
 void TipMotion::Step() {
   if (phase_ == TipPhase::SlidingIn) {
-    if (top_ > placement_.end_top) top_ -= kTipSlideStep;
+    if (top_ > placement_.end_top) top_ -= step_;
     if (top_ <= placement_.end_top) {
       top_ = placement_.end_top;
       phase_ = TipPhase::Resting;
     }
   } else if (phase_ == TipPhase::SlidingOut) {
-    if (top_ < placement_.start_top) top_ += kTipSlideStep;
+    if (top_ < placement_.start_top) top_ += step_;
     if (top_ >= placement_.start_top) phase_ = TipPhase::Closed;
   }
 }
@@ -50,6 +52,12 @@ void TipMotion::MovedTo(int left, int top) {
   top_ = top;
 }
 
+void TipMotion::Resize(int width, int height, int step) {
+  width_ = width;
+  height_ = height;
+  if (step > 0) step_ = step;
+}
+
 uint32_t TipMotion::TimerMs() const {
   switch (phase_) {
     case TipPhase::SlidingIn:
@@ -65,21 +73,27 @@ uint32_t TipMotion::TimerMs() const {
   return 0;
 }
 
-TipTexts LayOutTip(const TipContent& content, int weekday_width, int date_width) {
+TipTexts LayOutTip(const TipContent& content, int weekday_width, int date_width, int dpi) {
   TipTexts texts{};
   auto add = [&texts](TipRect rect, const TipTextStyle& style, std::u16string_view text) {
     if (!text.empty()) texts.items[texts.count++] = {rect, &style, text};
   };
-  const int room = kTipWeekdayRight - kTipHeaderLeft;
+  auto scale = [dpi](int n) { return ScaleToDpi(n, dpi); };
+  const int header_left = scale(kTipHeaderLeft);
+  const int weekday_right = scale(kTipWeekdayRight);
+  const int top = scale(kTipHeaderTop);
+  const int height = scale(kTipHeaderTop + kTipHeaderHeight) - top;
+  const int room = weekday_right - header_left;
   const int weekday = content.weekday.empty() ? 0 : std::clamp(weekday_width, 0, room);
-  const int weekday_left = kTipWeekdayRight - weekday;
-  add({weekday_left, kTipHeaderTop, weekday, kTipHeaderHeight}, kTipWeekdayStyle, content.weekday);
+  const int weekday_left = weekday_right - weekday;
+  add({weekday_left, top, weekday, height}, kTipWeekdayStyle, content.weekday);
   const int date_right =
-      std::max(kTipHeaderLeft, std::min(kTipDateRight, weekday_left - kTipHeaderGap));
-  const int date_left = std::max(kTipHeaderLeft, date_right - std::max(date_width, 0));
-  add({date_left, kTipHeaderTop, date_right - date_left, kTipHeaderHeight}, kTipDateStyle,
-      content.date);
-  add(kTipSayingRect, kTipSayingStyle, content.text);
+      std::max(header_left, std::min(scale(kTipDateRight), weekday_left - scale(kTipHeaderGap)));
+  const int date_left = std::max(header_left, date_right - std::max(date_width, 0));
+  add({date_left, top, date_right - date_left, height}, kTipDateStyle, content.date);
+  const TipRect& s = kTipSayingRect;
+  const PixelRect saying = ScaleToDpi(PixelRect{s.left, s.top, s.width, s.height}, dpi);
+  add({saying.left, saying.top, saying.width, saying.height}, kTipSayingStyle, content.text);
   return texts;
 }
 

@@ -6,6 +6,9 @@
 // until it rests at the bottom right of the work area. While resting it checks the pointer once
 // per interval and slides out (down 20 pixels every 30 ms) as soon as a check finds the pointer
 // off the tip; a click sends it out at once. Once below the screen it closes.
+//
+// The sizes are those at 96 DPI; at other densities the card, its texts, their fonts and the
+// slide step grow in proportion (ScaleToDpi).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include <string_view>
 
 #include "sayings/rotation.h"
+#include "ui/dpi.h"
 
 namespace ravak {
 
@@ -61,8 +65,9 @@ enum class TipPhase {
 class TipMotion {
  public:
   // interval_ms: the pointer check's period; one of 0 or less checks at the next timer tick.
+  // step: the pixels of one slide step.
   TipMotion(const TipPlacement& placement, int16_t interval_ms, int width = kTipWidth,
-            int height = kTipHeight);
+            int height = kTipHeight, int step = kTipSlideStep);
 
   // Shown: starts the slide-in.
   void Start();
@@ -75,6 +80,8 @@ class TipMotion {
   void Click();
   // The user dragged the tip to (left, top); the slides go on from there.
   void MovedTo(int left, int top);
+  // The tip was drawn again at another size (on a monitor of another DPI).
+  void Resize(int width, int height, int step);
 
   TipPhase Phase() const { return phase_; }
   int Left() const { return left_; }
@@ -88,6 +95,7 @@ class TipMotion {
   uint32_t check_ms_;
   int width_;
   int height_;
+  int step_;
   int left_;
   int top_;
   TipPhase phase_ = TipPhase::Created;
@@ -123,13 +131,15 @@ struct TipText {
 };
 
 // The texts of a tip in drawing order: weekday, date, saying; empty texts are left out.
-// weekday_width, date_width: the widths of the two header texts in their font, in pixels.
+// weekday_width, date_width: the widths of the two header texts in their font, in pixels; dpi:
+// the density the card is drawn at (the places above are those at 96 DPI).
 struct TipTexts {
   TipText items[3];
   int count;
 };
 // The texts point into content, which must outlive them.
-TipTexts LayOutTip(const TipContent& content, int weekday_width, int date_width);
-TipTexts LayOutTip(TipContent&&, int, int) = delete;
+TipTexts LayOutTip(const TipContent& content, int weekday_width, int date_width,
+                   int dpi = kBaseDpi);
+TipTexts LayOutTip(TipContent&&, int, int, int = kBaseDpi) = delete;
 
 }  // namespace ravak

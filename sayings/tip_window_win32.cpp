@@ -7,20 +7,11 @@
 #include <string>
 #include <vector>
 
-// GDI+ uses min and max unqualified; the build keeps the Windows macros of those names out.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-// The COM declarations that the lean Windows headers leave out come first.
-#include <ole2.h>
-
-#include <gdiplus.h>
-#include <shlwapi.h>
-
 #include "platform/error.h"
 #include "platform/win32.h"
 #include "sayings/tip_card.h"
+#include "sayings/tip_card_win32.h"
+#include "ui/dpi_win32.h"
 
 namespace ravak::win32 {
 
@@ -31,91 +22,6 @@ constexpr UINT_PTR kTipTimer = 1;
 constexpr COLORREF kOverlayKey = kTipOverlayKey;
 
 int g_open_tips = 0;
-
-// --- the card picture -------------------------------------------------------------------------
-
-// The card as premultiplied 32-bit pixels, top row first, kTipWidth x kTipHeight.
-using CardPixels = std::vector<uint32_t>;
-
-uint32_t Premultiply(uint32_t argb) {
-  const uint32_t a = argb >> 24;
-  auto channel = [a](uint32_t c) { return (c * a + 127) / 255; };
-  return a << 24 | channel(argb >> 16 & 0xFF) << 16 | channel(argb >> 8 & 0xFF) << 8 |
-         channel(argb & 0xFF);
-}
-
-CardPixels DecodeCard() {
-  const std::span<const uint8_t> png = TipCardPicture();
-  CardPixels pixels;
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return pixels;
-  if (IStream* stream = SHCreateMemStream(png.data(), static_cast<UINT>(png.size()))) {
-    {
-      Gdiplus::Bitmap bitmap(stream);
-      Gdiplus::Rect rect(0, 0, kTipWidth, kTipHeight);
-      Gdiplus::BitmapData data{};
-      if (bitmap.GetLastStatus() == Gdiplus::Ok &&
-          bitmap.GetWidth() == static_cast<UINT>(kTipWidth) &&
-          bitmap.GetHeight() == static_cast<UINT>(kTipHeight) &&
-          bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) ==
-              Gdiplus::Ok) {
-        pixels.resize(static_cast<std::size_t>(kTipWidth) * kTipHeight);
-        for (int y = 0; y < kTipHeight; ++y) {
-          const auto* row =
-              reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
-                                                static_cast<std::ptrdiff_t>(y) * data.Stride);
-          for (int x = 0; x < kTipWidth; ++x) {
-            pixels[static_cast<std::size_t>(y) * kTipWidth + x] = Premultiply(row[x]);
-          }
-        }
-        bitmap.UnlockBits(&data);
-      }
-    }
-    stream->Release();
-  }
-  Gdiplus::GdiplusShutdown(token);
-  return pixels;
-}
-
-// A plain opaque card with a grey rim, should the picture not decode.
-CardPixels PlainCard() {
-  CardPixels pixels(static_cast<std::size_t>(kTipWidth) * kTipHeight, 0xFFFBF9F4);
-  for (int y = 0; y < kTipHeight; ++y) {
-    for (int x = 0; x < kTipWidth; ++x) {
-      if (x == 0 || y == 0 || x == kTipWidth - 1 || y == kTipHeight - 1) {
-        pixels[static_cast<std::size_t>(y) * kTipWidth + x] = 0xFFA3A8B0;
-      }
-    }
-  }
-  return pixels;
-}
-
-const CardPixels& Card() {
-  static const CardPixels card = [] {
-    CardPixels pixels = DecodeCard();
-    return pixels.empty() ? PlainCard() : pixels;
-  }();
-  return card;
-}
-
-// A 32-bit top-down DIB section holding the card.
-HBITMAP CreateCardBitmap() {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kTipWidth;
-  info.bmiHeader.biHeight = -kTipHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) return nullptr;
-  const CardPixels& card = Card();
-  std::copy(card.begin(), card.end(), static_cast<uint32_t*>(bits));
-  GdiFlush();
-  return bitmap;
-}
 
 // --- the window -------------------------------------------------------------------------------
 
@@ -128,17 +34,26 @@ struct WindowLink {
 };
 
 struct Tip {
-  Tip(const TipContent& c, const TipPlacement& placement, int16_t interval_ms, TipObserver o)
-      : motion(placement, interval_ms), content(c), observer(std::move(o)) {}
+  Tip(const TipContent& c, const TipPlacement& placement, int16_t interval_ms, int at_dpi,
+      TipObserver o)
+      : motion(placement, interval_ms, ScaleToDpi(kTipWidth, at_dpi),
+               ScaleToDpi(kTipHeight, at_dpi), ScaleToDpi(kTipSlideStep, at_dpi)),
+        content(c),
+        observer(std::move(o)),
+        dpi(at_dpi) {}
   ~Tip() {
     if (card) DeleteObject(card);
     if (header_font) DeleteObject(header_font);
     if (saying_font) DeleteObject(saying_font);
   }
+  // The card's size at the tip's DPI.
+  int Width() const { return ScaleToDpi(kTipWidth, dpi); }
+  int Height() const { return ScaleToDpi(kTipHeight, dpi); }
 
   TipMotion motion;
   TipContent content;
   TipObserver observer;
+  int dpi;
   WindowLink card_link{this, false};
   WindowLink overlay_link{this, true};
   HWND window = nullptr;
@@ -154,10 +69,38 @@ struct Tip {
   POINT press_origin{};
 };
 
-HFONT TipFont(int height, bool bold) {
-  return CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+HFONT TipFont(const TipTextStyle& style, int dpi) {
+  return CreateFontW(-ScaleToDpi(style.font_height, dpi), 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL,
+                     FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+// Draws the card window for the tip's DPI where the motion has it: the picture at its size and
+// the fonts of the texts. Returns what failed, as the start of an error message, or null.
+const char* DrawCard(Tip& tip) {
+  HBITMAP card = CreateCardBitmap(tip.Width(), tip.Height());
+  if (!card) return "Cannot create the tip window: ";
+  if (tip.card) DeleteObject(tip.card);
+  tip.card = card;
+  HDC screen = GetDC(nullptr);
+  HDC source = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(source, tip.card);
+  POINT to{tip.motion.Left(), tip.motion.Top()};
+  SIZE size{tip.Width(), tip.Height()};
+  POINT from{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  const BOOL drawn =
+      UpdateLayeredWindow(tip.window, screen, &to, &size, source, &from, 0, &blend, ULW_ALPHA);
+  SelectObject(source, old);
+  DeleteDC(source);
+  ReleaseDC(nullptr, screen);
+  if (!drawn) return "Cannot draw the tip window: ";
+  for (auto [font, style] : {std::pair{&tip.header_font, &kTipWeekdayStyle},
+                             std::pair{&tip.saying_font, &kTipSayingStyle}}) {
+    if (*font) DeleteObject(*font);
+    *font = TipFont(*style, tip.dpi);
+  }
+  return nullptr;
 }
 
 // Brings the window in line with the motion: position, timer, observer; destroys the tip once
@@ -186,14 +129,15 @@ void PaintOverlay(const Tip& tip, HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   HDC buffer = CreateCompatibleDC(dc);
-  HBITMAP buffer_bitmap = CreateCompatibleBitmap(dc, kTipWidth, kTipHeight);
+  const int card_width = tip.Width(), card_height = tip.Height();
+  HBITMAP buffer_bitmap = CreateCompatibleBitmap(dc, card_width, card_height);
   HGDIOBJ old_buffer = SelectObject(buffer, buffer_bitmap);
   HDC card = CreateCompatibleDC(dc);
   HGDIOBJ old_card = SelectObject(card, tip.card);
 
   // Everywhere the key colour, so the card shows through, except under the texts: there the
   // card's own pixels (opaque there), with the text on them.
-  RECT all{0, 0, kTipWidth, kTipHeight};
+  RECT all{0, 0, card_width, card_height};
   HBRUSH key = CreateSolidBrush(kOverlayKey);
   FillRect(buffer, &all, key);
   DeleteObject(key);
@@ -206,7 +150,7 @@ void PaintOverlay(const Tip& tip, HWND hwnd) {
     return static_cast<int>(size.cx);
   };
   const TipTexts texts =
-      LayOutTip(tip.content, width(tip.content.weekday), width(tip.content.date));
+      LayOutTip(tip.content, width(tip.content.weekday), width(tip.content.date), tip.dpi);
   for (int i = 0; i < texts.count; ++i) {
     const TipText& item = texts.items[i];
     const TipTextStyle& style = *item.style;
@@ -222,7 +166,7 @@ void PaintOverlay(const Tip& tip, HWND hwnd) {
   }
   SelectObject(buffer, old_font);
 
-  BitBlt(dc, 0, 0, kTipWidth, kTipHeight, buffer, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, card_width, card_height, buffer, 0, 0, SRCCOPY);
   SelectObject(card, old_card);
   DeleteDC(card);
   SelectObject(buffer, old_buffer);
@@ -282,6 +226,21 @@ LRESULT CardMessage(Tip& tip, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         tip.motion.CheckPointer(p.x, p.y);
       } else {
         tip.motion.Step();
+      }
+      Sync(tip);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Dragged onto a monitor of another density: the card is drawn again for it.
+      const RECT& to = SuggestedRect(lp);
+      tip.dpi = ChangedDpi(wp);
+      tip.motion.MovedTo(to.left, to.top);
+      tip.motion.Resize(tip.Width(), tip.Height(), ScaleToDpi(kTipSlideStep, tip.dpi));
+      DrawCard(tip);
+      if (tip.overlay) {
+        SetWindowPos(tip.overlay, nullptr, to.left, to.top, tip.Width(), tip.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(tip.overlay, nullptr, FALSE);
       }
       Sync(tip);
       return 0;
@@ -360,13 +319,18 @@ void RegisterTipClass(HINSTANCE instance) {
     throw Error("Cannot register the tip window: " + SystemErrorText(GetLastError()));
 }
 
-TipPlacement PlaceOnScreen() {
+RECT WorkArea() {
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
+  return work;
+}
+
+TipPlacement PlaceOnScreen(const RECT& work, int dpi) {
   return PlaceTip({work.left, work.top, work.right - work.left, work.bottom - work.top},
-                  GetSystemMetrics(SM_CYSCREEN));
+                  GetSystemMetrics(SM_CYSCREEN), ScaleToDpi(kTipWidth, dpi),
+                  ScaleToDpi(kTipHeight, dpi));
 }
 
 }  // namespace
@@ -374,13 +338,17 @@ TipPlacement PlaceOnScreen() {
 HWND ShowTipWindow(const TipContent& content, int16_t interval_ms, TipObserver observer) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterTipClass(instance);
-  auto owned = std::make_unique<Tip>(content, PlaceOnScreen(), interval_ms, std::move(observer));
+  // Drawn for the monitor where it comes to rest.
+  const RECT work = WorkArea();
+  const int dpi = DpiAt({work.right - 1, work.bottom - 1});
+  auto owned = std::make_unique<Tip>(content, PlaceOnScreen(work, dpi), interval_ms, dpi,
+                                     std::move(observer));
   Tip& tip = *owned;
   const TipMotion& m = tip.motion;
 
   tip.window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                               kTipClass, kTipWindowTitle, WS_POPUP, m.Left(), m.Top(), kTipWidth,
-                               kTipHeight, nullptr, nullptr, instance, &tip.card_link);
+                               kTipClass, kTipWindowTitle, WS_POPUP, m.Left(), m.Top(), tip.Width(),
+                               tip.Height(), nullptr, nullptr, instance, &tip.card_link);
   if (!tip.window) {
     throw Error("Cannot create the tip window: " + SystemErrorText(GetLastError()));
   }
@@ -393,29 +361,10 @@ HWND ShowTipWindow(const TipContent& content, int16_t interval_ms, TipObserver o
     throw Error(what + SystemErrorText(code));
   };
 
-  tip.card = CreateCardBitmap();
-  if (!tip.card) fail("Cannot create the tip window: ");
-  {
-    HDC screen = GetDC(nullptr);
-    HDC source = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(source, tip.card);
-    POINT to{m.Left(), m.Top()};
-    SIZE size{kTipWidth, kTipHeight};
-    POINT from{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL drawn =
-        UpdateLayeredWindow(tip.window, screen, &to, &size, source, &from, 0, &blend, ULW_ALPHA);
-    SelectObject(source, old);
-    DeleteDC(source);
-    ReleaseDC(nullptr, screen);
-    if (!drawn) fail("Cannot draw the tip window: ");
-  }
-
-  tip.header_font = TipFont(kTipWeekdayStyle.font_height, kTipWeekdayStyle.bold);
-  tip.saying_font = TipFont(kTipSayingStyle.font_height, kTipSayingStyle.bold);
+  if (const char* failed = DrawCard(tip)) fail(failed);
   tip.overlay = CreateWindowExW(
       WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-      kTipClass, L"", WS_POPUP, m.Left(), m.Top(), kTipWidth, kTipHeight, tip.window, nullptr,
+      kTipClass, L"", WS_POPUP, m.Left(), m.Top(), tip.Width(), tip.Height(), tip.window, nullptr,
       instance, &tip.overlay_link);
   if (!tip.overlay) fail("Cannot create the tip window: ");
   SetLayeredWindowAttributes(tip.overlay, kOverlayKey, 0, LWA_COLORKEY);

@@ -1,9 +1,10 @@
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <exception>
 #include <string_view>
 #include <utility>
 
+#include "hotkeys/shortcut.h"
 #include "platform/error.h"
 #include "platform/utf.h"
 
@@ -95,27 +96,26 @@ std::string ListLineName(const std::string& name, std::size_t index) {
 }
 
 bool IsBound(const PropertyEntry& entry) {
-  if (entry.component.empty() || entry.property.empty()) return false;
-  if (!Utf8ToUtf16(entry.component) || !Utf8ToUtf16(entry.property)) return false;
+  if (entry.name.empty() || !Utf8ToUtf16(entry.name)) return false;
   return std::visit([](const auto& access) { return access.get && access.set; }, entry.access);
 }
 
 }  // namespace
 
-// ---- TRzRegIniFile ----
+// ---- RegistryLocation ----
 
-TRzRegIniFile::~TRzRegIniFile() {
+RegistryLocation::~RegistryLocation() {
   if (key_ != kNoRegistryKey) registry_.CloseKey(key_);
 }
 
-RegistryKey TRzRegIniFile::Location() {
+RegistryKey RegistryLocation::Location() {
   // A refusal is not remembered: the next use tries again.
   if (key_ == kNoRegistryKey) key_ = registry_.CreateKey(registry_.Root(), path_);
   return key_;
 }
 
-std::optional<RegistryValue> TRzRegIniFile::ReadValue(const std::u16string& section,
-                                                      const std::u16string& name) {
+std::optional<RegistryValue> RegistryLocation::ReadValue(const std::u16string& section,
+                                                         const std::u16string& name) {
   const RegistryKey location = Location();
   if (location == kNoRegistryKey) return std::nullopt;
   ScopedKey key(registry_, registry_.OpenKey(location, section));
@@ -124,7 +124,7 @@ std::optional<RegistryValue> TRzRegIniFile::ReadValue(const std::u16string& sect
 }
 
 template <typename Write>
-bool TRzRegIniFile::WriteInSection(const std::u16string& section, Write write) {
+bool RegistryLocation::WriteInSection(const std::u16string& section, Write write) {
   const RegistryKey location = Location();
   if (location == kNoRegistryKey) return false;
   ScopedKey key(registry_, registry_.CreateKey(location, section));
@@ -132,37 +132,37 @@ bool TRzRegIniFile::WriteInSection(const std::u16string& section, Write write) {
   return write(key.get());
 }
 
-bool TRzRegIniFile::WriteString(const std::u16string& section, const std::u16string& name,
-                                const std::u16string& text) {
+bool RegistryLocation::WriteString(const std::u16string& section, const std::u16string& name,
+                                   const std::u16string& text) {
   return WriteInSection(section,
                         [&](RegistryKey key) { return registry_.SetString(key, name, text); });
 }
 
-bool TRzRegIniFile::WriteDword(const std::u16string& section, const std::u16string& name,
-                               uint32_t value) {
+bool RegistryLocation::WriteDword(const std::u16string& section, const std::u16string& name,
+                                  uint32_t value) {
   return WriteInSection(section,
                         [&](RegistryKey key) { return registry_.SetDword(key, name, value); });
 }
 
-bool TRzRegIniFile::DeleteValue(const std::u16string& section, const std::u16string& name) {
+bool RegistryLocation::DeleteValue(const std::u16string& section, const std::u16string& name) {
   return WriteInSection(section, [&](RegistryKey key) { return registry_.DeleteValue(key, name); });
 }
 
-// ---- TRzPropertyStore ----
+// ---- SettingsSection ----
 
-void TRzPropertyStore::Add(std::string component, std::string property, PropertyAccess access) {
-  properties_.push_back({std::move(component), std::move(property), std::move(access)});
+void SettingsSection::Add(std::string name, PropertyAccess access) {
+  properties_.push_back({std::move(name), std::move(access)});
 }
 
-void TRzPropertyStore::Save() {
+void SettingsSection::Save() {
   const std::u16string section = Wide(section_);
   for (const PropertyEntry& entry : properties_) {
     if (!IsBound(entry)) continue;
-    const std::string name = entry.component + "." + entry.property;
+    const std::string& name = entry.name;
     std::visit(Overloaded{
                    [&](const BooleanProperty& p) {
                      const std::u16string text = p.get() ? u"True" : u"False";
-                     if (!ini_file_->WriteString(section, Wide(name), text)) Fail(kSetFailed, name);
+                     if (!location_->WriteString(section, Wide(name), text)) Fail(kSetFailed, name);
                    },
                    [&](const IntegerProperty& p) { SaveInteger(name, p.get()); },
                    [&](const StringListProperty& p) { SaveList(name, p.get()); },
@@ -171,18 +171,18 @@ void TRzPropertyStore::Save() {
   }
 }
 
-void TRzPropertyStore::SaveInteger(const std::string& name, int32_t value) {
+void SettingsSection::SaveInteger(const std::string& name, int32_t value) {
   const std::u16string section = Wide(section_);
   const std::u16string wide_name = Wide(name);
   // A number kept as text (written by hand or by another tool) stays text.
-  const std::optional<RegistryValue> existing = ini_file_->ReadValue(section, wide_name);
+  const std::optional<RegistryValue> existing = location_->ReadValue(section, wide_name);
   const bool ok = existing && existing->type == kRegSz
-                      ? ini_file_->WriteString(section, wide_name, Ascii(std::to_string(value)))
-                      : ini_file_->WriteDword(section, wide_name, static_cast<uint32_t>(value));
+                      ? location_->WriteString(section, wide_name, Ascii(std::to_string(value)))
+                      : location_->WriteDword(section, wide_name, static_cast<uint32_t>(value));
   if (!ok) Fail(kSetFailed, name);
 }
 
-void TRzPropertyStore::SaveList(const std::string& name, const std::vector<std::u16string>& lines) {
+void SettingsSection::SaveList(const std::string& name, const std::vector<std::u16string>& lines) {
   const std::string count_name = name + "_Count";
   // A longer list could not be read back.
   if (lines.size() > static_cast<std::size_t>(kMaxListCount)) Fail(kSetFailed, count_name);
@@ -199,21 +199,26 @@ void TRzPropertyStore::SaveList(const std::string& name, const std::vector<std::
   const std::u16string section = Wide(section_);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string line_name = ListLineName(name, i);
-    if (!ini_file_->WriteString(section, Wide(line_name), lines[i])) Fail(kSetFailed, line_name);
+    if (!location_->WriteString(section, Wide(line_name), lines[i])) Fail(kSetFailed, line_name);
   }
   // Lines left from a longer list: up to the old count, and any that follow without a gap.
   for (std::size_t i = lines.size(); i < static_cast<std::size_t>(kMaxListCount); ++i) {
-    const bool deleted = ini_file_->DeleteValue(section, Wide(ListLineName(name, i)));
+    const bool deleted = location_->DeleteValue(section, Wide(ListLineName(name, i)));
     if (!deleted && i >= old_count) break;
   }
 }
 
-std::vector<std::string> TRzPropertyStore::Load() {
+std::vector<std::string> SettingsSection::Load() {
   std::vector<std::string> errors;
   for (const PropertyEntry& entry : properties_) {
     if (!IsBound(entry)) continue;
+    const std::string& name = entry.name;
     try {
-      LoadEntry(entry.component + "." + entry.property, entry.access);
+      if (const auto* list = std::get_if<StringListProperty>(&entry.access)) {
+        LoadList(name, *list, errors);
+      } else {
+        LoadEntry(name, entry.access);
+      }
     } catch (const std::exception& e) {
       // The entry keeps its value; the rest are still loaded.
       errors.push_back(e.what());
@@ -222,7 +227,7 @@ std::vector<std::string> TRzPropertyStore::Load() {
   return errors;
 }
 
-void TRzPropertyStore::LoadEntry(const std::string& name, const PropertyAccess& access) {
+void SettingsSection::LoadEntry(const std::string& name, const PropertyAccess& access) {
   std::visit(Overloaded{
                  [&](const BooleanProperty& p) {
                    if (const std::optional<bool> value = ReadBoolean(name)) p.set(*value);
@@ -230,34 +235,55 @@ void TRzPropertyStore::LoadEntry(const std::string& name, const PropertyAccess& 
                  [&](const IntegerProperty& p) {
                    if (const std::optional<int32_t> value = ReadInteger(name)) p.set(*value);
                  },
-                 [&](const StringListProperty& p) {
-                   const std::string count_name = name + "_Count";
-                   const int32_t count = ReadInteger(count_name).value_or(0);
-                   if (count < 0 || count > kMaxListCount) Fail(kInvalidType, count_name);
-                   if (count == 0) return;
-                   std::vector<std::u16string> lines;
-                   lines.reserve(count);
-                   for (int32_t i = 0; i < count; ++i) {
-                     lines.push_back(ReadText(ListLineName(name, i)).value_or(std::u16string()));
-                   }
-                   p.set(lines);
-                 },
+                 [&](const StringListProperty&) {},
              },
              access);
 }
 
-std::optional<RegistryValue> TRzPropertyStore::Read(const std::string& name) {
-  return ini_file_->ReadValue(Wide(section_), Wide(name));
+// Every readable line comes back: a damaged line reads as an empty text and is reported, and a
+// damaged count is reported and the lines are taken as they stand, up to the first missing one.
+// A later save then writes back everything that was readable.
+void SettingsSection::LoadList(const std::string& name, const StringListProperty& list,
+                               std::vector<std::string>& errors) {
+  const std::string count_name = name + "_Count";
+  int32_t count = -1;  // -1: damaged, read the lines as they stand
+  try {
+    count = ReadInteger(count_name).value_or(0);
+    if (count < 0 || count > kMaxListCount) {
+      count = -1;
+      errors.push_back(FormatMessage1(kInvalidType, count_name));
+    }
+  } catch (const std::exception& e) {
+    errors.push_back(e.what());
+  }
+  if (count == 0) return;
+  const bool known_count = count > 0;
+  std::vector<std::u16string> lines;
+  for (int32_t i = 0; i < (known_count ? count : kMaxListCount); ++i) {
+    const std::string line_name = ListLineName(name, static_cast<std::size_t>(i));
+    if (!known_count && !Read(line_name)) break;
+    try {
+      lines.push_back(ReadText(line_name).value_or(std::u16string()));
+    } catch (const std::exception& e) {
+      errors.push_back(e.what());
+      lines.emplace_back();
+    }
+  }
+  if (!lines.empty()) list.set(lines);
 }
 
-std::optional<std::u16string> TRzPropertyStore::ReadText(const std::string& name) {
+std::optional<RegistryValue> SettingsSection::Read(const std::string& name) {
+  return location_->ReadValue(Wide(section_), Wide(name));
+}
+
+std::optional<std::u16string> SettingsSection::ReadText(const std::string& name) {
   const std::optional<RegistryValue> value = Read(name);
   if (!value) return std::nullopt;
   if (value->type != kRegSz && value->type != kRegExpandSz) Fail(kInvalidType, name);
   return DecodeText(value->data);
 }
 
-std::optional<bool> TRzPropertyStore::ReadBoolean(const std::string& name) {
+std::optional<bool> SettingsSection::ReadBoolean(const std::string& name) {
   const std::optional<std::u16string> text = ReadText(name);
   if (!text) return std::nullopt;
   if (EqualsIgnoringAsciiCase(*text, "false")) return false;
@@ -265,7 +291,7 @@ std::optional<bool> TRzPropertyStore::ReadBoolean(const std::string& name) {
   Fail(kInvalidElement, Utf16ToUtf8(*text));
 }
 
-std::optional<int32_t> TRzPropertyStore::ReadInteger(const std::string& name) {
+std::optional<int32_t> SettingsSection::ReadInteger(const std::string& name) {
   const std::optional<RegistryValue> value = Read(name);
   if (!value) return std::nullopt;
   if (value->type == kRegSz) return ParseInteger(DecodeText(value->data)).value_or(0);
@@ -278,49 +304,82 @@ std::optional<int32_t> TRzPropertyStore::ReadInteger(const std::string& name) {
                               static_cast<uint32_t>(d[3]) << 24);
 }
 
-// ---- The main window's two stores ----
+// ---- The settings model in its two sections ----
 
-TRzPropertyStore MakeGeneralStore(TRzRegIniFile& ini_file, GeneralBindings b) {
-  TRzPropertyStore store(ini_file, "General");
-  store.Add("chkActivePro", "Checked", std::move(b.chkActivePro));
-  store.Add("chkAutoChangeLng", "Checked", std::move(b.chkAutoChangeLng));
-  store.Add("dxmdt1", "Tag", std::move(b.dxmdt1Tag));
-  store.Add("hk1", "HotKey", std::move(b.hk1HotKey));
-  store.Add("hkProCopy", "HotKey", std::move(b.hkProCopyHotKey));
-  store.Add("hkProPaste", "HotKey", std::move(b.hkProPasteHotKey));
-  store.Add("lblKey", "Tag", std::move(b.lblKeyTag));
-  store.Add("chkACEN", "Checked", std::move(b.chkACEN));
-  store.Add("chkRTL", "Checked", std::move(b.chkRTL));
-  store.Add("chkSlowSystem", "Checked", std::move(b.chkSlowSystem));
-  store.Add("chkShowTips", "Checked", std::move(b.chkShowTips));
-  store.Add("chkRavak", "Checked", std::move(b.chkRavak));
-  return store;
+SettingsSection SettingsStore::Section(const char* name, std::span<const SettingsField> fields,
+                                       Settings& settings, const FieldChanged& on_changed) {
+  SettingsSection section(location_, name);
+  for (const SettingsField& field : fields) {
+    const auto changed = [&on_changed, &field] {
+      if (on_changed) on_changed(field);
+    };
+    std::visit(
+        Overloaded{
+            [&](bool Settings::*m) {
+              section.Add(field.stored_name, BooleanProperty{[&settings, m] { return settings.*m; },
+                                                             [&settings, m, changed](bool v) {
+                                                               if (settings.*m == v) return;
+                                                               settings.*m = v;
+                                                               changed();
+                                                             }});
+            },
+            [&](int32_t Settings::*m) {
+              section.Add(field.stored_name,
+                          IntegerProperty{[&settings, m] { return settings.*m; },
+                                          [&settings, m](int32_t v) { settings.*m = v; }});
+            },
+            [&](KeyboardType Settings::*m) {
+              section.Add(
+                  field.stored_name,
+                  IntegerProperty{
+                      [&settings, m] { return static_cast<int32_t>(settings.*m); },
+                      [&settings, m](int32_t v) { settings.*m = static_cast<KeyboardType>(v); }});
+            },
+            // A stored combination goes through its hotkey edit's rules: only its low
+            // 16 bits count, and one the edit would refuse gets the edit's modifiers.
+            [&](TShortCut Settings::*m) {
+              const TShortCut substitute = field.substitute_modifiers;
+              section.Add(
+                  field.stored_name,
+                  IntegerProperty{[&settings, m] { return static_cast<int32_t>(settings.*m); },
+                                  [&settings, m, substitute](int32_t v) {
+                                    settings.*m =
+                                        NormalizeShortCut(static_cast<TShortCut>(v), substitute);
+                                  }});
+            },
+        },
+        field.member);
+  }
+  return section;
 }
 
-TRzPropertyStore MakeAutoCorrectStore(TRzRegIniFile& ini_file, AutoCorrectBindings b) {
-  TRzPropertyStore store(ini_file, "AutoCorrect");
-  store.Add("chkACEN", "Checked", std::move(b.chkACEN));
-  store.Add("lstSaveAC", "Items", std::move(b.lstSaveACItems));
-  return store;
+std::vector<std::string> SettingsStore::LoadGeneral(Settings& settings,
+                                                    const FieldChanged& on_changed) {
+  return Section(kGeneralSection, kGeneralFields, settings, on_changed).Load();
 }
 
-GeneralBindings BindGeneralSettings(GeneralSettings& s) {
-  const auto boolean = [](bool& field) {
-    return BooleanProperty{[&field] { return field; }, [&field](bool v) { field = v; }};
-  };
-  const auto integer = [](int32_t& field) {
-    return IntegerProperty{[&field] { return field; }, [&field](int32_t v) { field = v; }};
-  };
-  const auto shortcut = [](uint16_t& field) {
-    return IntegerProperty{[&field] { return static_cast<int32_t>(field); },
-                           [&field](int32_t v) { field = static_cast<uint16_t>(v); }};
-  };
-  return GeneralBindings{
-      boolean(s.chkActivePro),  boolean(s.chkAutoChangeLng), integer(s.dxmdt1Tag),
-      shortcut(s.hk1HotKey),    shortcut(s.hkProCopyHotKey), shortcut(s.hkProPasteHotKey),
-      integer(s.lblKeyTag),     boolean(s.chkACEN),          boolean(s.chkRTL),
-      boolean(s.chkSlowSystem), boolean(s.chkShowTips),      boolean(s.chkRavak),
-  };
+void SettingsStore::SaveGeneral(const Settings& settings) {
+  Settings copy = settings;  // the section binds setters too, which saving never calls
+  Section(kGeneralSection, kGeneralFields, copy, {}).Save();
+}
+
+std::vector<std::string> SettingsStore::LoadAutoCorrect(Settings& settings,
+                                                        std::vector<std::u16string>& lines,
+                                                        const FieldChanged& on_changed) {
+  SettingsSection section = Section(kAutoCorrectSection, kAutoCorrectFields, settings, on_changed);
+  section.Add(kAutoCorrectListName,
+              StringListProperty{[&lines] { return lines; },
+                                 [&lines](const std::vector<std::u16string>& v) { lines = v; }});
+  return section.Load();
+}
+
+void SettingsStore::SaveAutoCorrect(const Settings& settings,
+                                    const std::vector<std::u16string>& lines) {
+  Settings copy = settings;
+  SettingsSection section = Section(kAutoCorrectSection, kAutoCorrectFields, copy, {});
+  section.Add(kAutoCorrectListName,
+              StringListProperty{[&lines] { return lines; }, [](const auto&) {}});
+  section.Save();
 }
 
 }  // namespace ravak

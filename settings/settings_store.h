@@ -1,8 +1,9 @@
-// The settings store: control properties kept in the registry from one run to the next.
+// The settings store: the settings kept in the current user's registry from one run to the next.
 //
-// TRzRegIniFile is the registry location (HKEY_CURRENT_USER\Software\Tirnak\Ravak) that the
-// stores share; TRzPropertyStore is a named list of component properties kept in one section
-// (a subkey of the location) under value names "component.property".
+// RegistryLocation is the key (HKEY_CURRENT_USER\Software\Tirnak\Ravak) that the sections
+// share; SettingsSection is a list of named values kept in one section (a subkey of the
+// location), each bound to a getter and a setter; SettingsStore keeps the settings model in its
+// two sections as the field table (settings_fields.h) describes it.
 #pragma once
 
 #include <cstdint>
@@ -14,18 +15,17 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "settings/settings_fields.h"
 
 namespace ravak {
 
-class TRzRegIniFile {
+class RegistryLocation {
  public:
-  static constexpr char16_t kDefaultPath[] = u"Software\\Tirnak\\Ravak";
-
-  explicit TRzRegIniFile(Registry& registry, std::u16string path = kDefaultPath)
+  RegistryLocation(Registry& registry, std::u16string path)
       : registry_(registry), path_(std::move(path)) {}
-  ~TRzRegIniFile();
-  TRzRegIniFile(const TRzRegIniFile&) = delete;
-  TRzRegIniFile& operator=(const TRzRegIniFile&) = delete;
+  ~RegistryLocation();
+  RegistryLocation(const RegistryLocation&) = delete;
+  RegistryLocation& operator=(const RegistryLocation&) = delete;
 
   // The value section\name; nullopt when the key, the section or the value is missing.
   std::optional<RegistryValue> ReadValue(const std::u16string& section, const std::u16string& name);
@@ -64,20 +64,19 @@ struct StringListProperty {
 using PropertyAccess = std::variant<BooleanProperty, IntegerProperty, StringListProperty>;
 
 struct PropertyEntry {
-  std::string component;  // "hk1"
-  std::string property;   // "HotKey"
+  std::string name;  // the registry value name, "hk1.HotKey"
   PropertyAccess access;
 };
 
-class TRzPropertyStore {
+class SettingsSection {
  public:
   // Longest string list the store writes or reads back.
   static constexpr int32_t kMaxListCount = 30000;
 
-  TRzPropertyStore(TRzRegIniFile& ini_file, std::string section)
-      : ini_file_(&ini_file), section_(std::move(section)) {}
+  SettingsSection(RegistryLocation& location, std::string section)
+      : location_(&location), section_(std::move(section)) {}
 
-  void Add(std::string component, std::string property, PropertyAccess access);
+  void Add(std::string name, PropertyAccess access);
   const std::vector<PropertyEntry>& Properties() const { return properties_; }
   const std::string& Section() const { return section_; }
 
@@ -85,67 +84,51 @@ class TRzPropertyStore {
   // the entries before it are written.
   void Save();
   // Reads every property in list order and sets the stored ones. A bad stored value leaves its
-  // property as it is and Load goes on; the result holds one error message per such entry.
+  // property as it is and Load goes on; the result holds one error message per bad value. A
+  // string list keeps every readable line: a bad line reads as an empty text.
   std::vector<std::string> Load();
 
  private:
   void SaveInteger(const std::string& name, int32_t value);
   void SaveList(const std::string& name, const std::vector<std::u16string>& lines);
   void LoadEntry(const std::string& name, const PropertyAccess& access);
+  void LoadList(const std::string& name, const StringListProperty& list,
+                std::vector<std::string>& errors);
   std::optional<bool> ReadBoolean(const std::string& name);
   std::optional<int32_t> ReadInteger(const std::string& name);
   std::optional<std::u16string> ReadText(const std::string& name);
   std::optional<RegistryValue> Read(const std::string& name);
 
-  TRzRegIniFile* ini_file_;
+  RegistryLocation* location_;
   std::string section_;
   std::vector<PropertyEntry> properties_;
 };
 
-// The general settings as a plain model: the state of each control when the main window is
-// created, which is what stays when nothing is stored.
-struct GeneralSettings {
-  bool chkActivePro = false;
-  bool chkAutoChangeLng = false;
-  int32_t dxmdt1Tag = 0;              // sayings position, signed
-  uint16_t hk1HotKey = 32833;         // Alt+A
-  uint16_t hkProCopyHotKey = 49219;   // Ctrl+Alt+C
-  uint16_t hkProPasteHotKey = 49238;  // Ctrl+Alt+V
-  int32_t lblKeyTag = 1;              // keyboard type
-  bool chkACEN = false;
-  bool chkRTL = false;
-  bool chkSlowSystem = false;
-  bool chkShowTips = false;
-  bool chkRavak = false;
-  bool operator==(const GeneralSettings&) const = default;
-};
+// The settings model kept in its two sections, as the field table says. Loading sets every
+// stored value into the model and calls on_changed for each field whose value it changes (the
+// features react to those as to the user's own change); a bad stored value is reported in the
+// result and leaves its field as it was. Saving writes every field; the first value the registry
+// refuses raises Error and the fields after it are not written.
+class SettingsStore {
+ public:
+  using FieldChanged = std::function<void(const SettingsField& field)>;
 
-struct GeneralBindings {
-  BooleanProperty chkActivePro;
-  BooleanProperty chkAutoChangeLng;
-  IntegerProperty dxmdt1Tag;
-  IntegerProperty hk1HotKey;
-  IntegerProperty hkProCopyHotKey;
-  IntegerProperty hkProPasteHotKey;
-  IntegerProperty lblKeyTag;
-  BooleanProperty chkACEN;
-  BooleanProperty chkRTL;
-  BooleanProperty chkSlowSystem;
-  BooleanProperty chkShowTips;
-  BooleanProperty chkRavak;
-};
+  explicit SettingsStore(Registry& registry, std::u16string path = kSettingsPath)
+      : location_(registry, std::move(path)) {}
 
-struct AutoCorrectBindings {
-  BooleanProperty chkACEN;
-  StringListProperty lstSaveACItems;
-};
+  std::vector<std::string> LoadGeneral(Settings& settings, const FieldChanged& on_changed = {});
+  void SaveGeneral(const Settings& settings);
+  // The auto-correct switch and the list in its stored form (three lines a row). Every
+  // readable line comes back; the list is left as it is when none is stored.
+  std::vector<std::string> LoadAutoCorrect(Settings& settings, std::vector<std::u16string>& lines,
+                                           const FieldChanged& on_changed = {});
+  void SaveAutoCorrect(const Settings& settings, const std::vector<std::u16string>& lines);
 
-// Section "General": the twelve general settings in their stored order.
-TRzPropertyStore MakeGeneralStore(TRzRegIniFile& ini_file, GeneralBindings bindings);
-// Section "AutoCorrect": the auto-correct switch and the list in stored form.
-TRzPropertyStore MakeAutoCorrectStore(TRzRegIniFile& ini_file, AutoCorrectBindings bindings);
-// Binds every general entry to a field of settings, which must outlive the store. A shortcut
-// word set from the store keeps only its low 16 bits.
-GeneralBindings BindGeneralSettings(GeneralSettings& settings);
+ private:
+  SettingsSection Section(const char* name, std::span<const SettingsField> fields,
+                          Settings& settings, const FieldChanged& on_changed);
+
+  RegistryLocation location_;
+};
 
 }  // namespace ravak

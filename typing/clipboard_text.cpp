@@ -1,4 +1,4 @@
-#include "convert/clipboard_text.h"
+#include "typing/clipboard_text.h"
 
 #include "platform/error.h"
 

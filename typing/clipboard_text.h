@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/synthetic_input.h"
 #include "platform/clipboard.h"
 #include "platform/message_pump.h"
+#include "typing/synthetic_input.h"
 
 namespace ravak {
 

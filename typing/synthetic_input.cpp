@@ -1,4 +1,4 @@
-#include "convert/synthetic_input.h"
+#include "typing/synthetic_input.h"
 
 #include <utility>
 
@@ -53,7 +53,7 @@ void SyntheticInput::WaitForModifiersUp(uint32_t timeout_ms) {
   }
 }
 
-void SyntheticInput::RelaseShifts() {
+void SyntheticInput::ReleaseShifts() {
   Release(vk::kRShift);
   Release(vk::kLShift);
 }

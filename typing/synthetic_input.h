@@ -24,7 +24,7 @@ class SyntheticInput {
   // Ctrl + the key that types the capital letter in the current layout.
   void SendCtrlChord(char16_t letter);
   // Releases right Shift, then left Shift, whether or not either is down.
-  void RelaseShifts();
+  void ReleaseShifts();
 
   // Waits, servicing the queue, until the user has let go of Ctrl, Alt and Shift (a hotkey's
   // modifiers), at most timeout_ms. A synthetic chord sent while the user still holds them

@@ -1,24 +1,34 @@
 """Driving Ravak.exe as a user: the tray icon, its menu and the settings window."""
+import re
 import time
 
 import harness
-from harness import DIST, E2E_BIN, wait_for, win_path
+from harness import DIST, E2E_BIN, REPO, wait_for, win_path
 
-SETTINGS_TITLE = "Tirnak Ravak"
+# Ravak's windows, by class: the settings window and the error box share the title "Tirnak Ravak".
+SETTINGS = "RavakSettings"
+ERROR_BOX = "#32770|Tirnak Ravak"
+SPLASH = "RavakSplash"
+KEYBOARD_TYPE = "RavakKeyboardType"
 TRAY_TITLE = "Wine System Tray"
 REG_KEY = r"HKCU\Software\Tirnak\Ravak"
 GENERAL = REG_KEY + r"\General"
 AUTOCORRECT = REG_KEY + r"\AutoCorrect"
 
-# Control identifiers (app/resource.h).
-IDC = {
-    "btnOK": 1002, "btnApply": 1003, "btn1": 1004,
-    "chkRavak": 1100, "hk1": 1103, "chkAutoChangeLng": 1105, "lblKey": 1108,
-    "btnChangeKey": 1109, "chkShowTips": 1111, "chkSlowSystem": 1113,
-    "chkActivePro": 1200, "lstPr": 1205, "btnPrAdd": 1206, "btnPrDel": 1207,
-    "chkACEN": 1300, "edtKey": 1302, "edtPreStr": 1304, "edtPostStr": 1307, "chkRTL": 1308,
-    "lvAC": 1309, "btnACAdd": 1310, "btnACSave": 1311, "btnACDelete": 1312,
-}
+def _control_ids():
+    """The controls' identifiers, read from app/resource.h: {"CONVERSION_ENABLED": 1100, ...}."""
+    ids = {}
+    for line in (REPO / "app" / "resource.h").read_text().splitlines():
+        m = re.match(r"#define IDC_(\w+) (\d+)", line)
+        if m:
+            ids[m[1]] = int(m[2])
+    return ids
+
+
+IDC = _control_ids()
+CHECK_BOXES = {"CONVERSION_ENABLED", "SWITCH_LANGUAGE", "SAYING_AT_START", "SLOW_SYSTEM",
+               "COPY_STACK_ENABLED", "AUTOCORRECT_ENABLED", "RIGHT_TO_LEFT"}
+
 # Items of the tray menu, top to bottom (separators not counted).
 MENU = {"active": 0, "settings": 1, "next": 2, "previous": 3, "about": 4, "exit": 5}
 
@@ -45,11 +55,7 @@ class Ravak:
         self.desktop.xdotool("click", *(["--repeat", "2", "--delay", "80"] if double else []), button)
 
     def _probe(self, *args):
-        out = self.desktop.dir / "probe.out"
-        if out.exists():
-            out.unlink()
-        r = self.desktop.run(E2E_BIN / "ravak-probe.exe", *args, win_path(out), check=False)
-        return out.read_bytes().decode("utf-8") if r.returncode == 0 and out.exists() else None
+        return self.desktop.probe(*args)
 
     def menu(self, item):
         """Opens the tray menu with a right click and chooses one of its items with the keys."""
@@ -73,29 +79,33 @@ class Ravak:
     # --- settings window ---------------------------------------------------------------------
     def open_settings(self):
         self.menu("settings")
-        return self.desktop.find_window(SETTINGS_TITLE)
+        return self.desktop.find_win32(SETTINGS)
 
     def settings_visible(self):
-        out = self.desktop.xdotool("search", "--onlyvisible", "--name", f"^{SETTINGS_TITLE}$")
-        return bool(out.stdout.split())
+        return self.desktop.win32_visible(SETTINGS)
 
-    def control(self, name, title=SETTINGS_TITLE):
+    def control(self, name, window=SETTINGS):
         """(x, y, w, h, checked, enabled) of a visible control of the settings window."""
-        raw = wait_for(lambda: self._probe("rect", title, str(IDC[name])), what=f"control {name}")
+        raw = wait_for(lambda: self._probe("rect", window, str(IDC[name])), what=f"control {name}")
         x, y, w, h, checked, enabled = raw.split()
         return int(x), int(y), int(w), int(h), checked == "checked", enabled == "enabled"
 
-    def text(self, name, title=SETTINGS_TITLE):
-        return wait_for(lambda: self._probe("text", title, str(IDC[name])), what=f"text of {name}")
+    def text(self, name, window=SETTINGS):
+        return wait_for(lambda: self._probe("text", window, str(IDC[name])), what=f"text of {name}")
 
-    def click(self, name, title=SETTINGS_TITLE):
-        x, y, w, h, _, _ = self.control(name, title)
-        window = self.desktop.find_window(title)
-        self.desktop.xdotool("mousemove", x + min(w // 2, 8) if name.startswith("chk") else x + w // 2,
+    def hotkey(self, name, window=SETTINGS):
+        """The combination a hotkey edit holds, as HKM_GETHOTKEY gives it (modifiers << 8 | key)."""
+        return int(wait_for(lambda: self._probe("hotkey", window, str(IDC[name])),
+                            what=f"the combination of {name}"))
+
+    def click(self, name, window=SETTINGS):
+        x, y, w, h, _, _ = self.control(name, window)
+        window = self.desktop.find_win32(window)
+        self.desktop.xdotool("mousemove", x + min(w // 2, 8) if name in CHECK_BOXES else x + w // 2,
                              y + h // 2)
         # The window must be on the screen where Windows thinks it is before the click.
         wait_for(lambda: f"window:{int(window)}" in self.desktop.xdotool("getmouselocation").stdout,
-                 what=f"the pointer over {title!r}")
+                 what=f"the pointer over {name}")
         self.desktop.xdotool("click", 1)
 
     def checked(self, name):
@@ -108,11 +118,21 @@ class Ravak:
 
     def select_tab(self, index):
         """Clicks a tab of the settings window (0 General ... 3 About)."""
-        self.desktop.run(E2E_BIN / "ravak-probe.exe", "tab", SETTINGS_TITLE, str(index))
+        self.desktop.probe_command("tab", SETTINGS, str(index))
 
-    def screenshot(self, name, title=SETTINGS_TITLE):
+    def error_box(self, timeout=20):
+        """The X window of the error box ("Tirnak Ravak", not the settings window)."""
+        return self.desktop.find_win32(ERROR_BOX, timeout=timeout)
+
+    def dismiss_error_box(self):
+        box = self.error_box()
+        self.desktop.focus(box)
+        self.desktop.key("Return")
+        wait_for(lambda: not self.desktop.win32_visible(ERROR_BOX), what="the error box to close")
+
+    def screenshot(self, name, window=SETTINGS):
         """A screenshot once the window has painted itself."""
-        self.desktop.run(E2E_BIN / "ravak-probe.exe", "refresh", title, check=False)
+        self.desktop.run(E2E_BIN / "ravak-probe.exe", "refresh", window, check=False)
         return self.desktop.screenshot(name)
 
     # --- end -----------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 """Auto-correct in Ravak.exe: the list edited on its tab, kept in the registry, and used
 everywhere on the desktop, Ravak's own settings window included."""
 from harness import Testpad, reset_keys, wait_for
-from ravak_app import AUTOCORRECT, SETTINGS_TITLE, Ravak
+from ravak_app import AUTOCORRECT, Ravak
 from test_autocorrect import focus
 
 
@@ -14,27 +14,27 @@ def test_tab_edits_survive_a_restart_and_replace_everywhere(desktop):
     app = Ravak(desktop)
     desktop.focus(app.open_settings())
     app.select_tab(2)
-    type_into(app, "edtKey", "sig")
-    type_into(app, "edtPreStr", "Best")
-    wait_for(lambda: app.control("btnACAdd")[5], what="Add to be enabled")
-    app.click("btnACAdd")
-    type_into(app, "edtKey", "\b\b\bbrb")
-    wait_for(lambda: app.text("edtKey") == "brb", what="the second keyword")
-    app.click("btnACAdd")
+    type_into(app, "KEYWORD", "sig")
+    type_into(app, "BEFORE_TEXT", "Best")
+    wait_for(lambda: app.control("AUTOCORRECT_ADD")[5], what="Add to be enabled")
+    app.click("AUTOCORRECT_ADD")
+    type_into(app, "KEYWORD", "\b\b\bbrb")
+    wait_for(lambda: app.text("KEYWORD") == "brb", what="the second keyword")
+    app.click("AUTOCORRECT_ADD")
     # Select the first row, change its before text, store it; delete the second row.
-    x, y, w, h, _, _ = app.control("lvAC")
+    x, y, w, h, _, _ = app.control("AUTOCORRECT_LIST")
     desktop.xdotool("mousemove", x + w // 2, y + 30)
     desktop.xdotool("click", 1)
-    wait_for(lambda: app.text("edtKey") == "sig", what="the first row's texts")
-    type_into(app, "edtPreStr", " regards")
-    app.click("btnACSave")
+    wait_for(lambda: app.text("KEYWORD") == "sig", what="the first row's texts")
+    type_into(app, "BEFORE_TEXT", " regards")
+    app.click("AUTOCORRECT_SAVE")
     desktop.xdotool("mousemove", x + w // 2, y + 47)
     desktop.xdotool("click", 1)
-    wait_for(lambda: app.text("edtKey") == "brb", what="the second row's texts")
-    app.click("btnACDelete")
-    app.click("chkACEN")
+    wait_for(lambda: app.text("KEYWORD") == "brb", what="the second row's texts")
+    app.click("AUTOCORRECT_DELETE")
+    app.click("AUTOCORRECT_ENABLED")
     app.screenshot("autocorrect-tab")
-    app.click("btnOK")
+    app.click("OK_BUTTON")
     wait_for(lambda: desktop.reg_query(AUTOCORRECT, "lstSaveAC.Items_Count") == ("REG_DWORD", "0x3"),
              what="the list stored")
     assert desktop.reg_query(AUTOCORRECT, "chkACEN.Checked") == ("REG_SZ", "True")
@@ -59,5 +59,5 @@ def test_keys_typed_in_ravaks_own_window_are_reported(desktop):
     app = Ravak(desktop)
     desktop.focus(app.open_settings())
     app.select_tab(2)
-    type_into(app, "edtPostStr", "say hlo")
-    wait_for(lambda: app.text("edtPostStr") == "say hello!", what="the replacement in Ravak's own edit")
+    type_into(app, "AFTER_TEXT", "say hlo")
+    wait_for(lambda: app.text("AFTER_TEXT") == "say hello!", what="the replacement in Ravak's own edit")

@@ -57,7 +57,7 @@ def focus(desktop, pad):
         if any(line.startswith("keydown 0x10") for line in pad.key_log()[seen:]):
             return True
         pad.focus()
-        desktop.run(E2E_BIN / "ravak-probe.exe", "foreground", pad.title, check=False)
+        desktop.run(E2E_BIN / "ravak-probe.exe", "foreground", f"RavakTestpad|{pad.title}", check=False)
         desktop.key("shift")
         return False
     wait_for(shift_arrived, timeout=20, interval=0.3, what="keys to reach the testpad")

@@ -73,7 +73,7 @@ def test_item_edited_in_place_is_pasted_as_edited(desktop):
     desktop.key("ctrl+alt+c")
     desktop.focus(app.open_settings())
     app.select_tab(1)
-    x, y, w, h, _, _ = app.control("lstPr")
+    x, y, w, h, _, _ = app.control("COPY_STACK_LIST")
     # Click the item to select it, then again to edit it in place.
     desktop.xdotool("mousemove", x + w // 2, y + 8)
     desktop.xdotool("click", 1)
@@ -82,7 +82,7 @@ def test_item_edited_in_place_is_pasted_as_edited(desktop):
     desktop.type("edited")
     desktop.key("Return")
     app.screenshot("edited-item")
-    app.click("btnOK")
+    app.click("OK_BUTTON")
     reset_keys(desktop)
     pad.focus()
     desktop.key("End")

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "autocorrect/autocorrect_editor.h"
+#include "settings/settings_store.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace ravak {
@@ -70,36 +71,42 @@ TEST(AutoCorrectListTest, StoredFormIsThreeStringsPerRowAndLoadsBackTheSameRows)
   EXPECT_EQ(loaded.Find(u"old"), -1);
 }
 
-TEST(AutoCorrectListTest, IncompleteLastGroupIsDropped) {
+TEST(AutoCorrectListTest, IncompleteLastGroupIsKeptWithoutAKeyword) {
   AutoCorrectList list;
   list.LoadFlat({u"a", u"b", u"k", u"c", u"d"});
-  ASSERT_EQ(list.Size(), 1u);
-  EXPECT_EQ(list.Row(0), (AutoCorrectEntry{u"a", u"b", u"k"}));
-  list.LoadFlat({u"a", u"b"});
-  EXPECT_EQ(list.Size(), 0u);
+  ASSERT_EQ(list.Size(), 2u);
+  EXPECT_EQ(list.Row(1), (AutoCorrectEntry{u"c", u"d", u""}));
+  EXPECT_EQ(list.Find(u""), -1);  // never matched, but saved back as it was
+  EXPECT_EQ(list.Flatten(), (std::vector<std::u16string>{u"a", u"b", u"k", u"c", u"d", u""}));
 }
 
 // Through the settings store and an in-memory registry, as the program saves and loads it.
 class StoredListTest : public ::testing::Test {
  protected:
-  TRzPropertyStore Store() {
-    return MakeAutoCorrectStore(ini, {{[this] { return enabled; }, [this](bool v) { enabled = v; }},
-                                      BindAutoCorrectList(list, [this] { ++reloads; })});
+  void Save() { store.SaveAutoCorrect(settings, list.Flatten()); }
+  std::vector<std::string> Load() {
+    std::vector<std::u16string> lines;
+    auto errors = store.LoadAutoCorrect(settings, lines);
+    if (!lines.empty()) {
+      list.LoadFlat(lines);
+      ++reloads;
+    }
+    return errors;
   }
   MemoryRegistry registry;
-  TRzRegIniFile ini{registry};
+  SettingsStore store{registry};
+  Settings settings;
   AutoCorrectList list;
-  bool enabled = true;
   int reloads = 0;
 };
 
 TEST_F(StoredListTest, SavedListLoadsBack) {
   list.Append({u"", u"by the way", u"btw"});
   list.Append({u"</b>", u"<b>", u"b"});
-  Store().Save();
+  Save();
   const auto saved = list.Rows();
   list.Clear();
-  EXPECT_TRUE(Store().Load().empty());
+  EXPECT_TRUE(Load().empty());
   EXPECT_EQ(list.Rows(), saved);
   EXPECT_EQ(reloads, 1);
 }
@@ -128,7 +135,7 @@ TEST_F(StoredListTest, HugeAndForeignListsLoadAndTheirOddKeywordsNeverMatch) {
     registry.Put(key, std::u16string(name.begin(), name.end()),
                  MemoryRegistry::TextValue(items[i]));
   }
-  EXPECT_TRUE(Store().Load().empty());
+  EXPECT_TRUE(Load().empty());
   ASSERT_EQ(list.Size(), 10000u);
   EXPECT_EQ(list.Row(0).after, huge);
   EXPECT_EQ(list.Find(u"k9999"), 9999);

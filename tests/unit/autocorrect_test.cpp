@@ -149,7 +149,7 @@ TEST_F(AutoCorrectTest, Keyword_IsReplacedInExactSequenceAndClipboardRestored) {
   EXPECT_EQ(field.WithCaret(), u"I said by the way|!");
   EXPECT_EQ(clipboard.text, u"mine");
   EXPECT_EQ(Normalize(log), (Log{"release 0xA1",
-                                 "release 0xA0",  // RelaseShifts
+                                 "release 0xA0",  // ReleaseShifts
                                  "press 0x08",
                                  "release 0x08",
                                  "pause 5",  // three
@@ -173,7 +173,7 @@ TEST_F(AutoCorrectTest, Keyword_IsReplacedInExactSequenceAndClipboardRestored) {
                                  "pause 2",
                                  "write \"mine\"",  //
                                  "release 0xA1",
-                                 "release 0xA0",  // RelaseShifts
+                                 "release 0xA0",  // ReleaseShifts
                                  "press 0x25",
                                  "release 0x25",
                                  "pause 5"}));  // one Left

@@ -41,7 +41,7 @@ class ClipStackTest : public ::testing::Test {
  protected:
   void Copy(const std::u16string& selection) {
     app.selection = selection;
-    commands.ProCopy();
+    commands.Copy();
   }
   Log log;
   FakeKeyboard keyboard{log};
@@ -58,12 +58,12 @@ TEST_F(ClipStackTest, PastesNewestFirstAndEmptyListDoesNothing) {
   Copy(u"first");
   Copy(u"second");
   EXPECT_EQ(list.Texts(), (Texts{u"second", u"first"}));
-  EXPECT_TRUE(commands.ProPaste());
-  EXPECT_TRUE(commands.ProPaste());
+  EXPECT_TRUE(commands.Paste());
+  EXPECT_TRUE(commands.Paste());
   EXPECT_EQ(app.pasted, (Texts{u"second", u"first"}));
   EXPECT_EQ(list.Count(), 0u);
   log.clear();
-  EXPECT_FALSE(commands.ProPaste());
+  EXPECT_FALSE(commands.Paste());
   EXPECT_TRUE(log.empty());
 }
 
@@ -79,7 +79,7 @@ TEST_F(ClipStackTest, ProCopySequenceKeepsCopiedTextOnClipboard) {
 TEST_F(ClipStackTest, ProPasteSequenceWritesOutOfHistoryAndEndsWithTheChord) {
   list.Push(u"item");
   log.clear();
-  commands.ProPaste();
+  commands.Paste();
   EXPECT_EQ(Normalize(log),
             (Log{"write \"item\"", "exclude from history", "pause 20", "release 0xA0",
                  "release 0xA1", "release 0xA4", "release 0xA5", "press 0x11", "pause 20",
@@ -104,7 +104,7 @@ TEST_F(ClipStackTest, ChordWaitsUntilTheUserLetsGoOfTheHotkey) {
   pump.on_process = nullptr;
   pump.slept_ms = 0;
   list.Push(u"item");
-  EXPECT_TRUE(commands.ProPaste());
+  EXPECT_TRUE(commands.Paste());
   EXPECT_EQ(app.pasted, (Texts{u"item"}));
   EXPECT_EQ(pump.slept_ms, SyntheticInput::kModifierWaitMs + 4u * 40u);
 }
@@ -114,8 +114,8 @@ TEST_F(ClipStackTest, CopyKeepsFiftyNewestIncludingItemsAddedByHand) {
   ASSERT_EQ(list.Count(), 50u);
   EXPECT_EQ(list.Text(0), std::u16string(1, u'A' + 50));
   EXPECT_EQ(list.Text(49), u"B");
-  list.Add();
-  list.Add();
+  list.Add(u"new");
+  list.Add(u"new");
   EXPECT_EQ(list.Count(), 52u);
   Copy(u"new");
   EXPECT_EQ(list.Count(), 50u);
@@ -132,7 +132,7 @@ TEST_F(ClipStackTest, LetterWithoutKeySends0xFFAndListStillChanges) {
   Copy(u"ignored");
   EXPECT_EQ(list.Texts(), (Texts{u"", u"old", u"old"}));
   log.clear();
-  commands.ProPaste();
+  commands.Paste();
   EXPECT_EQ(Normalize(log)[9], "press 0xFF");
   EXPECT_TRUE(app.pasted.empty());
   EXPECT_EQ(list.Count(), 2u);
@@ -141,10 +141,10 @@ TEST_F(ClipStackTest, LetterWithoutKeySends0xFFAndListStillChanges) {
 TEST_F(ClipStackTest, ClipboardThatCannotBeWrittenKeepsTheItem) {
   list.Push(u"keep");
   clipboard.busy_opens = 1000;
-  EXPECT_THROW(commands.ProPaste(), Error);
+  EXPECT_THROW(commands.Paste(), Error);
   clipboard.busy_opens = 0;
   clipboard.refuse_set = true;
-  EXPECT_THROW(commands.ProPaste(), Error);
+  EXPECT_THROW(commands.Paste(), Error);
   EXPECT_EQ(list.Texts(), (Texts{u"keep"}));
   EXPECT_FALSE(commands.Running());
   EXPECT_TRUE(app.pasted.empty());
@@ -159,7 +159,7 @@ TEST_F(ClipStackTest, PastedItemIsRemovedWhereverItMovedWhileWaitingForClipboard
     list.Select(0);
     list.Down();
   };
-  commands.ProPaste();
+  commands.Paste();
   EXPECT_EQ(app.pasted, (Texts{u"a"}));
   EXPECT_EQ(list.Texts(), (Texts{u"b"}));
 }
@@ -167,22 +167,18 @@ TEST_F(ClipStackTest, PastedItemIsRemovedWhereverItMovedWhileWaitingForClipboard
 TEST_F(ClipStackTest, HotKeysNeedMasterSwitchAndAreIgnoredInsideARunningCommand) {
   list.Push(u"b");
   list.Push(u"a");
-  uint16_t key = 86;
-  EXPECT_FALSE(commands.CopyKeyDown(false, key));
-  EXPECT_FALSE(commands.PasteKeyDown(false, key));
-  EXPECT_EQ(key, 86);
+  EXPECT_FALSE(commands.CopyHotkeyPressed(false));
+  EXPECT_FALSE(commands.PasteHotkeyPressed(false));
   EXPECT_TRUE(log.empty());
 
   int presses = 0;
   pump.on_process = [&] {
-    uint16_t again = 86;
     if (presses++ == 0) {
-      EXPECT_FALSE(commands.PasteKeyDown(true, again));
-      EXPECT_FALSE(commands.CopyKeyDown(true, again));
+      EXPECT_FALSE(commands.PasteHotkeyPressed(true));
+      EXPECT_FALSE(commands.CopyHotkeyPressed(true));
     }
   };
-  EXPECT_TRUE(commands.PasteKeyDown(true, key));
-  EXPECT_EQ(key, 0);
+  EXPECT_TRUE(commands.PasteHotkeyPressed(true));
   EXPECT_EQ(app.pasted, (Texts{u"a"}));
   EXPECT_EQ(list.Texts(), (Texts{u"b"}));
 }
@@ -226,8 +222,8 @@ TEST_F(ClipItemListTest, MovesStopAtTheEndsAndSelectionFollowsTheItem) {
 
 TEST_F(ClipItemListTest, AddKeepsSelectionDeleteSelectsNextThenNewLast) {
   list.Select(1);
-  list.Add();
-  EXPECT_EQ(list.Texts(), (Texts{u"a", u"b", u"c", std::u16string(kNewItemText)}));
+  list.Add(u"new");
+  EXPECT_EQ(list.Texts(), (Texts{u"a", u"b", u"c", u"new"}));
   EXPECT_EQ(list.Selected(), 1);
   list.Delete();
   EXPECT_EQ(list.Selected(), 1);

@@ -184,21 +184,18 @@ TEST_F(ConversionTest, FailureAfterCutStopsWithoutWritingBack) {
 
 TEST_F(ConversionTest, HotKeyHandlerHonoursSwitchesAndSendsChord) {
   Type(u"sghl");
-  uint16_t key = 0x41;
   ShiftState alt;
   alt.alt = true;
-  EXPECT_FALSE(command.HotKeyDown({false, true, true}, key, alt));
-  EXPECT_FALSE(command.HotKeyDown({true, false, true}, key, alt));
+  EXPECT_FALSE(command.HotkeyPressed({false, true, true}, alt));
+  EXPECT_FALSE(command.HotkeyPressed({true, false, true}, alt));
   EXPECT_TRUE(log.empty());
-  EXPECT_EQ(key, 0x41);
 
-  EXPECT_TRUE(command.HotKeyDown({true, true, false}, key, alt));
+  EXPECT_TRUE(command.HotkeyPressed({true, true, false}, alt));
   EXPECT_EQ(threads.started, 0);
-  EXPECT_EQ(key, 0);
 
   Type(u"");
   log.clear();
-  EXPECT_TRUE(command.HotKeyDown({true, true, true}, key, alt));
+  EXPECT_TRUE(command.HotkeyPressed({true, true, true}, alt));
   EXPECT_EQ(threads.started, 1);
   // The chord follows even when nothing was converted.
   EXPECT_EQ(Log(log.end() - 9, log.end()),
@@ -210,11 +207,9 @@ TEST_F(ConversionTest, PressDuringRunningConversionIsIgnored) {
   Type(u"sghl");
   int nested = 0;
   pump.on_process = [&] {
-    uint16_t key = 0x41;
-    if (command.Running() && command.HotKeyDown({true, true, false}, key, {})) ++nested;
+    if (command.Running() && command.HotkeyPressed({true, true, false}, {})) ++nested;
   };
-  uint16_t key = 0x41;
-  EXPECT_TRUE(command.HotKeyDown({true, true, false}, key, {}));
+  EXPECT_TRUE(command.HotkeyPressed({true, true, false}, {}));
   EXPECT_EQ(nested, 0);
   EXPECT_FALSE(command.Running());
   EXPECT_EQ(editor.text, u"سلام");
@@ -224,8 +219,7 @@ TEST_F(ConversionTest, RunningFlagIsClearedWhenConversionFails) {
   Type(u"sghl");
   clipboard.SetByOtherApp(u"x");
   clipboard.busy_opens = 1000;
-  uint16_t key = 0;
-  EXPECT_THROW(command.HotKeyDown({true, true, true}, key, {}), Error);
+  EXPECT_THROW(command.HotkeyPressed({true, true, true}, {}), Error);
   EXPECT_FALSE(command.Running());
   EXPECT_EQ(threads.started, 0);
 }

@@ -27,7 +27,7 @@ class HookTest : public ::testing::Test {
 };
 
 TEST_F(HookTest, Start_FillsRecordWithOwnWindowsAndZeroedSwitches_ThenStartsHook) {
-  TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+  KeyboardHook hook(host, host, {kSystem, kUser});
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
                            "create release window", "start"}));
   EXPECT_EQ(host.rec.HookHandle, 0x00F00123u);  // cleared first, so the start installs a hook
@@ -44,21 +44,21 @@ TEST_F(HookTest, Start_FillsRecordWithOwnWindowsAndZeroedSwitches_ThenStartsHook
 
 TEST_F(HookTest, WindowHandlesAreStoredInThirtyTwoBits) {
   host.key_window = 0x0000'0001'8002'0a1cULL & UINTPTR_MAX;
-  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  KeyboardHook hook(host, host, {kSystem});
   EXPECT_EQ(host.rec.KeyWindow, 0x8002'0a1cu);
 }
 
 TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
   host.loadable = {kUser};
   {
-    TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+    KeyboardHook hook(host, host, {kSystem, kUser});
     EXPECT_EQ(hook.KerrakPath(), kUser);
     EXPECT_TRUE(hook.Hooked());
   }
   host.loadable.clear();
   host.log.clear();
   try {
-    TAdvSysKeyboardHook hook(host, host, {kSystem, kUser});
+    KeyboardHook hook(host, host, {kSystem, kUser});
     FAIL() << "no copy loads";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Could not find or load KERRAK.DLL");
@@ -66,12 +66,12 @@ TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
   // Nothing was created that a failed construction would leave behind.
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll",
                            "load C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll"}));
-  EXPECT_THROW(TAdvSysKeyboardHook(host, host, {}), Error);
+  EXPECT_THROW(KeyboardHook(host, host, {}), Error);
 }
 
 TEST_F(HookTest, MissingEntryPoint_ReleasesLibraryAndRunsWithoutHookSilently) {
   host.has_entry_points = false;
-  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  KeyboardHook hook(host, host, {kSystem});
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
   EXPECT_FALSE(hook.Loaded());
   EXPECT_FALSE(hook.Hooked());
@@ -82,7 +82,7 @@ TEST_F(HookTest, MissingEntryPoint_ReleasesLibraryAndRunsWithoutHookSilently) {
 TEST_F(HookTest, NoRecord_ReportsMappingError_StaysLoadedWithoutHook_AndDestructionOnlyFrees) {
   host.has_record = false;
   {
-    TAdvSysKeyboardHook hook(host, host, {kSystem});
+    KeyboardHook hook(host, host, {kSystem});
     EXPECT_TRUE(hook.Loaded());
     EXPECT_FALSE(hook.Hooked());
   }
@@ -91,7 +91,7 @@ TEST_F(HookTest, NoRecord_ReportsMappingError_StaysLoadedWithoutHook_AndDestruct
 }
 
 TEST_F(HookTest, Destruction_StopsHookFreesLibraryAndDestroysWindows) {
-  { TAdvSysKeyboardHook hook(host, host, {kSystem}); }
+  { KeyboardHook hook(host, host, {kSystem}); }
   EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
                            "create release window", "start", "stop", "free", "destroy window 4660",
                            "destroy window 22136"}));
@@ -102,7 +102,7 @@ TEST_F(HookTest, Destruction_StopsHookFreesLibraryAndDestroysWindows) {
 TEST_F(HookTest, RefusedHook_IsNotHookedAndNotStoppedAtExit) {
   host.hook_handle = 0;  // SetWindowsHookExA failed
   {
-    TAdvSysKeyboardHook hook(host, host, {kSystem});
+    KeyboardHook hook(host, host, {kSystem});
     EXPECT_TRUE(hook.Loaded());
     EXPECT_FALSE(hook.Hooked());
   }
@@ -111,13 +111,9 @@ TEST_F(HookTest, RefusedHook_IsNotHookedAndNotStoppedAtExit) {
 }
 
 TEST_F(HookTest, EveryNotificationRaisesOneKeyDownWithShiftStateOfThisThread) {
-  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  KeyboardHook hook(host, host, {kSystem});
   std::vector<std::pair<uint16_t, ShiftState>> events;
-  hook.SetOnKeyDown([&](TAdvSysKeyboardHook& sender, uint16_t key, ShiftState shift, bool& allow) {
-    EXPECT_EQ(&sender, &hook);
-    EXPECT_TRUE(allow);
-    events.emplace_back(key, shift);
-  });
+  hook.SetOnKey([&](uint16_t key, ShiftState shift) { events.emplace_back(key, shift); });
   host.PostKey(0x41);
   host.shift = {true, false, true};
   host.PostKey(0x41);  // auto-repeat: a second event
@@ -129,9 +125,9 @@ TEST_F(HookTest, EveryNotificationRaisesOneKeyDownWithShiftStateOfThisThread) {
 }
 
 TEST_F(HookTest, ErrorInHandlerIsReportedAndLaterKeysStillArrive) {
-  TAdvSysKeyboardHook hook(host, host, {kSystem});
+  KeyboardHook hook(host, host, {kSystem});
   int calls = 0;
-  hook.SetOnKeyDown([&](TAdvSysKeyboardHook&, uint16_t, ShiftState, bool&) {
+  hook.SetOnKey([&](uint16_t, ShiftState) {
     if (++calls == 1) throw Error("Cannot open clipboard: Access is denied");
   });
   host.PostKey(0x41);

@@ -48,6 +48,24 @@ TEST(ShortCutTest, HotKeyControlRoundTripDropsExtendedFlag) {
   EXPECT_EQ(HotKeyControlValue(0xC056), ((kHotkeyfAlt | kHotkeyfControl) << 8) | 0x56);
 }
 
+TEST(ShortCutTest, NormalizeAppliesTheEditRules) {
+  struct Case {
+    TShortCut stored, substitute, expected;
+  } cases[] = {
+      {0x8041, kConversionSubstitute, 0x8041},  // accepted as it is
+      {0x6074, kConversionSubstitute, 0x6074},  // Ctrl+Shift+F5
+      {0x1F41, kConversionSubstitute, 0x8041},  // bits 8-12 dropped, no modifier: Alt put in
+      {0x2043, kCopyPasteSubstitute, 0xC043},   // Shift alone is refused
+      {0xA043, kCopyPasteSubstitute, 0xC043},   // so is Shift+Alt
+      {0xE043, kCopyPasteSubstitute, 0xE043},   // Ctrl+Shift+Alt is allowed
+      {0x8000, kConversionSubstitute, 0},       // no key: no combination
+      {0, kConversionSubstitute, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NormalizeShortCut(c.stored, c.substitute), c.expected) << std::hex << c.stored;
+  }
+}
+
 class FakeRegistrar : public HotkeyRegistrar, public ErrorReport {
  public:
   uint16_t AddHotkeyAtom(const std::u16string& name) override {
@@ -86,25 +104,25 @@ class FakeRegistrar : public HotkeyRegistrar, public ErrorReport {
 
 TEST(GlobalHotKeyTest, LoadsInactiveThenRegistersOnActivation) {
   FakeRegistrar sys;
-  TLMDGlobalHotKey gk(sys, sys);
+  GlobalHotkey gk(sys, sys);
   EXPECT_TRUE(gk.Active());
   EXPECT_EQ(sys.log, (Log{"add atom", "create window"}));
   sys.log.clear();
-  gk.SetActive(false);   // combination 0: nothing to unregister
-  gk.SetHotKey(0x4077);  // inactive: only stored
-  gk.SetActive(false);   // same value: nothing
+  gk.SetActive(false);        // combination 0: nothing to unregister
+  gk.SetCombination(0x4077);  // inactive: only stored
+  gk.SetActive(false);        // same value: nothing
   EXPECT_TRUE(sys.log.empty());
   gk.SetActive(true);
-  gk.SetHotKey(0x4077);  // same value: nothing
-  gk.SetHotKey(0x8041);  // replaces the registration
-  gk.SetHotKey(0);       // only unregisters
-  gk.SetActive(false);   // combination 0: nothing
+  gk.SetCombination(0x4077);  // same value: nothing
+  gk.SetCombination(0x8041);  // replaces the registration
+  gk.SetCombination(0);       // only unregisters
+  gk.SetActive(false);        // combination 0: nothing
   EXPECT_EQ(sys.log, (Log{"register 2 0x77", "unregister", "register 1 0x41", "unregister"}));
 }
 
 TEST(GlobalHotKeyTest, ActivatingWithNoCombinationStillRegistersKeyZero) {
   FakeRegistrar sys;
-  TLMDGlobalHotKey gk(sys, sys);
+  GlobalHotkey gk(sys, sys);
   gk.SetActive(false);
   sys.log.clear();
   gk.SetActive(true);
@@ -113,14 +131,11 @@ TEST(GlobalHotKeyTest, ActivatingWithNoCombinationStillRegistersKeyZero) {
 
 TEST(GlobalHotKeyTest, EveryHotKeyMessageRaisesEventWithRegisteredShiftState) {
   FakeRegistrar sys;
-  TLMDGlobalHotKey gk(sys, sys);
-  gk.SetHotKey(0xC043);
+  GlobalHotkey gk(sys, sys);
+  gk.SetCombination(0xC043);
   int presses = 0;
-  gk.SetOnKeyDown([&](TLMDGlobalHotKey& sender, uint16_t& key, ShiftState shift) {
-    EXPECT_EQ(&sender, &gk);
-    EXPECT_EQ(key, 0x43);
-    EXPECT_EQ(shift, (ShiftState{false, true, true}));
-    key = 0;
+  gk.SetOnPress([&](ShiftState held) {
+    EXPECT_EQ(held, (ShiftState{false, true, true}));
     ++presses;
   });
   sys.PressHotKey();
@@ -130,11 +145,9 @@ TEST(GlobalHotKeyTest, EveryHotKeyMessageRaisesEventWithRegisteredShiftState) {
 
 TEST(GlobalHotKeyTest, HandlerErrorIsReportedOncePerPressAndComponentGoesOn) {
   FakeRegistrar sys;
-  TLMDGlobalHotKey gk(sys, sys);
-  gk.SetHotKey(0x8041);
-  gk.SetOnKeyDown([](TLMDGlobalHotKey&, uint16_t&, ShiftState) {
-    throw std::runtime_error("Cannot open clipboard: busy");
-  });
+  GlobalHotkey gk(sys, sys);
+  gk.SetCombination(0x8041);
+  gk.SetOnPress([](ShiftState) { throw std::runtime_error("Cannot open clipboard: busy"); });
   sys.log.clear();
   sys.PressHotKey();
   sys.PressHotKey();
@@ -146,10 +159,10 @@ TEST(GlobalHotKeyTest, HandlerErrorIsReportedOncePerPressAndComponentGoesOn) {
 TEST(GlobalHotKeyTest, DestroyUnregistersAndReleasesAtomAndWindow) {
   FakeRegistrar sys;
   {
-    TLMDGlobalHotKey a(sys, sys);
-    TLMDGlobalHotKey b(sys, sys);
+    GlobalHotkey a(sys, sys);
+    GlobalHotkey b(sys, sys);
     EXPECT_EQ(sys.atoms.size(), 2u);  // one identifier per live component
-    a.SetHotKey(0x8041);
+    a.SetCombination(0x8041);
     sys.log.clear();
   }
   EXPECT_EQ(sys.log, (Log{"delete atom 49154", "destroy window", "unregister", "delete atom 49153",

@@ -63,11 +63,11 @@ class SayingsCommandsTest : public ::testing::Test {
 TEST_F(SayingsCommandsTest, CommandsMoveThePositionAndShowTheSayingWithTodayFor15Seconds) {
   const std::vector<std::u16string> carried = OpenSayingsTable();
   SayingsCommands commands = Commands(CarriedSayingsBlock());
-  commands.mniNextSokhanClick();
+  commands.Next();
   EXPECT_EQ(position, 1);
-  commands.jvtrycn1DblClick();
+  commands.ShowCurrent();
   EXPECT_EQ(position, 1);
-  commands.mniBackSokhanClick();
+  commands.Previous();
   EXPECT_EQ(position, 0);
   ASSERT_EQ(presenter.shown.size(), 3u);
   const std::u16string expected[] = {carried[1], carried[1], carried[0]};
@@ -81,17 +81,17 @@ TEST_F(SayingsCommandsTest, CommandsMoveThePositionAndShowTheSayingWithTodayFor1
 
   // The stored position goes on from wherever the settings left it, and wraps after the end.
   position = 138;
-  commands.mniNextSokhanClick();
-  commands.mniNextSokhanClick();
+  commands.Next();
+  commands.Next();
   EXPECT_EQ(position, 0);
   EXPECT_EQ(presenter.shown.back().tip.text, carried[0]);
 }
 
 TEST_F(SayingsCommandsTest, TheDateFollowsTheClockPastMidnight) {
   SayingsCommands commands = Commands(CarriedSayingsBlock());
-  commands.jvtrycn1DblClick();
+  commands.ShowCurrent();
   today = {2026, 12, 10};
-  commands.jvtrycn1DblClick();
+  commands.ShowCurrent();
   ASSERT_EQ(presenter.shown.size(), 2u);
   EXPECT_EQ(presenter.shown[1].tip.date, u"05/09/19");
   EXPECT_EQ(presenter.shown[1].tip.weekday, u"پنج شنبه");
@@ -99,7 +99,7 @@ TEST_F(SayingsCommandsTest, TheDateFollowsTheClockPastMidnight) {
 
 TEST_F(SayingsCommandsTest, LineBreaksReachTheTipUnchanged) {
   const std::vector<uint8_t> block = Block({u"first", u"two\r\nlines", u"third"});
-  Commands(block).mniNextSokhanClick();
+  Commands(block).Next();
   EXPECT_EQ(presenter.shown.back().tip.text, u"two\r\nlines");
 }
 
@@ -108,8 +108,8 @@ TEST_F(SayingsCommandsTest, ADamagedTableIsAnErrorThatMovesNothingAndShowsNothin
   block[0] = 'X';  // not the signature
   SayingsCommands commands = Commands(block);
   position = 4;
-  for (auto command : {&SayingsCommands::mniNextSokhanClick, &SayingsCommands::mniBackSokhanClick,
-                       &SayingsCommands::jvtrycn1DblClick}) {
+  for (auto command :
+       {&SayingsCommands::Next, &SayingsCommands::Previous, &SayingsCommands::ShowCurrent}) {
     try {
       (commands.*command)();
       ADD_FAILURE() << "no error";

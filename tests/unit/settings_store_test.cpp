@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
 #include "platform/error.h"
+#include "settings/settings_store.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace ravak {
@@ -50,32 +50,26 @@ class SettingsStoreTest : public ::testing::Test {
     return (v->type == kRegSz ? "sz \"" : "other \"") + Utf16ToUtf8(text) + "\"";
   }
 
+  std::vector<std::string> LoadGeneral() { return store.LoadGeneral(settings); }
+  std::vector<std::string> LoadAutoCorrect() { return store.LoadAutoCorrect(settings, list); }
+  void SaveAutoCorrect() { store.SaveAutoCorrect(settings, list); }
+
   MemoryRegistry reg;
-  TRzRegIniFile ini{reg};
-  GeneralSettings settings;
-  TRzPropertyStore general = MakeGeneralStore(ini, BindGeneralSettings(settings));
-  bool acen = false;
+  SettingsStore store{reg};
+  Settings settings;
   Lines list;
-  int list_sets = 0;
-  TRzPropertyStore ac =
-      MakeAutoCorrectStore(ini, {{[this] { return acen; }, [this](bool v) { acen = v; }},
-                                 {[this] { return list; },
-                                  [this](const Lines& v) {
-                                    list = v;
-                                    ++list_sets;
-                                  }}});
 };
 
 TEST_F(SettingsStoreTest, FirstLoadCreatesLocationOnlyAndFirstSaveWritesInOrder) {
-  EXPECT_TRUE(general.Load().empty());
-  EXPECT_EQ(settings, GeneralSettings());
+  EXPECT_TRUE(LoadGeneral().empty());
+  EXPECT_EQ(settings, Settings());
   EXPECT_TRUE(reg.HasKey(kLocation));
   EXPECT_FALSE(reg.HasKey(kGeneral));
   EXPECT_EQ(reg.log, (Strings{"create key Software", "create key Software\\Tirnak",
                               "create key Software\\Tirnak\\Ravak"}));
 
   reg.log.clear();
-  general.Save();
+  store.SaveGeneral(settings);
   const std::string g = "set Software\\Tirnak\\Ravak\\General\\";
   EXPECT_EQ(
       reg.log,
@@ -90,21 +84,22 @@ TEST_F(SettingsStoreTest, FirstLoadCreatesLocationOnlyAndFirstSaveWritesInOrder)
 }
 
 TEST_F(SettingsStoreTest, RoundTripKeepsEveryValueIncludingNegativeNumbers) {
-  GeneralSettings changed;
-  changed.chkActivePro = changed.chkAutoChangeLng = changed.chkACEN = true;
-  changed.chkRTL = changed.chkSlowSystem = changed.chkShowTips = changed.chkRavak = true;
-  changed.dxmdt1Tag = -5;
-  changed.hk1HotKey = 0x4077;
-  changed.hkProCopyHotKey = 0;
-  changed.hkProPasteHotKey = 0xFFFF;
-  changed.lblKeyTag = 3;
+  Settings changed;
+  changed.copy_stack_enabled = changed.switch_language = changed.autocorrect_enabled = true;
+  changed.autocorrect_right_to_left = changed.slow_system = changed.saying_at_start =
+      changed.conversion_enabled = true;
+  changed.saying_position = -5;
+  changed.conversion_hotkey = 0x4077;
+  changed.copy_hotkey = 0;
+  changed.paste_hotkey = 0xE0FF;  // Ctrl+Shift+Alt with the highest key
+  changed.keyboard_type = KeyboardType::kFarsi;
   settings = changed;
-  general.Save();
+  store.SaveGeneral(settings);
   EXPECT_EQ(Stored(kGeneral, u"dxmdt1.Tag"), "dword 4294967291");
   EXPECT_EQ(Stored(kGeneral, u"chkRavak.Checked"), "sz \"True\"");
 
-  settings = GeneralSettings();
-  EXPECT_TRUE(general.Load().empty());
+  settings = Settings();
+  EXPECT_TRUE(LoadGeneral().empty());
   EXPECT_EQ(settings, changed);
 }
 
@@ -118,24 +113,24 @@ TEST_F(SettingsStoreTest, LoadsHandWrittenValueForms) {
   PutGeneralText(u"chkShowTips.Checked", u"TRUE");
   PutGeneralText(u"chkSlowSystem.Checked", u"True", kRegExpandSz);
   PutGeneralText(u"chkRTL.Checked", u"fAlSe");
-  settings.chkRTL = true;
+  settings.autocorrect_right_to_left = true;
 
-  EXPECT_TRUE(general.Load().empty());
-  EXPECT_EQ(settings.hk1HotKey, 49238);
-  EXPECT_EQ(settings.hkProCopyHotKey, 0);
-  EXPECT_EQ(settings.dxmdt1Tag, INT32_MIN);
-  EXPECT_EQ(settings.hkProPasteHotKey, 0xC056);
-  EXPECT_EQ(settings.lblKeyTag, 2);
-  EXPECT_TRUE(settings.chkRavak);
-  EXPECT_TRUE(settings.chkShowTips);
-  EXPECT_TRUE(settings.chkSlowSystem);
-  EXPECT_FALSE(settings.chkRTL);
-  EXPECT_FALSE(settings.chkActivePro);  // nothing stored: untouched
+  EXPECT_TRUE(LoadGeneral().empty());
+  EXPECT_EQ(settings.conversion_hotkey, 49238);
+  EXPECT_EQ(settings.copy_hotkey, 0);
+  EXPECT_EQ(settings.saying_position, INT32_MIN);
+  EXPECT_EQ(settings.paste_hotkey, 0xC056);
+  EXPECT_EQ(settings.keyboard_type, KeyboardType::kLegacyWindowsDefault);
+  EXPECT_TRUE(settings.conversion_enabled);
+  EXPECT_TRUE(settings.saying_at_start);
+  EXPECT_TRUE(settings.slow_system);
+  EXPECT_FALSE(settings.autocorrect_right_to_left);
+  EXPECT_FALSE(settings.copy_stack_enabled);  // nothing stored: untouched
 
   // A number kept as text stays text; everything else is written in its own form.
-  settings.hk1HotKey = 32833;
-  settings.dxmdt1Tag = -1;
-  general.Save();
+  settings.conversion_hotkey = 32833;
+  settings.saying_position = -1;
+  store.SaveGeneral(settings);
   EXPECT_EQ(Stored(kGeneral, u"hk1.HotKey"), "sz \"32833\"");
   EXPECT_EQ(Stored(kGeneral, u"dxmdt1.Tag"), "sz \"-1\"");
   EXPECT_EQ(Stored(kGeneral, u"hkProPaste.HotKey"), "dword 49238");
@@ -151,10 +146,10 @@ TEST_F(SettingsStoreTest, IntegerTextThatIsNotOneNumberReadsAsZero) {
       {u"0x10", 0},
   };
   for (const auto& [text, expected] : cases) {
-    settings.lblKeyTag = 55;
+    settings.keyboard_type = static_cast<KeyboardType>(55);
     PutGeneralText(u"lblKey.Tag", text);
-    EXPECT_TRUE(general.Load().empty());
-    EXPECT_EQ(settings.lblKeyTag, expected) << Utf16ToUtf8(text);
+    EXPECT_TRUE(LoadGeneral().empty());
+    EXPECT_EQ(static_cast<int32_t>(settings.keyboard_type), expected) << Utf16ToUtf8(text);
   }
 }
 
@@ -169,25 +164,25 @@ TEST_F(SettingsStoreTest, BadValueIsReportedAndLoadGoesOn) {
   PutGeneral(u"chkACEN.Checked", MemoryRegistry::DwordValue(1));
   PutGeneralText(u"chkRTL.Checked", u" True");
   PutGeneralText(u"chkRavak.Checked", u"TRUE");
-  settings.dxmdt1Tag = 9;
-  const GeneralSettings before = settings;
+  settings.saying_position = 9;
+  const Settings before = settings;
 
   EXPECT_EQ(
-      general.Load(),
+      LoadGeneral(),
       (Strings{"Invalid property element: 1", "Failed to get data for 'dxmdt1.Tag'",
                "Invalid data type for 'hk1.HotKey'", "Invalid data type for 'hkProCopy.HotKey'",
                "Invalid data type for 'hkProPaste.HotKey'", "Failed to get data for 'lblKey.Tag'",
                "Invalid data type for 'chkACEN.Checked'", "Invalid property element:  True"}));
-  GeneralSettings expected = before;
-  expected.chkAutoChangeLng = true;
-  expected.chkRavak = true;
+  Settings expected = before;
+  expected.switch_language = true;
+  expected.conversion_enabled = true;
   EXPECT_EQ(settings, expected);
 }
 
 TEST_F(SettingsStoreTest, SaveStopsAtTheFirstRefusedWrite) {
   reg.writes_before_refusal = 3;
   try {
-    general.Save();
+    store.SaveGeneral(settings);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'hk1.HotKey'");
@@ -199,40 +194,41 @@ TEST_F(SettingsStoreTest, SaveStopsAtTheFirstRefusedWrite) {
 
 TEST_F(SettingsStoreTest, UnavailableLocationStoresNothingAndIsRetried) {
   reg.refuse_create_key = true;
-  settings.chkRavak = true;
-  EXPECT_TRUE(general.Load().empty());
-  EXPECT_TRUE(settings.chkRavak);
-  EXPECT_THROW(general.Save(), Error);
+  settings.conversion_enabled = true;
+  EXPECT_TRUE(LoadGeneral().empty());
+  EXPECT_TRUE(settings.conversion_enabled);
+  EXPECT_THROW(store.SaveGeneral(settings), Error);
 
   reg.refuse_create_key = false;
-  general.Save();
+  store.SaveGeneral(settings);
   EXPECT_EQ(Stored(kGeneral, u"chkRavak.Checked"), "sz \"True\"");
 }
 
 TEST_F(SettingsStoreTest, UnboundEntriesAreSkippedAndSetterErrorsDoNotStopLoad) {
-  TRzPropertyStore store(ini, "General");
+  RegistryLocation location(reg, kLocation);
+  SettingsSection section(location, "General");
   int value = 0;
-  store.Add("", "Tag", IntegerProperty{[] { return 1; }, [&](int32_t v) { value = v; }});
-  store.Add("lblKey", "Tag", IntegerProperty{[] { return 1; }, nullptr});
-  store.Add("chkRavak", "Checked",
-            BooleanProperty{[] { return true; }, [](bool) { throw Error("handler failed"); }});
-  store.Add("dxmdt1", "Tag", IntegerProperty{[] { return 4; }, [&](int32_t v) { value = v; }});
-  store.Save();
-  EXPECT_EQ(Stored(kGeneral, u".Tag"), "missing");
+  section.Add("", IntegerProperty{[] { return 1; }, [&](int32_t v) { value = v; }});
+  section.Add("lblKey.Tag", IntegerProperty{[] { return 1; }, nullptr});
+  section.Add("chkRavak.Checked",
+              BooleanProperty{[] { return true; }, [](bool) { throw Error("handler failed"); }});
+  section.Add("dxmdt1.Tag", IntegerProperty{[] { return 4; }, [&](int32_t v) { value = v; }});
+  section.Save();
+  EXPECT_EQ(Stored(kGeneral, u""), "missing");
   EXPECT_EQ(Stored(kGeneral, u"lblKey.Tag"), "missing");
-  EXPECT_EQ(store.Load(), (Strings{"handler failed"}));
+  EXPECT_EQ(section.Load(), (Strings{"handler failed"}));
   EXPECT_EQ(value, 4);
 }
 
 // ---- String lists ----
 
 TEST_F(SettingsStoreTest, ListSavesCountThenLinesAndRemovesStaleLines) {
-  acen = true;
+  settings.autocorrect_enabled = true;
   list = Lines(9, u"x");
-  ac.Save();
+  SaveAutoCorrect();
   reg.log.clear();
   list = {u"a", u"ب", u""};
-  ac.Save();
+  SaveAutoCorrect();
   const std::string p = "Software\\Tirnak\\Ravak\\AutoCorrect\\";
   EXPECT_EQ(reg.log,
             (Strings{"set " + p + "chkACEN.Checked = sz \"True\"",
@@ -245,20 +241,19 @@ TEST_F(SettingsStoreTest, ListSavesCountThenLinesAndRemovesStaleLines) {
                      "delete " + p + "lstSaveAC.Items[7]", "delete " + p + "lstSaveAC.Items[8]"}));
 
   list.clear();
-  acen = false;
-  EXPECT_TRUE(ac.Load().empty());
-  EXPECT_TRUE(acen);
+  settings.autocorrect_enabled = false;
+  EXPECT_TRUE(LoadAutoCorrect().empty());
+  EXPECT_TRUE(settings.autocorrect_enabled);
   EXPECT_EQ(list, (Lines{u"a", u"ب", u""}));
 
   // An emptied list is stored as empty.
   list.clear();
-  ac.Save();
+  SaveAutoCorrect();
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items_Count"), "dword 0");
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items[0]"), "missing");
   list = {u"edited"};
-  list_sets = 0;
-  EXPECT_TRUE(ac.Load().empty());
-  EXPECT_EQ(list_sets, 0);  // a count of 0 leaves the list as it is
+  EXPECT_TRUE(LoadAutoCorrect().empty());
+  EXPECT_EQ(list, (Lines{u"edited"}));  // a count of 0 leaves the list as it is
 }
 
 TEST_F(SettingsStoreTest, StaleLinesAreRemovedPastAnUnreadableOldCount) {
@@ -269,7 +264,7 @@ TEST_F(SettingsStoreTest, StaleLinesAreRemovedPastAnUnreadableOldCount) {
   }
   reg.Put(kAC, u"lstSaveAC.Items[6]", MemoryRegistry::TextValue(u"beyond a gap"));
   list = {u"new"};
-  ac.Save();
+  SaveAutoCorrect();
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items_Count"), "sz \"1\"");  // text stays text
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items[0]"), "sz \"new\"");
   for (const char16_t* gone : {u"lstSaveAC.Items[1]", u"lstSaveAC.Items[3]"}) {
@@ -279,7 +274,7 @@ TEST_F(SettingsStoreTest, StaleLinesAreRemovedPastAnUnreadableOldCount) {
   // With a valid old count the clean-up reaches it across gaps.
   reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(8));
   list.clear();
-  ac.Save();
+  SaveAutoCorrect();
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items[0]"), "missing");
   EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items[6]"), "missing");
 }
@@ -290,36 +285,42 @@ TEST_F(SettingsStoreTest, ListLoadFormsAndBadEntries) {
   reg.Put(kAC, u"lstSaveAC.Items[0]", MemoryRegistry::TextValue(u"one"));
   reg.Put(kAC, u"lstSaveAC.Items[2]", MemoryRegistry::TextValue(u"%x%", kRegExpandSz));
   list = {u"before"};
-  EXPECT_TRUE(ac.Load().empty());
+  EXPECT_TRUE(LoadAutoCorrect().empty());
   EXPECT_EQ(list, (Lines{u"one", u"", u"%x%"}));
 
-  // A line of the wrong type: the whole list keeps its value.
+  // A line of the wrong type is reported and reads as an empty text; the rest still load.
   reg.Put(kAC, u"lstSaveAC.Items[1]", MemoryRegistry::DwordValue(5));
   reg.Put(kAC, u"chkACEN.Checked", MemoryRegistry::TextValue(u"True"));
   list = {u"before"};
-  EXPECT_EQ(ac.Load(), (Strings{"Invalid data type for 'lstSaveAC.Items[1]'"}));
-  EXPECT_EQ(list, (Lines{u"before"}));
-  EXPECT_TRUE(acen);
+  EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items[1]'"}));
+  EXPECT_EQ(list, (Lines{u"one", u"", u"%x%"}));
+  EXPECT_TRUE(settings.autocorrect_enabled);
 
-  // Counts out of bounds are errors of the entry, not allocations.
+  // A damaged count is reported, and the lines are read as they stand up to the first missing
+  // one, never allocating by the count.
+  reg.Put(kAC, u"lstSaveAC.Items[1]", MemoryRegistry::TextValue(u"two"));
+  reg.Put(kAC, u"lstSaveAC.Items[4]", MemoryRegistry::TextValue(u"after a gap"));
   for (uint32_t count : {30001u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
     reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(count));
-    EXPECT_EQ(ac.Load(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"})) << count;
-    EXPECT_EQ(list, (Lines{u"before"}));
+    list.clear();
+    EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}))
+        << count;
+    EXPECT_EQ(list, (Lines{u"one", u"two", u"%x%"}));
   }
   reg.Put(kAC, u"lstSaveAC.Items_Count", Bytes(kRegBinary, {1, 0, 0, 0}));
-  EXPECT_EQ(ac.Load(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}));
+  list.clear();
+  EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}));
+  EXPECT_EQ(list.size(), 3u);
 
-  reg.Put(kAC, u"lstSaveAC.Items[1]", MemoryRegistry::TextValue(u"two"));
   reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(30000));
-  EXPECT_TRUE(ac.Load().empty());
+  EXPECT_TRUE(LoadAutoCorrect().empty());
   EXPECT_EQ(list.size(), 30000u);
 }
 
 TEST_F(SettingsStoreTest, ListLongerThanTheLoadLimitIsNotSaved) {
-  list = Lines(TRzPropertyStore::kMaxListCount + 1, u"x");
+  list = Lines(SettingsSection::kMaxListCount + 1, u"x");
   try {
-    ac.Save();
+    SaveAutoCorrect();
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'lstSaveAC.Items_Count'");

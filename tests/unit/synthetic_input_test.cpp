@@ -1,10 +1,10 @@
-#include "convert/synthetic_input.h"
+#include "typing/synthetic_input.h"
 
 #include <gtest/gtest.h>
 
-#include "convert/clipboard_text.h"
 #include "platform/error.h"
 #include "tests/fakes/fake_system.h"
+#include "typing/clipboard_text.h"
 
 namespace ravak {
 namespace {
@@ -62,7 +62,7 @@ TEST_F(PrimitivesTest, LetterWithoutKeySends0xFF) {
 }
 
 TEST_F(PrimitivesTest, RelaseShiftsReleasesRightThenLeftAndNeverPresses) {
-  input.RelaseShifts();
+  input.ReleaseShifts();
   EXPECT_EQ(log, (Log{"release 0xA1", "release 0xA0"}));
 }
 

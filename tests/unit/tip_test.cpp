@@ -140,5 +140,39 @@ TEST(TipLayoutTest, HeaderTextsSitSideBySideFromTheRightAndEmptyOnesAreLeftOut) 
   EXPECT_EQ(t.items[0].rect, (TipRect{158, 30, 56, 16}));
 }
 
+TEST(TipLayoutTest, AtOtherDensitiesEveryPlaceGrowsInProportion) {
+  const TipContent content{u"saying", u"شنبه", u"05/09/18"};
+  // At 144 DPI, with the header texts measured in their larger fonts: the weekday ends at 396
+  // and the date at 321; the header line is 45 to 69, the saying 45 in from the left, 90 down.
+  TipTexts t = LayOutTip(content, 45, 84, 144);
+  ASSERT_EQ(t.count, 3);
+  EXPECT_EQ(t.items[0].rect, (TipRect{351, 45, 45, 24}));
+  EXPECT_EQ(t.items[1].rect, (TipRect{237, 45, 84, 24}));
+  EXPECT_EQ(t.items[2].rect, (TipRect{45, 90, 360, 158}));
+  // The cross mark's limit moves with it.
+  t = LayOutTip(content, 1000, 1000, 144);
+  EXPECT_EQ(t.items[0].rect, (TipRect{60, 45, 336, 24}));
+  EXPECT_EQ(t.items[1].rect.width, 0);
+  // 96 DPI is the layout above.
+  EXPECT_EQ(LayOutTip(content, 30, 56, 96).items[1].rect, LayOutTip(content, 30, 56).items[1].rect);
+}
+
+TEST(TipMotionTest, SlidesInStepsOfItsOwnSizeAndFollowsAResize) {
+  // A 450 x 282 card (150 %) on a 1536 x 1152 screen, 30 pixels a step.
+  TipMotion m(PlaceTip({0, 0, 1536, 1152}, 1152, 450, 282), 15000, 450, 282, 30);
+  m.Start();
+  EXPECT_EQ(StepsUntilPhaseChanges(m),
+            (std::vector<int>{1122, 1092, 1062, 1032, 1002, 972, 942, 912, 882, 870}));
+  EXPECT_EQ(m.Bounds(), (TipRect{1086, 870, 450, 282}));
+  // Drawn again at 200 %: larger, and it leaves in steps of 40.
+  m.Resize(600, 376, 40);
+  EXPECT_EQ(m.Bounds(), (TipRect{1086, 870, 600, 376}));
+  m.CheckPointer(1086 + 599, 870 + 375);
+  EXPECT_EQ(m.Phase(), TipPhase::Resting);
+  m.Click();
+  m.Step();
+  EXPECT_EQ(m.Top(), 910);
+}
+
 }  // namespace
 }  // namespace ravak

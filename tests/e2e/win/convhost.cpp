@@ -55,19 +55,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::DetachedThreadStarter threads;
   ravak::ConversionCommand command(map, input, clipboard_text, pump, threads);
 
-  ravak::TLMDGlobalHotKey gkRavak(registrar, errors);
-  gkRavak.SetActive(false);
-  gkRavak.SetHotKey(hotkey);
-  gkRavak.SetOnKeyDown([&](ravak::TLMDGlobalHotKey&, uint16_t& key, ravak::ShiftState shift) {
+  ravak::GlobalHotkey conversion_hotkey(registrar, errors);
+  conversion_hotkey.SetActive(false);
+  conversion_hotkey.SetCombination(hotkey);
+  conversion_hotkey.SetOnPress([&](ravak::ShiftState held) {
     LARGE_INTEGER t0, t1, freq;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
-    const bool ran = command.HotKeyDown(switches, key, shift);
+    const bool ran = command.HotkeyPressed(switches, held);
     QueryPerformanceCounter(&t1);
     const long long us = (t1.QuadPart - t0.QuadPart) * 1000000 / freq.QuadPart;
     Append(log, ran ? "converted " + std::to_string(us) + " us" : "ignored");
   });
-  gkRavak.SetActive(true);
+  conversion_hotkey.SetActive(true);
   if (!ready.empty()) Append(ready, "ready");
   return pump.Run();
 }

@@ -105,26 +105,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);  // held until exit
   ravak::win32::KerrakHost host;
-  std::unique_ptr<ravak::TAdvSysKeyboardHook> khook1;
+  std::unique_ptr<ravak::KeyboardHook> hook;
   try {
-    khook1 = std::make_unique<ravak::TAdvSysKeyboardHook>(host, errors, deployment.load_order);
+    hook = std::make_unique<ravak::KeyboardHook>(host, errors, deployment.load_order);
   } catch (const std::exception& e) {
     Append(log, std::string("error: ") + e.what());
     return 1;
   }
-  Append(log, "loaded " + ravak::Utf16ToUtf8(khook1->KerrakPath()));
-  if (khook1->Hooked()) Append(log, "hooked");
-  khook1->SetOnKeyDown(
-      [&](ravak::TAdvSysKeyboardHook&, uint16_t key, ravak::ShiftState shift, bool&) {
-        // The keys a replacement sends are reported inside it: their lines come first.
-        const bool replaced = engine.KeyDown(switches, key, shift);
-        char window[32];
-        std::snprintf(window, sizeof window, " in %llX",
-                      static_cast<unsigned long long>(engine.TypedWindow()));
-        Append(log, KeyLine(key, shift) + window + (replaced ? " replaced" : ""));
-      });
+  Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
+  if (hook->Hooked()) Append(log, "hooked");
+  hook->SetOnKey([&](uint16_t key, ravak::ShiftState shift) {
+    // The keys a replacement sends are reported inside it: their lines come first.
+    const bool replaced = engine.KeyDown(switches, key, shift);
+    char window[32];
+    std::snprintf(window, sizeof window, " in %llX",
+                  static_cast<unsigned long long>(engine.TypedWindow()));
+    Append(log, KeyLine(key, shift) + window + (replaced ? " replaced" : ""));
+  });
   if (!ready.empty()) Append(ready, "ready");
   const int code = pump.Run();
-  khook1.reset();
+  hook.reset();
   return code;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
 
 namespace ravak::testing {

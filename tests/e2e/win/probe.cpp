@@ -6,13 +6,20 @@
 //   clip-hold MS READY     open the clipboard, create READY, keep it open MS ms, close it
 //   clip-formats OUTFILE   write the names/ids of the formats on the clipboard
 //   keys-reset             release every modifier key (Wine can leave right Shift down)
-//   foreground TITLE       bring the top-level window with that title to the foreground
-//   rect TITLE ID OUTFILE  write "x y w h" (screen pixels) of control ID inside the visible
-//                          top-level window TITLE, and whether it is checked and enabled
-//   text TITLE ID OUTFILE  write the text (UTF-8) of control ID inside window TITLE
+//   foreground WINDOW      bring the top-level WINDOW to the foreground
+//   visible WINDOW         exit 0 when WINDOW is there and visible, 5 otherwise
+//   xid WINDOW OUTFILE     write the X11 window id of the visible top-level WINDOW
+//   rect WINDOW ID OUTFILE write "x y w h" (screen pixels) of control ID inside the visible
+//                          top-level WINDOW, and whether it is checked and enabled
+//   text WINDOW ID OUTFILE write the text (UTF-8) of control ID inside WINDOW
+//   hotkey WINDOW ID OUTFILE  write the HKM_GETHOTKEY value of hotkey edit ID inside WINDOW
 //   menu-rect OUTFILE      write "x y w h" of the open pop-up menu
-//   tab TITLE N            switch the tab control in window TITLE to tab N
-//   refresh TITLE          repaint window TITLE and its children now (before a screenshot)
+//   tab WINDOW N           switch the tab control in WINDOW to tab N
+//   refresh WINDOW         repaint WINDOW and its children now (before a screenshot)
+//
+// WINDOW names a top-level window by its class, "CLASS", or by class and title, "CLASS|TITLE"
+// ("|TITLE" for any class). A title alone is not enough: the settings window and an error box
+// share one.
 #include <windows.h>
 
 #include <string>
@@ -95,11 +102,66 @@ int KeysReset() {
   return 0;
 }
 
-int Foreground(const std::wstring& title) {
-  HWND hwnd = FindWindowW(nullptr, title.c_str());
+struct WindowSpec {
+  std::wstring window_class;  // empty: any class
+  std::wstring title;
+  bool match_title = false;
+  HWND found = nullptr;
+};
+
+WindowSpec ParseSpec(const std::wstring& spec) {
+  WindowSpec s;
+  const std::size_t bar = spec.find(L'|');
+  s.window_class = spec.substr(0, bar);
+  if (bar != std::wstring::npos) {
+    s.title = spec.substr(bar + 1);
+    s.match_title = true;
+  }
+  return s;
+}
+
+BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSpec*>(lp);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  wchar_t text[512] = L"";
+  if (!s->window_class.empty()) {
+    GetClassNameW(hwnd, text, 512);
+    if (s->window_class != text) return TRUE;
+  }
+  if (s->match_title) {
+    text[0] = 0;
+    GetWindowTextW(hwnd, text, 512);
+    if (s->title != text) return TRUE;
+  }
+  s->found = hwnd;
+  return FALSE;
+}
+
+// The visible top-level window that the spec names; null when there is none.
+HWND TopLevel(const std::wstring& spec) {
+  WindowSpec s = ParseSpec(spec);
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+int Foreground(const std::wstring& spec) {
+  HWND hwnd = TopLevel(spec);
   if (!hwnd) return 5;
   SetForegroundWindow(hwnd);
   return 0;
+}
+
+int Visible(const std::wstring& spec) {
+  return TopLevel(spec) ? 0 : 5;
+}
+
+// Wine keeps the X11 window of a top-level window in this property.
+int XWindow(const std::wstring& spec, const std::wstring& out) {
+  HWND hwnd = TopLevel(spec);
+  if (!hwnd) return 5;
+  const auto xid = reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, L"__wine_x11_whole_window"));
+  if (!xid) return 6;
+  return WriteUtf8(out, std::to_string(xid) + "\n") ? 0 : 4;
 }
 
 struct FindControl {
@@ -116,8 +178,8 @@ BOOL CALLBACK FindControlProc(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-HWND ControlOf(const std::wstring& title, int id) {
-  HWND top = FindWindowW(nullptr, title.c_str());
+HWND ControlOf(const std::wstring& spec, int id) {
+  HWND top = TopLevel(spec);
   if (!top) return nullptr;
   FindControl f{id, nullptr};
   EnumChildWindows(top, FindControlProc, reinterpret_cast<LPARAM>(&f));
@@ -131,8 +193,8 @@ std::string RectText(const RECT& r) {
          std::to_string(r.bottom - r.top);
 }
 
-int Rect(const std::wstring& title, int id, const std::wstring& out) {
-  HWND control = ControlOf(title, id);
+int Rect(const std::wstring& spec, int id, const std::wstring& out) {
+  HWND control = ControlOf(spec, id);
   if (!control) return 5;
   RECT r;
   GetWindowRect(control, &r);
@@ -143,8 +205,8 @@ int Rect(const std::wstring& title, int id, const std::wstring& out) {
              : 4;
 }
 
-int Text(const std::wstring& title, int id, const std::wstring& out) {
-  HWND control = ControlOf(title, id);
+int Text(const std::wstring& spec, int id, const std::wstring& out) {
+  HWND control = ControlOf(spec, id);
   if (!control) return 5;
   // WM_GETTEXT itself: GetWindowText does not ask a window of another process.
   wchar_t text[4096] = L"";
@@ -152,6 +214,14 @@ int Text(const std::wstring& title, int id, const std::wstring& out) {
   SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                       5000, &ignored);
   return WriteUtf8(out, ravak::win32::Narrow(text)) ? 0 : 4;
+}
+
+int Hotkey(const std::wstring& spec, int id, const std::wstring& out) {
+  HWND control = ControlOf(spec, id);
+  if (!control) return 5;
+  const auto value =
+      static_cast<unsigned>(SendMessageW(control, WM_USER + 2 /* HKM_GETHOTKEY */, 0, 0));
+  return WriteUtf8(out, std::to_string(value & 0xFFFF) + "\n") ? 0 : 4;
 }
 
 int MenuRect(const std::wstring& out) {
@@ -163,16 +233,16 @@ int MenuRect(const std::wstring& out) {
 }
 
 // Moves the tab control to tab N as a click on the tab does (it notifies its parent).
-int Tab(const std::wstring& title, int index) {
-  HWND top = FindWindowW(nullptr, title.c_str());
+int Tab(const std::wstring& spec, int index) {
+  HWND top = TopLevel(spec);
   HWND tabs = top ? FindWindowExW(top, nullptr, L"SysTabControl32", nullptr) : nullptr;
   if (!tabs) return 5;
   SendMessageW(tabs, 0x1330 /* TCM_SETCURFOCUS */, index, 0);
   return static_cast<int>(SendMessageW(tabs, 0x130B /* TCM_GETCURSEL */, 0, 0)) == index ? 0 : 6;
 }
 
-int Refresh(const std::wstring& title) {
-  HWND top = FindWindowW(nullptr, title.c_str());
+int Refresh(const std::wstring& spec) {
+  HWND top = TopLevel(spec);
   if (!top) return 5;
   RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   SendMessageW(top, WM_NULL, 0, 0);  // returns once the window's thread has caught up
@@ -190,9 +260,12 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip-hold" && argc == 4) return ClipHold(_wtoi(argv[2]), argv[3]);
   if (cmd == L"keys-reset") return KeysReset();
   if (cmd == L"foreground" && argc == 3) return Foreground(argv[2]);
+  if (cmd == L"visible" && argc == 3) return Visible(argv[2]);
+  if (cmd == L"xid" && argc == 4) return XWindow(argv[2], argv[3]);
   if (cmd == L"rect" && argc == 5) return Rect(argv[2], _wtoi(argv[3]), argv[4]);
   if (cmd == L"text" && argc == 5) return Text(argv[2], _wtoi(argv[3]), argv[4]);
   if (cmd == L"refresh" && argc == 3) return Refresh(argv[2]);
+  if (cmd == L"hotkey" && argc == 5) return Hotkey(argv[2], _wtoi(argv[3]), argv[4]);
   if (cmd == L"tab" && argc == 4) return Tab(argv[2], _wtoi(argv[3]));
   if (cmd == L"menu-rect" && argc == 3) return MenuRect(argv[2]);
   return 2;

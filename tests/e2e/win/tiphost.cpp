@@ -86,6 +86,7 @@ void CALLBACK QuitWhenNoTipIsLeft(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  SetProcessDPIAware();  // as Ravak is: the tip is drawn for the screen's DPI
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring move = L"current";
@@ -110,9 +111,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       ravak::CarriedSayingsBlock(), position, [date] { return date; }, presenter);
   try {
     for (int i = 0; i < tips; ++i) {
-      if (move == L"next") commands.mniNextSokhanClick();
-      if (move == L"back") commands.mniBackSokhanClick();
-      if (move == L"current") commands.jvtrycn1DblClick();
+      if (move == L"next") commands.Next();
+      if (move == L"back") commands.Previous();
+      if (move == L"current") commands.ShowCurrent();
     }
   } catch (const ravak::Error& e) {
     Append(std::string("error: ") + e.what());

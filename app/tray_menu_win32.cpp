@@ -1,11 +1,26 @@
-#include "app/tray_icon_win32.h"
+#include "app/tray_menu_win32.h"
+
+#include <utility>
 
 #include <shellapi.h>
 
-#include "app/main_window_win32.h"
 #include "app/resource.h"
 
 namespace ravak::win32 {
+
+namespace {
+
+// The menu's items and their commands.
+constexpr std::pair<UINT, Command> kMenuCommands[] = {
+    {ID_TRAY_ACTIVE, Command::kToggleActive},
+    {ID_TRAY_SETTINGS, Command::kSettings},
+    {ID_TRAY_NEXT_SAYING, Command::kNextSaying},
+    {ID_TRAY_PREVIOUS_SAYING, Command::kPreviousSaying},
+    {ID_TRAY_ABOUT, Command::kAbout},
+    {ID_TRAY_EXIT, Command::kExit},
+};
+
+}  // namespace
 
 namespace {
 
@@ -13,8 +28,9 @@ constexpr wchar_t kTrayWindowClass[] = L"RavakTrayIcon";
 
 }  // namespace
 
-TrayIcon::TrayIcon(HINSTANCE instance, MainWindow& owner, std::u16string hint, Sleeper& sleeper)
-    : instance_(instance), owner_(owner), hint_(std::move(hint)), sleeper_(sleeper) {
+TrayIcon::TrayIcon(HINSTANCE instance, CommandHandler& commands, std::u16string hint,
+                   Sleeper& sleeper)
+    : instance_(instance), commands_(commands), hint_(std::move(hint)), sleeper_(sleeper) {
   static bool registered = false;
   if (!registered) {
     WNDCLASSW wc{};
@@ -84,13 +100,15 @@ void TrayIcon::PopupMenu() {
   HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_TRAY));
   if (!menu) return;
   HMENU pm1 = GetSubMenu(menu, 0);
-  CheckMenuItem(pm1, ID_mnuActiveAll,
-                MF_BYCOMMAND | (owner_.ActiveFlag() ? MF_CHECKED : MF_UNCHECKED));
-  SetMenuDefaultItem(pm1, ID_N3, FALSE);
+  CheckMenuItem(pm1, ID_TRAY_ACTIVE,
+                MF_BYCOMMAND | (commands_.Active() ? MF_CHECKED : MF_UNCHECKED));
+  SetMenuDefaultItem(pm1, ID_TRAY_ABOUT, FALSE);
   const struct {
     UINT id;
     int picture;
-  } pictures[] = {{ID_N1, IDB_MENU_TOOLS}, {ID_N3, IDB_MENU_ABOUT}, {ID_N7, IDB_MENU_EXIT}};
+  } pictures[] = {{ID_TRAY_SETTINGS, IDB_MENU_TOOLS},
+                  {ID_TRAY_ABOUT, IDB_MENU_ABOUT},
+                  {ID_TRAY_EXIT, IDB_MENU_EXIT}};
   HBITMAP bitmaps[3] = {};
   for (int i = 0; i < 3; ++i) {
     bitmaps[i] = static_cast<HBITMAP>(
@@ -112,7 +130,9 @@ void TrayIcon::PopupMenu() {
   PostMessageW(hwnd_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   for (HBITMAP b : bitmaps) DeleteObject(b);
-  if (command) owner_.MenuCommand(command);
+  for (const auto& [id, what] : kMenuCommands) {
+    if (id == command) commands_.Run(what);
+  }
 }
 
 LRESULT CALLBACK TrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -140,7 +160,7 @@ LRESULT TrayIcon::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDBLCLK:
       case WM_MBUTTONDBLCLK:
-        owner_.TrayDoubleClick();
+        commands_.Run(Command::kShowSaying);
         break;
       default:
         break;

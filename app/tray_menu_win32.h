@@ -1,5 +1,6 @@
-// TJvTrayIcon: the notification-area icon, its hidden window, the menu on a right click and the
-// double click, kept alive across shell restarts and the end of a log-on.
+// The tray: the notification-area icon, its hidden window, the menu on a right click and the
+// double click, each turned into a command; kept alive across shell restarts and the end of a
+// log-on.
 #pragma once
 
 #include <windows.h>
@@ -7,19 +8,18 @@
 #include <functional>
 #include <string>
 
+#include "app/commands.h"
 #include "app/tray.h"
 #include "platform/message_pump.h"
 
 namespace ravak::win32 {
-
-class MainWindow;
 
 class TrayIcon : public TrayShell {
  public:
   static constexpr UINT kCallbackMessage = WM_USER + 1;
   static constexpr UINT kIconId = 1;
 
-  TrayIcon(HINSTANCE instance, MainWindow& owner, std::u16string hint, Sleeper& sleeper);
+  TrayIcon(HINSTANCE instance, CommandHandler& commands, std::u16string hint, Sleeper& sleeper);
   ~TrayIcon() override;
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
@@ -34,7 +34,7 @@ class TrayIcon : public TrayShell {
   void PopupMenu();
 
   HINSTANCE instance_;
-  MainWindow& owner_;
+  CommandHandler& commands_;
   std::u16string hint_;
   Sleeper& sleeper_;
   HWND hwnd_ = nullptr;

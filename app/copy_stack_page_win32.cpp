@@ -1,18 +1,20 @@
-#include "app/memory_tab_win32.h"
+#include "app/copy_stack_page_win32.h"
 
 #include "app/resource.h"
+#include "platform/win32_window.h"
 
 namespace ravak::win32 {
 
-MemoryTab::MemoryTab(MainWindow& window, TfrmMain& form) : window_(window), form_(form) {
-  list_ = window.Control(IDC_lstPr);
+CopyStackPage::CopyStackPage(SettingsWindow& window, ClipItemList& list)
+    : window_(window), items_(list) {
+  list_ = window.Control(IDC_COPY_STACK_LIST);
   HWND page = GetParent(list_);
   editor_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, 0, 0, 0, 0,
                             page, nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(editor_, WM_SETFONT, SendMessageW(list_, WM_GETFONT, 0, 0), FALSE);
   Subclass(list_, ListProc, this);
   Subclass(editor_, EditorProc, this);
-  form_.lstPr.SetOnChanged([this] { Redraw(); });
+  items_.SetOnChanged([this] { Redraw(); });
   window.AddPageHandler([this, page](HWND from, UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
     if (from != page) return false;
     result = TRUE;
@@ -21,29 +23,29 @@ MemoryTab::MemoryTab(MainWindow& window, TfrmMain& form) : window_(window), form
   Redraw();
 }
 
-MemoryTab::~MemoryTab() {
-  form_.lstPr.SetOnChanged(nullptr);
+CopyStackPage::~CopyStackPage() {
+  items_.SetOnChanged(nullptr);
   Unsubclass(list_);
   Unsubclass(editor_);
 }
 
-bool MemoryTab::PageMessage(UINT msg, WPARAM wp, LPARAM) {
+bool CopyStackPage::PageMessage(UINT msg, WPARAM wp, LPARAM) {
   if (msg != WM_COMMAND) return false;
-  ClipItemList& list = form_.lstPr;
+  ClipItemList& list = items_;
   switch (LOWORD(wp)) {
-    case IDC_btnPrAdd:
-      list.Add();
+    case IDC_COPY_STACK_ADD:
+      list.Add(FromWide(LoadText(window_.instance(), IDS_NEW_ITEM)));
       return true;
-    case IDC_btnPrDel:
+    case IDC_COPY_STACK_DELETE:
       list.Delete();
       return true;
-    case IDC_btnPrUp:
+    case IDC_COPY_STACK_UP:
       list.Up();
       return true;
-    case IDC_btnPrDown:
+    case IDC_COPY_STACK_DOWN:
       list.Down();
       return true;
-    case IDC_lstPr:
+    case IDC_COPY_STACK_LIST:
       if (HIWORD(wp) == LBN_SELCHANGE && !redrawing_) {
         list.Select(static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)));
       }
@@ -62,9 +64,9 @@ bool MemoryTab::PageMessage(UINT msg, WPARAM wp, LPARAM) {
   }
 }
 
-void MemoryTab::Redraw() {
+void CopyStackPage::Redraw() {
   redrawing_ = true;
-  const ClipItemList& list = form_.lstPr;
+  const ClipItemList& list = items_;
   SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list_, LB_RESETCONTENT, 0, 0);
   for (std::size_t i = 0; i < list.Count(); ++i) {
@@ -97,9 +99,9 @@ void MemoryTab::Redraw() {
   redrawing_ = false;
 }
 
-LRESULT MemoryTab::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data) {
-  auto* self = reinterpret_cast<MemoryTab*>(data);
-  ClipItemList& list = self->form_.lstPr;
+LRESULT CopyStackPage::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data) {
+  auto* self = reinterpret_cast<CopyStackPage*>(data);
+  ClipItemList& list = self->items_;
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {  // a second click soon after the first is a click all the same
@@ -121,9 +123,9 @@ LRESULT MemoryTab::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* dat
   return CallOriginal(hwnd, msg, wp, lp);
 }
 
-LRESULT MemoryTab::EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data) {
-  auto* self = reinterpret_cast<MemoryTab*>(data);
-  ClipItemList& list = self->form_.lstPr;
+LRESULT CopyStackPage::EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data) {
+  auto* self = reinterpret_cast<CopyStackPage*>(data);
+  ClipItemList& list = self->items_;
   switch (msg) {
     case WM_GETDLGCODE:
       return DLGC_WANTALLKEYS;

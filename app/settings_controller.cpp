@@ -1,0 +1,121 @@
+#include "app/settings_controller.h"
+
+namespace ravak {
+
+SettingsController::SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
+                                       ConversionFeature& conversion, CopyStackFeature& copy_stack,
+                                       AutoCorrectFeature& autocorrect, ErrorReport& errors)
+    : settings_(settings),
+      store_(store),
+      layout_(layout),
+      conversion_(conversion),
+      copy_stack_(copy_stack),
+      autocorrect_(autocorrect),
+      errors_(errors) {}
+
+void SettingsController::Report(const std::vector<std::string>& errors) {
+  for (const std::string& message : errors) errors_.ShowError(message);
+}
+
+// A field changed by loading or by the window, as a click on its check box would.
+void SettingsController::FieldChanged(const SettingsField& field) {
+  if (field.member == SettingsMember(&Settings::conversion_enabled)) {
+    conversion_.Hotkey().SetActive(settings_.conversion_enabled);
+  } else if (field.member == SettingsMember(&Settings::copy_stack_enabled)) {
+    copy_stack_.CopyHotkey().SetActive(settings_.copy_stack_enabled);
+    copy_stack_.PasteHotkey().SetActive(settings_.copy_stack_enabled);
+  }
+}
+
+void SettingsController::SetUpHotkeys() {
+  // The conversion combination is registered only while conversion is on, so that out of the
+  // box Alt+A stays with the other programs.
+  GlobalHotkey& convert = conversion_.Hotkey();
+  convert.SetCombination(settings_.conversion_hotkey);
+  convert.SetActive(settings_.conversion_enabled);
+  for (auto [hotkey, combination] :
+       {std::pair{&copy_stack_.CopyHotkey(), settings_.copy_hotkey},
+        std::pair{&copy_stack_.PasteHotkey(), settings_.paste_hotkey}}) {
+    hotkey->SetCombination(combination);
+    hotkey->SetActive(settings_.copy_stack_enabled);
+  }
+}
+
+void SettingsController::LoadAutoCorrect() {
+  std::vector<std::u16string> lines;
+  autocorrect_.List().Clear();
+  Report(store_.LoadAutoCorrect(settings_, lines,
+                                [this](const SettingsField& f) { FieldChanged(f); }));
+  autocorrect_.List().LoadFlat(lines);
+  autocorrect_.Editor().ListReloaded();
+}
+
+void SettingsController::Start() {
+  ReportErrors(errors_, [this] {
+    Report(store_.LoadGeneral(settings_, [this](const SettingsField& f) { FieldChanged(f); }));
+    LoadAutoCorrect();
+    SetUpHotkeys();
+    ApplyKeyboardType();
+  });
+}
+
+void SettingsController::Apply(const HotkeyEdits& edits) {
+  settings_.conversion_hotkey = edits.conversion;
+  settings_.copy_hotkey = edits.copy;
+  settings_.paste_hotkey = edits.paste;
+  conversion_.Hotkey().SetActive(false);
+  copy_stack_.CopyHotkey().SetActive(false);
+  copy_stack_.PasteHotkey().SetActive(false);
+  SetUpHotkeys();
+  store_.SaveGeneral(settings_);
+  store_.SaveAutoCorrect(settings_, autocorrect_.List().Flatten());
+}
+
+void SettingsController::Cancel() {
+  Report(store_.LoadGeneral(settings_, [this](const SettingsField& f) { FieldChanged(f); }));
+  LoadAutoCorrect();
+  ApplyKeyboardType();
+}
+
+void SettingsController::Exit(const HotkeyEdits& edits) {
+  settings_.conversion_hotkey = edits.conversion;
+  settings_.copy_hotkey = edits.copy;
+  settings_.paste_hotkey = edits.paste;
+  store_.SaveGeneral(settings_);
+}
+
+void SettingsController::SetChecked(const SettingsField& field, bool checked) {
+  const auto* member = std::get_if<bool Settings::*>(&field.member);
+  if (!member || settings_.*(*member) == checked) return;
+  settings_.*(*member) = checked;
+  FieldChanged(field);
+}
+
+void SettingsController::ChooseKeyboardType(std::optional<KeyboardType> type) {
+  if (type) settings_.keyboard_type = *type;
+  ApplyKeyboardType();
+}
+
+void SettingsController::ApplyKeyboardType() {
+  switch (settings_.keyboard_type) {
+    case KeyboardType::kLegacyWindowsDefault:
+      settings_.keyboard_type = KeyboardType::kWindowsDefault;
+      [[fallthrough]];
+    case KeyboardType::kWindowsDefault:
+    case KeyboardType::kFarsi:
+      shown_keyboard_ = settings_.keyboard_type;
+      break;
+    default:  // an unknown stored number: the label keeps its text
+      break;
+  }
+  layout_.ApplyKeyboardType(static_cast<int32_t>(settings_.keyboard_type));
+}
+
+const SettingsField* FieldOfControl(int control) {
+  for (const SettingsField& field : kGeneralFields) {
+    if (control != 0 && field.control == control) return &field;
+  }
+  return nullptr;
+}
+
+}  // namespace ravak

@@ -1,0 +1,76 @@
+// What the settings window does, without the window: loading the settings at start and on
+// Cancel, storing them on OK, Apply and at exit, the check boxes that act at once, the keyboard
+// type, and setting up the hotkeys of the features from the settings. The window calls these
+// and then shows the model again; errors are raised to the caller, which reports them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "autocorrect/autocorrect_feature.h"
+#include "clipstack/copy_stack_feature.h"
+#include "convert/conversion_feature.h"
+#include "platform/error_report.h"
+#include "settings/settings_store.h"
+
+namespace ravak {
+
+// The combinations in the three hotkey edits, as the user left them.
+struct HotkeyEdits {
+  TShortCut conversion = 0;
+  TShortCut copy = 0;
+  TShortCut paste = 0;
+};
+
+class SettingsController {
+ public:
+  SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
+                     ConversionFeature& conversion, CopyStackFeature& copy_stack,
+                     AutoCorrectFeature& autocorrect, ErrorReport& errors);
+
+  // At start: both sections loaded (bad values reported), the hotkeys set up from the
+  // settings, the keyboard type applied.
+  void Start();
+  // OK and Apply: the hotkeys follow the edits, then both sections are stored.
+  void Apply(const HotkeyEdits& edits);
+  // Cancel: both sections loaded again (bad values reported), keyboard type applied. The
+  // combinations stay registered as they were.
+  void Cancel();
+  // The program ends: section General is stored with the edits as they stand.
+  void Exit(const HotkeyEdits& edits);
+
+  // A check box of the window changed. The conversion and copy-stack switches register or
+  // unregister their hotkeys at once; the others are read live by the features.
+  void SetChecked(const SettingsField& field, bool checked);
+  // The keyboard-type dialog's answer (nothing: closed without a choice), then ApplyKeyboardType.
+  void ChooseKeyboardType(std::optional<KeyboardType> type);
+  // The keyboard type shown and used follows the model: the label and the key of the layout
+  // map that depends on it. An old stored 2 becomes 1.
+  void ApplyKeyboardType();
+  // The type the window's label names: the last known type applied; nothing before any (an
+  // unknown stored number leaves the label as it was).
+  std::optional<KeyboardType> ShownKeyboardType() const { return shown_keyboard_; }
+
+  const Settings& Model() const { return settings_; }
+
+ private:
+  void FieldChanged(const SettingsField& field);
+  void SetUpHotkeys();
+  void LoadAutoCorrect();
+  void Report(const std::vector<std::string>& errors);
+
+  Settings& settings_;
+  SettingsStore& store_;
+  LayoutMap& layout_;
+  ConversionFeature& conversion_;
+  CopyStackFeature& copy_stack_;
+  AutoCorrectFeature& autocorrect_;
+  ErrorReport& errors_;
+  std::optional<KeyboardType> shown_keyboard_;
+};
+
+// The field of the table shown by a control of the settings window; null for other controls.
+const SettingsField* FieldOfControl(int control);
+
+}  // namespace ravak

@@ -1,0 +1,20 @@
+#include "clipstack/copy_stack_feature.h"
+
+namespace ravak {
+
+CopyStackFeature::CopyStackFeature(const MasterSwitch& master, SyntheticInput& input,
+                                   ClipboardText& clipboard, HotkeyRegistrar& registrar,
+                                   ErrorReport& errors)
+    : master_(master),
+      commands_(list_, input, clipboard),
+      copy_(registrar, errors),
+      paste_(registrar, errors) {
+  copy_.SetActive(false);
+  copy_.SetCombination(0xC043);
+  copy_.SetOnPress([this](ShiftState) { commands_.CopyHotkeyPressed(master_.on); });
+  paste_.SetActive(false);
+  paste_.SetCombination(0xC056);
+  paste_.SetOnPress([this](ShiftState) { commands_.PasteHotkeyPressed(master_.on); });
+}
+
+}  // namespace ravak

@@ -1,0 +1,28 @@
+// The conversion as the program runs it: the conversion command on its own global hotkey,
+// reading the settings and the master switch at every press.
+#pragma once
+
+#include "convert/conversion.h"
+#include "hotkeys/global_hotkey.h"
+#include "settings/settings.h"
+
+namespace ravak {
+
+class ConversionFeature {
+ public:
+  ConversionFeature(const Settings& settings, const MasterSwitch& master, const LayoutMap& map,
+                    SyntheticInput& input, ClipboardText& clipboard, Sleeper& thread_sleeper,
+                    ThreadStarter& threads, HotkeyRegistrar& registrar, ErrorReport& errors);
+
+  // The hotkey, inactive until the settings are loaded; until then it holds Ctrl+F8.
+  GlobalHotkey& Hotkey() { return hotkey_; }
+  ConversionCommand& Command() { return command_; }
+
+ private:
+  const Settings& settings_;
+  const MasterSwitch& master_;
+  ConversionCommand command_;
+  GlobalHotkey hotkey_;
+};
+
+}  // namespace ravak

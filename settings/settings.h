@@ -1,0 +1,43 @@
+// The settings as a plain model: what the user chose in the settings window, read live by the
+// features. The values here are those of a first start, when nothing is stored.
+#pragma once
+
+#include <cstdint>
+
+#include "hotkeys/shortcut.h"
+
+namespace ravak {
+
+// Which key of the Persian layout the backslash key types: the Windows default Persian
+// keyboard (پ) or the Farsi-type keyboard (ژ). Stored as its number; 2, an old name for the
+// Windows default, is shown and used as 1. Any other stored number is kept as it is.
+enum class KeyboardType : int32_t { kWindowsDefault = 1, kLegacyWindowsDefault = 2, kFarsi = 3 };
+
+struct Settings {
+  // Conversion (General tab)
+  bool conversion_enabled = false;
+  TShortCut conversion_hotkey = 0x8041;  // Alt+A
+  bool switch_language = false;          // press the language chord after each conversion
+  KeyboardType keyboard_type = KeyboardType::kWindowsDefault;
+  bool slow_system = false;  // longer pauses between synthetic keys
+  // Daily sayings (General tab)
+  bool saying_at_start = false;
+  int32_t saying_position = 0;  // signed; moved by the sayings commands
+  // Copy stack
+  bool copy_stack_enabled = false;
+  TShortCut copy_hotkey = 0xC043;   // Ctrl+Alt+C
+  TShortCut paste_hotkey = 0xC056;  // Ctrl+Alt+V
+  // Auto-correct
+  bool autocorrect_enabled = false;
+  bool autocorrect_right_to_left = false;  // reading order of the before and after edits
+
+  bool operator==(const Settings&) const = default;
+};
+
+// The tray menu's "فعال": every hotkey and the auto-correct do nothing while it is off. On at
+// every start, never stored.
+struct MasterSwitch {
+  bool on = true;
+};
+
+}  // namespace ravak
