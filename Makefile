@@ -7,7 +7,7 @@ BUILD ?= build
 DIST ?= dist
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps host win64 win32 unit e2e test format format-check bench run clean
+.PHONY: all deps host win64 win32 unit e2e test format format-check bench run demo clean
 
 all: host win64 win32
 
@@ -56,6 +56,11 @@ bench: deps win64
 
 run: win64
 	tools/run.sh
+
+# A short scripted session under Wine on a private Xvfb: prints each step, saves screenshots and
+# the README's pictures in build/demo/, and fails when a step does not give its result.
+demo: win64
+	/usr/bin/python3 tools/demo.py
 
 clean:
 	rm -rf $(BUILD) $(DIST)
