@@ -17,7 +17,7 @@ const std::array<char16_t, kLayoutSize> LayoutMap::kEnglishChars = {
 const std::array<char16_t, kLayoutSize> LayoutMap::kFarsiCharsInitial = {
     u'\u0636', u'\u0635', u'\u062B', u'\u0642', u'\u0641',  // 0-4
     u'\u063A', u'\u0639', u'\u0647', u'\u062E', u'\u062D',  // 5-9
-    u'\u062C', u'\u0686', u'\u0634', u'\u0633', u'\u064A',  // 10-14
+    u'\u062C', u'\u0686', u'\u0634', u'\u0633', u'\u06CC',  // 10-14
     u'\u0628', u'\u0644', u'\u0627', u'\u062A', u'\u0646',  // 15-19
     u'\u0645', u'\u06A9', u'\u06AF', u'\u0638', u'\u0637',  // 20-24
     u'\u0632', u'\u0631', u'\u0630', u'\u062F', u'\u0626',  // 25-29
@@ -27,7 +27,7 @@ const std::array<char16_t, kLayoutSize> LayoutMap::kFarsiCharsInitial = {
     u'{',      u'\u064E', u'\u064F', u'\u0650', u'\u0651',  // 45-49
     u'\u06C0', u'\u0622', u'\u0640', u'\u00AB', u'\u00BB',  // 50-54
     u':',      u'"',      u'\u0629', u'\u064A', u'\u0698',  // 55-59
-    u'\u0624', u'\u0625', u'\u0623', u'\u0621', u'\u06CC',  // 60-64
+    u'\u0624', u'\u0625', u'\u0623', u'\u0621', u'\u064A',  // 60-64
     u'.',      u'<',      u'>',      u'\u061F', u'|',       // 65-69
     u'\u00D7', u'!',      u'@',      u'#',      u'$',       // 70-74
     u'%',      u'^',      u'&',      u'*',      u')',       // 75-79
@@ -54,6 +54,9 @@ LayoutMap::LayoutMap() : farsi_(kFarsiCharsInitial) {
 
 void LayoutMap::RebuildFarsiIndex() {
   BuildIndex(farsi_, farsi_index_);
+  // The Arabic yeh and kaf, as older keyboards and texts type them, read as the Persian ones.
+  farsi_index_[u'\u064A'] = farsi_index_[u'\u06CC'];
+  farsi_index_[u'\u0643'] = farsi_index_[u'\u06A9'];
 }
 
 void LayoutMap::ApplyKeyboardType(int32_t keyboard_type) {

@@ -51,9 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{u"hi, there", Language::English, 1, u"اهو فاثقث"},
         RunCase{u"?", Language::Farsi, 1, u"?"}, RunCase{u"\u061F", Language::Farsi, 1, u"?"},
         RunCase{u"one\ttwo", Language::English, 1, u"خدث\tفصخ"},
-        // Duplicates: the first entry of the source table decides.
-        RunCase{u"d", Language::English, 1, u"\u064A"},
+        // D types the Persian yeh, as today's keyboards do; both yehs, and both kafs, go back.
+        RunCase{u"d", Language::English, 1, u"\u06CC"},
+        RunCase{u"thvsd hdvhk", Language::English, 1, u"فارسی ایران"},
         RunCase{u"\u06CC", Language::Farsi, 1, u"d"}, RunCase{u"\u064A", Language::Farsi, 1, u"d"},
+        RunCase{u"\u0643\u06A9", Language::Farsi, 1, u";;"},
         RunCase{u"\u0637", Language::Farsi, 1, u"x"}, RunCase{u"\u0642", Language::Farsi, 1, u"r"},
         // Neutral characters mapped inside a run.
         RunCase{u"a?~", Language::English, 1, u"ش\u061F\u00D7"},
@@ -86,16 +88,17 @@ TEST(LayoutMapTest, KeyboardTypeDecidesEntry32) {
 }
 
 // The direct index must give exactly what a first-match scan of the tables gives, for every
-// code unit and both keyboard types.
+// code unit and both keyboard types; the Arabic yeh and kaf read as the Persian letters.
 TEST(LayoutMapTest, LookupMatchesLinearScanForEveryCodeUnit) {
   LayoutMap map;
   for (int type : {1, 3}) {
     map.ApplyKeyboardType(type);
     for (unsigned c = 0; c <= 0xFFFF; ++c) {
       int e = kNotFound, f = kNotFound;
+      const unsigned persian = c == 0x064A ? 0x06CC : c == 0x0643 ? 0x06A9 : c;
       for (int i = kLayoutSize - 1; i >= 0; --i) {
         if (map.EnglishChars()[i] == c) e = i;
-        if (map.FarsiChars()[i] == c) f = i;
+        if (map.FarsiChars()[i] == persian) f = i;
       }
       ASSERT_EQ(map.LookupChar(static_cast<char16_t>(c), Table::English), e) << c;
       ASSERT_EQ(map.LookupChar(static_cast<char16_t>(c), Table::Farsi), f) << c;
