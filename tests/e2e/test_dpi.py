@@ -1,26 +1,23 @@
 """Ravak's windows at 100, 125, 150 and 200 % display scaling (96, 120, 144 and 192 DPI).
 
-Each test sets the prefix's DPI (HKCU\\Control Panel\\Desktop, LogPixels) before anything runs in
-it. The screen is 2048x1536, as much room at 200 % as 1024x768 gives at 100 %, so that every
-window can be seen whole in the screenshots. ravak-layout measures a window from outside: every
+The DPI of a prefix is set (HKCU\\Control Panel\\Desktop, LogPixels) before anything runs in it.
+The screen is 2048x1536, as much room at 200 % as 1024x768 gives at 100 %, so that every window
+can be seen whole in the screenshots. ravak-layout measures a window from outside: every
 control's rectangle against its parent's client area, and its text in the font it has at that
 DPI against the room the control gives it.
 """
-import re
 from dataclasses import dataclass
 
 import pytest
 
 import harness
 from harness import E2E_BIN, wait_for, win_path
-from ravak_app import SETTINGS, Ravak
+from ravak_app import IDC, KEYBOARD_TYPE, SETTINGS, SPLASH, Ravak
 from test_tip import TipHost, tip_windows
 
 SCREEN = (2048, 1536)
 DPIS = [96, 120, 144, 192]
-KEYBOARD_TYPE = "RavakKeyboardType"
-SPLASH = "RavakSplash"
-TAB_CONTROL = 1001
+TAB_CONTROL = IDC["TABS"]
 
 
 def scaled(pixels, dpi):
