@@ -32,8 +32,7 @@ void ConversionCommand::ReleaseHeldModifiers(ShiftState held) {
 }
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
-  std::u16string saved;
-  if (clipboard_.HasText()) saved = clipboard_.Read();
+  const ClipboardSnapshot saved = clipboard_.Save();
 
   ReleaseHeldModifiers(held);
   input_.Release(vk::kControl);
@@ -63,7 +62,7 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   input_.PumpAndSleep(20);
   input_.SendCtrlChord(u'V');
   input_.PumpAndSleep(20);
-  clipboard_.Write(saved, ClipboardUse::ForUser);
+  clipboard_.Restore(saved);
 }
 
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {

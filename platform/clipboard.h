@@ -1,16 +1,52 @@
-// The system clipboard, reduced to what Ravak uses: plain Unicode text.
+// The system clipboard, reduced to what Ravak uses: Unicode text, and the formats held as plain
+// memory blocks, which Ravak saves before it borrows the clipboard and puts back afterwards.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ravak {
+
+// Clipboard format numbers of the system (the CF_ constants).
+namespace clipformat {
+constexpr uint32_t kText = 1;
+constexpr uint32_t kBitmap = 2;
+constexpr uint32_t kMetafilePict = 3;
+constexpr uint32_t kOemText = 7;
+constexpr uint32_t kDib = 8;
+constexpr uint32_t kPalette = 9;
+constexpr uint32_t kUnicodeText = 13;
+constexpr uint32_t kEnhMetafile = 14;
+constexpr uint32_t kHDrop = 15;
+constexpr uint32_t kLocale = 16;
+constexpr uint32_t kDibV5 = 17;
+// Owner-display formats (CF_OWNERDISPLAY to CF_DSPENHMETAFILE): the owner paints them.
+constexpr uint32_t kOwnerDisplayFirst = 0x80;
+constexpr uint32_t kOwnerDisplayLast = 0x8F;
+// CF_PRIVATEFIRST to CF_GDIOBJLAST: private handles the system neither frees nor knows.
+constexpr uint32_t kPrivateFirst = 0x200;
+constexpr uint32_t kGdiObjectLast = 0x3FF;
+// Formats from RegisterClipboardFormat start here.
+constexpr uint32_t kRegisteredFirst = 0xC000;
+}  // namespace clipformat
+
+// One format's data, the bytes of its memory block.
+struct ClipboardFormatData {
+  uint32_t format = 0;
+  std::vector<uint8_t> bytes;
+  bool operator==(const ClipboardFormatData&) const = default;
+};
 
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
   // IsClipboardFormatAvailable(CF_TEXT): true whenever either text format is present.
   virtual bool HasText() = 0;
+  // CountClipboardFormats, synthesised formats included; needs no Open.
+  virtual int FormatCount() = 0;
   // OpenClipboard on behalf of the program's window; false when another program holds it.
   virtual bool Open() = 0;
   virtual void Close() = 0;
@@ -28,6 +64,20 @@ class Clipboard {
   virtual void MarkExcludedFromHistory() = 0;
   // GetClipboardSequenceNumber: changes with every change of the clipboard's content.
   virtual uint32_t SequenceNumber() = 0;
+
+  // The following need the clipboard open.
+  // EnumClipboardFormats: every format, synthesised ones included, in the clipboard's order.
+  virtual std::vector<uint32_t> Formats() = 0;
+  // GetClipboardFormatName of a registered format (UTF-8); empty for the predefined ones.
+  virtual std::string FormatName(uint32_t format) = 0;
+  // GlobalSize of the format's data; nothing when there is no data, or it is not a memory
+  // block (a GDI object, say). The data is rendered now if its owner delayed it.
+  virtual std::optional<std::size_t> FormatSize(uint32_t format) = 0;
+  // A copy of the format's memory block; false when it cannot be read.
+  virtual bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) = 0;
+  // Hands a copy of the bytes over in a new moveable memory block; false when SetClipboardData
+  // refused it (the memory is freed then).
+  virtual bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) = 0;
 };
 
 }  // namespace ravak

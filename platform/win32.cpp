@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/error.h"
@@ -169,8 +170,23 @@ int MessagePump::Run() {
 
 // --- clipboard ------------------------------------------------------------------------------
 
+static_assert(clipformat::kText == CF_TEXT && clipformat::kBitmap == CF_BITMAP &&
+              clipformat::kMetafilePict == CF_METAFILEPICT && clipformat::kOemText == CF_OEMTEXT &&
+              clipformat::kDib == CF_DIB && clipformat::kPalette == CF_PALETTE &&
+              clipformat::kUnicodeText == CF_UNICODETEXT &&
+              clipformat::kEnhMetafile == CF_ENHMETAFILE && clipformat::kHDrop == CF_HDROP &&
+              clipformat::kLocale == CF_LOCALE && clipformat::kDibV5 == CF_DIBV5 &&
+              clipformat::kOwnerDisplayFirst == CF_OWNERDISPLAY &&
+              clipformat::kOwnerDisplayLast >= CF_DSPENHMETAFILE &&
+              clipformat::kPrivateFirst == CF_PRIVATEFIRST &&
+              clipformat::kGdiObjectLast == CF_GDIOBJLAST);
+
 bool Clipboard::HasText() {
   return IsClipboardFormatAvailable(CF_TEXT) != 0;
+}
+
+int Clipboard::FormatCount() {
+  return CountClipboardFormats();
 }
 
 bool Clipboard::Open() {
@@ -243,6 +259,56 @@ void Clipboard::MarkExcludedFromHistory() {
 
 uint32_t Clipboard::SequenceNumber() {
   return GetClipboardSequenceNumber();
+}
+
+std::vector<uint32_t> Clipboard::Formats() {
+  std::vector<uint32_t> formats;
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+    formats.push_back(format);
+  return formats;
+}
+
+std::string Clipboard::FormatName(uint32_t format) {
+  wchar_t name[256];
+  const int length = GetClipboardFormatNameW(format, name, 256);
+  return length > 0 ? Narrow(std::wstring(name, static_cast<std::size_t>(length))) : std::string();
+}
+
+std::optional<std::size_t> Clipboard::FormatSize(uint32_t format) {
+  HANDLE data = GetClipboardData(format);
+  if (!data) return std::nullopt;
+  const SIZE_T size = GlobalSize(data);
+  if (size == 0) return std::nullopt;
+  return size;
+}
+
+bool Clipboard::ReadFormat(uint32_t format, std::vector<uint8_t>& out) {
+  HANDLE data = GetClipboardData(format);
+  if (!data) return false;
+  const SIZE_T size = GlobalSize(data);
+  if (size == 0) return false;
+  const auto* p = static_cast<const uint8_t*>(GlobalLock(data));
+  if (!p) return false;
+  out.assign(p, p + size);
+  GlobalUnlock(data);
+  return true;
+}
+
+bool Clipboard::WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
+  if (!block) return false;
+  auto* p = static_cast<uint8_t*>(GlobalLock(block));
+  if (!p) {
+    GlobalFree(block);
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), p);
+  GlobalUnlock(block);
+  if (!SetClipboardData(format, block)) {
+    GlobalFree(block);
+    return false;
+  }
+  return true;
 }
 
 // --- hotkeys --------------------------------------------------------------------------------

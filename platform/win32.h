@@ -65,6 +65,7 @@ class Clipboard : public ravak::Clipboard {
  public:
   explicit Clipboard(HWND owner) : owner_(owner) {}
   bool HasText() override;
+  int FormatCount() override;
   bool Open() override;
   void Close() override;
   std::string LastErrorText() override;
@@ -73,6 +74,11 @@ class Clipboard : public ravak::Clipboard {
   bool SetText(const std::u16string& text) override;
   void MarkExcludedFromHistory() override;
   uint32_t SequenceNumber() override;
+  std::vector<uint32_t> Formats() override;
+  std::string FormatName(uint32_t format) override;
+  std::optional<std::size_t> FormatSize(uint32_t format) override;
+  bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) override;
+  bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override;
 
  private:
   HWND owner_;

@@ -1,5 +1,8 @@
 #include "typing/clipboard_text.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/error.h"
 
 namespace ravak {
@@ -17,6 +20,25 @@ class ClipboardSession {
  private:
   Clipboard& clipboard_;
 };
+
+// Data that is a handle rather than memory, or that only its owner can draw or free.
+bool IsHandleFormat(uint32_t format) {
+  using namespace clipformat;
+  return format == kBitmap || format == kMetafilePict || format == kPalette ||
+         format == kEnhMetafile || (format >= kOwnerDisplayFirst && format <= kOwnerDisplayLast) ||
+         (format >= kPrivateFirst && format <= kGdiObjectLast);
+}
+
+bool IsTextFormat(uint32_t format) {
+  using namespace clipformat;
+  return format == kUnicodeText || format == kText || format == kOemText || format == kLocale;
+}
+
+// Registered formats whose data names a window of the program that copied (the OLE data
+// object's): meaningless once that program no longer owns the clipboard.
+bool IsOwnersHandle(const std::string& name) {
+  return name == "DataObject";
+}
 
 }  // namespace
 
@@ -48,9 +70,61 @@ void ClipboardText::Write(const std::u16string& text, ClipboardUse use) {
   if (use == ClipboardUse::ToPaste) clipboard_.MarkExcludedFromHistory();
 }
 
+ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
+  if (clipboard_.FormatCount() == 0) return {};
+  OpenOrThrow();
+  ClipboardSession session(clipboard_);
+  const std::vector<uint32_t> formats = clipboard_.Formats();
+  // The system makes CF_TEXT and CF_OEMTEXT from the Unicode text again.
+  const bool unicode =
+      std::find(formats.begin(), formats.end(), clipformat::kUnicodeText) != formats.end();
+  struct Candidate {
+    uint32_t format;
+    std::size_t size;
+    bool kept;
+  };
+  std::vector<Candidate> candidates;
+  for (const uint32_t format : formats) {
+    if (IsHandleFormat(format)) continue;
+    if (unicode && (format == clipformat::kText || format == clipformat::kOemText)) continue;
+    if (format >= clipformat::kRegisteredFirst && IsOwnersHandle(clipboard_.FormatName(format)))
+      continue;
+    if (const auto size = clipboard_.FormatSize(format))
+      candidates.push_back({format, *size, false});
+  }
+  // The text is kept whatever its size; the other formats while they fit.
+  std::size_t total = 0;
+  for (Candidate& c : candidates) {
+    if (!IsTextFormat(c.format)) continue;
+    c.kept = true;
+    total += c.size;
+  }
+  for (Candidate& c : candidates) {
+    if (c.kept || total > limit || c.size > limit - total) continue;
+    c.kept = true;
+    total += c.size;
+  }
+  ClipboardSnapshot saved;
+  for (const Candidate& c : candidates) {
+    ClipboardFormatData data{c.format, {}};
+    if (c.kept && clipboard_.ReadFormat(c.format, data.bytes)) saved.push_back(std::move(data));
+  }
+  return saved;
+}
+
+void ClipboardText::Restore(const ClipboardSnapshot& saved) {
+  OpenOrThrow();
+  ClipboardSession session(clipboard_);
+  clipboard_.Empty();
+  // Every format gets its chance; a refusal is raised once the others are back.
+  bool refused = false;
+  for (const ClipboardFormatData& data : saved)
+    refused = !clipboard_.WriteFormat(data.format, data.bytes) || refused;
+  if (refused) throw Error("Out of system resources");
+}
+
 void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string& text) {
-  std::u16string saved;
-  if (clipboard.HasText()) saved = clipboard.Read();
+  const ClipboardSnapshot saved = clipboard.Save();
   input.PumpAndSleep(2);
   clipboard.Write(text, ClipboardUse::ToPaste);
   input.PumpAndSleep(2);
@@ -58,7 +132,7 @@ void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string
   input.SendKey(input.LetterKey(u'V'), true, true);
   input.SendKey(vk::kControl, true, false);
   input.PumpAndSleep(2);
-  clipboard.Write(saved, ClipboardUse::ForUser);
+  clipboard.Restore(saved);
 }
 
 }  // namespace ravak

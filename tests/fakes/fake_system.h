@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clipboard.h"
@@ -69,13 +72,22 @@ class FakePump : public MessagePump, public Sleeper {
   Log& log_;
 };
 
-// An in-memory clipboard with a sequence number, a holder that can keep it busy, and formats
-// other than text (a picture) that an Empty removes.
+// An in-memory clipboard with a sequence number and a holder that can keep it busy. Its text is
+// CF_UNICODETEXT; other formats are byte blocks (a picture is a CF_DIB) that an Empty removes.
+// Like the system it lists CF_TEXT and CF_OEMTEXT beside a text and CF_BITMAP beside a DIB
+// without keeping them; a block can be made unreadable (a handle rather than memory).
 class FakeClipboard : public Clipboard {
  public:
+  struct Block {
+    uint32_t format;
+    std::vector<uint8_t> bytes;
+    bool readable = true;
+  };
+
   explicit FakeClipboard(Log& log) : log_(log) {}
 
   bool HasText() override { return has_text; }
+  int FormatCount() override { return static_cast<int>(Formats().size()); }
   bool Open() override {
     if (busy_opens > 0) {
       --busy_opens;
@@ -101,6 +113,7 @@ class FakeClipboard : public Clipboard {
     has_picture = false;
     excluded = false;
     text.clear();
+    blocks.clear();
     ++sequence;
   }
   bool SetText(const std::u16string& t) override {
@@ -117,6 +130,47 @@ class FakeClipboard : public Clipboard {
   }
   uint32_t SequenceNumber() override { return sequence; }
 
+  std::vector<uint32_t> Formats() override {
+    std::vector<uint32_t> formats;
+    if (has_text)
+      formats.insert(formats.end(),
+                     {clipformat::kUnicodeText, clipformat::kText, clipformat::kOemText});
+    for (const Block& b : blocks) formats.push_back(b.format);
+    if (has_picture) formats.push_back(clipformat::kBitmap);
+    return formats;
+  }
+  std::string FormatName(uint32_t format) override {
+    const auto it = names.find(format);
+    return it == names.end() ? std::string() : it->second;
+  }
+  std::optional<std::size_t> FormatSize(uint32_t format) override {
+    queried.push_back(format);
+    std::vector<uint8_t> bytes;
+    if (!Bytes(format, bytes)) return std::nullopt;
+    return bytes.size();
+  }
+  bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) override {
+    return Bytes(format, out);
+  }
+  bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override {
+    if (refuse_set || refused_formats.count(format)) return false;
+    if (format == clipformat::kUnicodeText) {
+      std::u16string t(bytes.size() / 2, u'\0');
+      for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+      if (!t.empty() && t.back() == u'\0') t.pop_back();
+      log_.push_back("write \"" + Narrow(t) + "\"");
+      has_text = true;
+      text = t;
+    } else {
+      log_.push_back("write " + Hex(format) + " (" + std::to_string(bytes.size()) + " bytes)");
+      blocks.push_back({format, bytes});
+      if (format == clipformat::kDib) has_picture = true;
+    }
+    ++sequence;
+    return true;
+  }
+
   // What another application does when it puts text on the clipboard.
   void SetByOtherApp(const std::u16string& t) {
     Empty();
@@ -125,7 +179,30 @@ class FakeClipboard : public Clipboard {
   }
   void SetPictureOnly() {
     Empty();
-    has_picture = true;
+    AddByOtherApp(clipformat::kDib, Picture());
+  }
+  // Another format beside what the clipboard holds.
+  void AddByOtherApp(uint32_t format, std::vector<uint8_t> bytes, bool readable = true) {
+    blocks.push_back({format, std::move(bytes), readable});
+    if (format == clipformat::kDib) has_picture = true;
+    ++sequence;
+  }
+  // The bytes of a kept format; null when the clipboard does not hold it.
+  const std::vector<uint8_t>* Data(uint32_t format) const {
+    for (const Block& b : blocks)
+      if (b.format == format) return &b.bytes;
+    return nullptr;
+  }
+  // A small DIB: a BITMAPINFOHEADER of a 2x1 24-bit picture and its padded row.
+  static std::vector<uint8_t> Picture() {
+    std::vector<uint8_t> dib(40 + 8, 0);
+    dib[0] = 40;
+    dib[4] = 2;
+    dib[8] = 1;
+    dib[12] = 1;
+    dib[14] = 24;
+    for (std::size_t i = 40; i < 46; ++i) dib[i] = static_cast<uint8_t>(i);
+    return dib;
   }
 
   static std::string Narrow(const std::u16string& t) {
@@ -138,11 +215,41 @@ class FakeClipboard : public Clipboard {
   bool has_picture = false;
   bool excluded = false;
   bool refuse_set = false;
+  std::set<uint32_t> refused_formats;
   int busy_opens = 0;
   std::u16string text;
+  std::vector<Block> blocks;
+  std::map<uint32_t, std::string> names;
+  std::vector<uint32_t> queried;  // formats whose data was asked for
   uint32_t sequence = 1;
 
  private:
+  // The format's data as the system hands it out: the text with its NUL, CF_TEXT and
+  // CF_OEMTEXT made from it, or a kept block; false for a handle or a format not there.
+  bool Bytes(uint32_t format, std::vector<uint8_t>& out) const {
+    out.clear();
+    if (has_text && format == clipformat::kUnicodeText) {
+      for (char16_t c : text + u'\0') {
+        out.push_back(static_cast<uint8_t>(c & 0xFF));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+      }
+      return true;
+    }
+    if (has_text && (format == clipformat::kText || format == clipformat::kOemText)) {
+      const std::string narrow = Narrow(text);
+      out.assign(narrow.begin(), narrow.end());
+      out.push_back(0);
+      return true;
+    }
+    for (const Block& b : blocks) {
+      if (b.format != format) continue;
+      if (!b.readable) return false;
+      out = b.bytes;
+      return true;
+    }
+    return false;
+  }
+
   Log& log_;
   bool open_ = false;
 };

@@ -130,13 +130,13 @@ TEST_F(ConversionTest, NothingCutLeavesPictureOnClipboard) {
   EXPECT_FALSE(clipboard.has_text);
 }
 
-TEST_F(ConversionTest, ClipboardWithoutTextEndsHoldingEmptyText) {
+TEST_F(ConversionTest, ClipboardWithoutTextGetsThePictureBack) {
   Type(u"sghl");
   clipboard.SetPictureOnly();
   command.ConvertCurrentLine();
   EXPECT_EQ(editor.text, u"سلام");
-  EXPECT_TRUE(clipboard.has_text);
-  EXPECT_EQ(clipboard.text, u"");
+  EXPECT_TRUE(clipboard.has_picture);
+  EXPECT_FALSE(clipboard.has_text);
 }
 
 TEST_F(ConversionTest, HeldAltIsReleasedAfterMaskKeyBeforeAnythingElse) {

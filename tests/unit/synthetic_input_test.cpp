@@ -108,12 +108,12 @@ TEST_F(PrimitivesTest, PasteMarksOnlyThePastedTextAndRestoresUserText) {
   EXPECT_FALSE(clipboard.excluded);
 }
 
-TEST_F(PrimitivesTest, PasteOverPictureLeavesEmptyText) {
+TEST_F(PrimitivesTest, PasteOverPictureBringsThePictureBackAndNoText) {
   clipboard.SetPictureOnly();
   Paste(input, text, u"");
-  EXPECT_FALSE(clipboard.has_picture);
-  EXPECT_TRUE(clipboard.has_text);
-  EXPECT_EQ(clipboard.text, u"");
+  ASSERT_TRUE(clipboard.has_picture);
+  EXPECT_EQ(*clipboard.Data(clipformat::kDib), FakeClipboard::Picture());
+  EXPECT_FALSE(clipboard.has_text);
   EXPECT_NE(std::find(log.begin(), log.end(), "press 0x56"), log.end());
 }
 

@@ -5,6 +5,10 @@
 //                          "<no text>" when there is none
 //   clip-hold MS READY     open the clipboard, create READY, keep it open MS ms, close it
 //   clip-formats OUTFILE   write the names/ids of the formats on the clipboard
+//   clip-picture NAME TEXT put a 4x2 24-bit picture (CF_DIB) and TEXT (UTF-8, with its NUL) in
+//                          the registered format NAME on the clipboard, and nothing else
+//   clip-dump OUTFILE      write one line per format on the clipboard, "ID DATA NAME": DATA is
+//                          SIZE/FNV1A of a memory block, "handle" for a GDI object or owner data
 //   keys-reset             release every modifier key (Wine can leave right Shift down)
 //   foreground WINDOW      bring the top-level WINDOW to the foreground
 //   visible WINDOW         exit 0 when WINDOW is there and visible, 5 otherwise
@@ -22,6 +26,7 @@
 // share one.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32.h"
@@ -72,13 +77,74 @@ int ClipGet(const std::wstring& out) {
   return WriteUtf8(out, result) ? 0 : 4;
 }
 
+std::string FormatName(UINT format) {
+  wchar_t name[256] = L"";
+  if (!GetClipboardFormatNameW(format, name, 256)) wsprintfW(name, L"#%u", format);
+  return ravak::win32::Narrow(name);
+}
+
 int ClipFormats(const std::wstring& out) {
   if (!OpenClipboardPatiently()) return 3;
   std::string result;
+  for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f))
+    result += FormatName(f) + "\n";
+  CloseClipboard();
+  return WriteUtf8(out, result) ? 0 : 4;
+}
+
+bool SetBlock(UINT format, const void* bytes, std::size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!block) return false;
+  memcpy(GlobalLock(block), bytes, size);
+  GlobalUnlock(block);
+  if (SetClipboardData(format, block)) return true;
+  GlobalFree(block);
+  return false;
+}
+
+int ClipPicture(const std::wstring& name, const std::wstring& text) {
+  const UINT format = RegisterClipboardFormatW(name.c_str());
+  if (!format) return 6;
+  struct {
+    BITMAPINFOHEADER header;
+    BYTE pixels[2][12];  // two rows of four pixels, blue-green-red, no padding needed
+  } dib = {};
+  dib.header.biSize = sizeof dib.header;
+  dib.header.biWidth = 4;
+  dib.header.biHeight = 2;
+  dib.header.biPlanes = 1;
+  dib.header.biBitCount = 24;
+  dib.header.biCompression = BI_RGB;
+  dib.header.biSizeImage = sizeof dib.pixels;
+  for (int i = 0; i < 24; ++i) dib.pixels[i / 12][i % 12] = static_cast<BYTE>(i * 10 + 7);
+  const std::string utf8 = ravak::win32::Narrow(text);
+  if (!OpenClipboardPatiently()) return 3;
+  EmptyClipboard();
+  const bool ok =
+      SetBlock(CF_DIB, &dib, sizeof dib) && SetBlock(format, utf8.c_str(), utf8.size() + 1);
+  CloseClipboard();
+  return ok ? 0 : 7;
+}
+
+int ClipDump(const std::wstring& out) {
+  if (!OpenClipboardPatiently()) return 3;
+  std::string result;
   for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
-    wchar_t name[256] = L"";
-    if (!GetClipboardFormatNameW(f, name, 256)) wsprintfW(name, L"#%u", f);
-    result += ravak::win32::Narrow(name) + "\n";
+    result += std::to_string(f) + " ";
+    const bool handle = f == CF_BITMAP || f == CF_METAFILEPICT || f == CF_PALETTE ||
+                        f == CF_ENHMETAFILE || (f >= CF_OWNERDISPLAY && f <= CF_DSPENHMETAFILE) ||
+                        (f >= CF_PRIVATEFIRST && f <= CF_GDIOBJLAST);
+    HANDLE data = handle ? nullptr : GetClipboardData(f);
+    const auto* p = data ? static_cast<const BYTE*>(GlobalLock(data)) : nullptr;
+    if (!p) {
+      result += "handle " + FormatName(f) + "\n";
+      continue;
+    }
+    const SIZE_T size = GlobalSize(data);
+    uint32_t hash = 2166136261u;
+    for (SIZE_T i = 0; i < size; ++i) hash = (hash ^ p[i]) * 16777619u;
+    GlobalUnlock(data);
+    result += std::to_string(size) + "/" + std::to_string(hash) + " " + FormatName(f) + "\n";
   }
   CloseClipboard();
   return WriteUtf8(out, result) ? 0 : 4;
@@ -257,6 +323,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip-set" && argc == 3) return ClipSet(argv[2]);
   if (cmd == L"clip-get" && argc == 3) return ClipGet(argv[2]);
   if (cmd == L"clip-formats" && argc == 3) return ClipFormats(argv[2]);
+  if (cmd == L"clip-picture" && argc == 4) return ClipPicture(argv[2], argv[3]);
+  if (cmd == L"clip-dump" && argc == 3) return ClipDump(argv[2]);
   if (cmd == L"clip-hold" && argc == 4) return ClipHold(_wtoi(argv[2]), argv[3]);
   if (cmd == L"keys-reset") return KeysReset();
   if (cmd == L"foreground" && argc == 3) return Foreground(argv[2]);
