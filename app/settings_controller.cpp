@@ -50,19 +50,27 @@ void SettingsController::LoadAutoCorrect() {
   autocorrect_.Editor().ListReloaded();
 }
 
+void SettingsController::LoadBoth() {
+  Report(store_.LoadGeneral(settings_, [this](const SettingsField& f) { FieldChanged(f); }));
+  LoadAutoCorrect();
+}
+
+void SettingsController::TakeEdits(const HotkeyEdits& edits) {
+  settings_.conversion_hotkey = edits.conversion;
+  settings_.copy_hotkey = edits.copy;
+  settings_.paste_hotkey = edits.paste;
+}
+
 void SettingsController::Start() {
   ReportErrors(errors_, [this] {
-    Report(store_.LoadGeneral(settings_, [this](const SettingsField& f) { FieldChanged(f); }));
-    LoadAutoCorrect();
+    LoadBoth();
     SetUpHotkeys();
     ApplyKeyboardType();
   });
 }
 
 void SettingsController::Apply(const HotkeyEdits& edits) {
-  settings_.conversion_hotkey = edits.conversion;
-  settings_.copy_hotkey = edits.copy;
-  settings_.paste_hotkey = edits.paste;
+  TakeEdits(edits);
   conversion_.Hotkey().SetActive(false);
   copy_stack_.CopyHotkey().SetActive(false);
   copy_stack_.PasteHotkey().SetActive(false);
@@ -72,15 +80,12 @@ void SettingsController::Apply(const HotkeyEdits& edits) {
 }
 
 void SettingsController::Cancel() {
-  Report(store_.LoadGeneral(settings_, [this](const SettingsField& f) { FieldChanged(f); }));
-  LoadAutoCorrect();
+  LoadBoth();
   ApplyKeyboardType();
 }
 
 void SettingsController::Exit(const HotkeyEdits& edits) {
-  settings_.conversion_hotkey = edits.conversion;
-  settings_.copy_hotkey = edits.copy;
-  settings_.paste_hotkey = edits.paste;
+  TakeEdits(edits);
   store_.SaveGeneral(settings_);
 }
 

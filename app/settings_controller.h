@@ -58,6 +58,9 @@ class SettingsController {
   void FieldChanged(const SettingsField& field);
   void SetUpHotkeys();
   void LoadAutoCorrect();
+  // Both sections, bad values reported.
+  void LoadBoth();
+  void TakeEdits(const HotkeyEdits& edits);
   void Report(const std::vector<std::string>& errors);
 
   Settings& settings_;

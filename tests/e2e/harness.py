@@ -278,12 +278,12 @@ class Desktop:
         return out.read_bytes().decode("utf-8") if r.returncode == 0 and out.exists() else None
 
     def win32_visible(self, window):
-        """Whether a visible top-level window matches the spec "CLASS" or "CLASS|TITLE"."""
+        """Whether a visible top-level window is named by "CLASS" or "CLASS|TITLE"."""
         return self.run(E2E_BIN / "ravak-probe.exe", "visible", window, check=False,
                         timeout=10).returncode == 0
 
     def find_win32(self, window, timeout=20):
-        """The X window of the visible top-level window of spec "CLASS" or "CLASS|TITLE"."""
+        """The X window of the visible top-level window named by "CLASS" or "CLASS|TITLE"."""
         return wait_for(lambda: (self.probe("xid", window) or "").strip(), timeout=timeout,
                         what=f"window {window!r}")
 

@@ -1,5 +1,5 @@
 """Advanced copy and paste: Ctrl+Alt+C pushes the selection, Ctrl+Alt+V pastes the newest item."""
-from harness import Testpad, reset_keys, wait_for
+from harness import Testpad, clipboard_text, reset_keys, wait_for
 from ravak_app import GENERAL, Ravak
 
 
@@ -28,6 +28,9 @@ def test_three_copies_paste_back_newest_first(desktop):
         wait_for(lambda: pad.state()[2] - pad.state()[1] == len(word), what=f"{word} selected")
         desktop.key("ctrl+alt+c")
         wait_for(lambda: any("0x43" in l for l in pad.key_log()[-6:]), what="the copy")
+        # The copy has reached the clipboard: Ravak pushes it right after. A paste pressed while
+        # the copy still runs is ignored by design, so the pastes below wait for this.
+        wait_for(lambda: clipboard_text(desktop) == word, what=f"{word} on the clipboard")
     reset_keys(desktop)
     pad.focus()
     desktop.key("ctrl+End")

@@ -25,6 +25,7 @@
 
 #include "app/resource.h"
 #include "platform/win32.h"
+#include "tests/e2e/win/top_level.h"
 
 namespace {
 
@@ -60,41 +61,7 @@ struct Fonts {
   }
 };
 
-struct Spec {
-  std::wstring window_class;
-  std::wstring title;
-  bool match_title = false;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<Spec*>(lp);
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  wchar_t text[512] = L"";
-  if (!s->window_class.empty()) {
-    GetClassNameW(hwnd, text, 512);
-    if (s->window_class != text) return TRUE;
-  }
-  if (s->match_title) {
-    text[0] = 0;
-    GetWindowTextW(hwnd, text, 512);
-    if (s->title != text) return TRUE;
-  }
-  s->found = hwnd;
-  return FALSE;
-}
-
-HWND TopLevel(const std::wstring& spec) {
-  Spec s;
-  const std::size_t bar = spec.find(L'|');
-  s.window_class = spec.substr(0, bar);
-  if (bar != std::wstring::npos) {
-    s.title = spec.substr(bar + 1);
-    s.match_title = true;
-  }
-  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
+using ravak::testing::TopLevel;
 
 std::wstring TextOf(HWND hwnd) {
   // WM_GETTEXT itself: GetWindowText does not ask a window of another process.

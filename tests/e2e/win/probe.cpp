@@ -30,6 +30,7 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "tests/e2e/win/top_level.h"
 
 namespace {
 
@@ -168,62 +169,22 @@ int KeysReset() {
   return 0;
 }
 
-struct WindowSpec {
-  std::wstring window_class;  // empty: any class
-  std::wstring title;
-  bool match_title = false;
-  HWND found = nullptr;
-};
+using ravak::testing::TopLevel;
 
-WindowSpec ParseSpec(const std::wstring& spec) {
-  WindowSpec s;
-  const std::size_t bar = spec.find(L'|');
-  s.window_class = spec.substr(0, bar);
-  if (bar != std::wstring::npos) {
-    s.title = spec.substr(bar + 1);
-    s.match_title = true;
-  }
-  return s;
-}
-
-BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<WindowSpec*>(lp);
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  wchar_t text[512] = L"";
-  if (!s->window_class.empty()) {
-    GetClassNameW(hwnd, text, 512);
-    if (s->window_class != text) return TRUE;
-  }
-  if (s->match_title) {
-    text[0] = 0;
-    GetWindowTextW(hwnd, text, 512);
-    if (s->title != text) return TRUE;
-  }
-  s->found = hwnd;
-  return FALSE;
-}
-
-// The visible top-level window that the spec names; null when there is none.
-HWND TopLevel(const std::wstring& spec) {
-  WindowSpec s = ParseSpec(spec);
-  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-int Foreground(const std::wstring& spec) {
-  HWND hwnd = TopLevel(spec);
+int Foreground(const std::wstring& which) {
+  HWND hwnd = TopLevel(which);
   if (!hwnd) return 5;
   SetForegroundWindow(hwnd);
   return 0;
 }
 
-int Visible(const std::wstring& spec) {
-  return TopLevel(spec) ? 0 : 5;
+int Visible(const std::wstring& which) {
+  return TopLevel(which) ? 0 : 5;
 }
 
 // Wine keeps the X11 window of a top-level window in this property.
-int XWindow(const std::wstring& spec, const std::wstring& out) {
-  HWND hwnd = TopLevel(spec);
+int XWindow(const std::wstring& which, const std::wstring& out) {
+  HWND hwnd = TopLevel(which);
   if (!hwnd) return 5;
   const auto xid = reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, L"__wine_x11_whole_window"));
   if (!xid) return 6;
@@ -244,8 +205,8 @@ BOOL CALLBACK FindControlProc(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-HWND ControlOf(const std::wstring& spec, int id) {
-  HWND top = TopLevel(spec);
+HWND ControlOf(const std::wstring& which, int id) {
+  HWND top = TopLevel(which);
   if (!top) return nullptr;
   FindControl f{id, nullptr};
   EnumChildWindows(top, FindControlProc, reinterpret_cast<LPARAM>(&f));
@@ -259,8 +220,8 @@ std::string RectText(const RECT& r) {
          std::to_string(r.bottom - r.top);
 }
 
-int Rect(const std::wstring& spec, int id, const std::wstring& out) {
-  HWND control = ControlOf(spec, id);
+int Rect(const std::wstring& which, int id, const std::wstring& out) {
+  HWND control = ControlOf(which, id);
   if (!control) return 5;
   RECT r;
   GetWindowRect(control, &r);
@@ -271,8 +232,8 @@ int Rect(const std::wstring& spec, int id, const std::wstring& out) {
              : 4;
 }
 
-int Text(const std::wstring& spec, int id, const std::wstring& out) {
-  HWND control = ControlOf(spec, id);
+int Text(const std::wstring& which, int id, const std::wstring& out) {
+  HWND control = ControlOf(which, id);
   if (!control) return 5;
   // WM_GETTEXT itself: GetWindowText does not ask a window of another process.
   wchar_t text[4096] = L"";
@@ -282,8 +243,8 @@ int Text(const std::wstring& spec, int id, const std::wstring& out) {
   return WriteUtf8(out, ravak::win32::Narrow(text)) ? 0 : 4;
 }
 
-int Hotkey(const std::wstring& spec, int id, const std::wstring& out) {
-  HWND control = ControlOf(spec, id);
+int Hotkey(const std::wstring& which, int id, const std::wstring& out) {
+  HWND control = ControlOf(which, id);
   if (!control) return 5;
   const auto value =
       static_cast<unsigned>(SendMessageW(control, WM_USER + 2 /* HKM_GETHOTKEY */, 0, 0));
@@ -299,16 +260,16 @@ int MenuRect(const std::wstring& out) {
 }
 
 // Moves the tab control to tab N as a click on the tab does (it notifies its parent).
-int Tab(const std::wstring& spec, int index) {
-  HWND top = TopLevel(spec);
+int Tab(const std::wstring& which, int index) {
+  HWND top = TopLevel(which);
   HWND tabs = top ? FindWindowExW(top, nullptr, L"SysTabControl32", nullptr) : nullptr;
   if (!tabs) return 5;
   SendMessageW(tabs, 0x1330 /* TCM_SETCURFOCUS */, index, 0);
   return static_cast<int>(SendMessageW(tabs, 0x130B /* TCM_GETCURSEL */, 0, 0)) == index ? 0 : 6;
 }
 
-int Refresh(const std::wstring& spec) {
-  HWND top = TopLevel(spec);
+int Refresh(const std::wstring& which) {
+  HWND top = TopLevel(which);
   if (!top) return 5;
   RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   SendMessageW(top, WM_NULL, 0, 0);  // returns once the window's thread has caught up
