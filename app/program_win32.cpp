@@ -25,6 +25,7 @@
 #include "sayings/sayings_block.h"
 #include "sayings/sayings_commands.h"
 #include "sayings/tip_window_win32.h"
+#include "typing/key_hold_win32.h"
 
 namespace ravak::win32 {
 namespace {
@@ -102,14 +103,15 @@ class Program final : public CommandHandler, public ApplicationEvents {
   DetachedThreadStarter threads_;
   ForegroundQuery foreground_;
   ApplicationWindow app_{instance_, *this};
-  Clipboard clipboard_{app_.hwnd()};
+  Clipboard clipboard_;
   ClipboardText clipboard_text_{clipboard_, pump_};
   // The settings
   Settings settings_;
   MasterSwitch master_;
   SettingsStore store_{*registry_};
   // The features
-  SyntheticInput input_{keyboard_, pump_, [this] { return settings_.slow_system; }};
+  LowLevelKeyHold key_hold_;
+  SyntheticInput input_{keyboard_, pump_, key_hold_, [this] { return settings_.slow_system; }};
   LayoutMap layout_;
   ConversionFeature conversion_{settings_, master_,  layout_,  input_, clipboard_text_,
                                 pump_,     threads_, hotkeys_, errors_};

@@ -142,6 +142,7 @@ bool AutoCorrectEngine::KeyDown(const AutoCorrectSwitches& switches, uint16_t ke
 
 void AutoCorrectEngine::Execute(const ReplacementPlan& plan) {
   BusyScope busy(busy_, typed_buffer_);
+  Sequence sequence(input_);
   input_.ReleaseShifts();
   input_.SendKeyTimes(vk::kBack, static_cast<uint8_t>(std::min<std::size_t>(plan.backspaces, 255)));
   Paste(input_, clipboard_, plan.paste);

@@ -34,7 +34,8 @@ void BM_AutoCorrectKeyDown(benchmark::State& state) {
   testing::FakeKeyboard keyboard(log);
   testing::FakePump pump(log);
   testing::FakeClipboard clipboard(log);
-  SyntheticInput input(keyboard, pump, [] { return false; });
+  testing::FakeKeyHold hold(log);
+  SyntheticInput input(keyboard, pump, hold, [] { return false; });
   ClipboardText text(clipboard, pump);
   StillForeground foreground;
   AutoCorrectEngine engine(list, input, text, foreground, lookup);

@@ -181,50 +181,46 @@ AdvancedCopyPaste::AdvancedCopyPaste(ClipItemList& list, SyntheticInput& input,
                                      ClipboardText& clipboard)
     : list_(list), input_(input), clipboard_(clipboard) {}
 
-// The Shift and Alt keys the hotkey may still hold; Ctrl is left to the chord that follows.
-void AdvancedCopyPaste::ReleaseHotKeyModifiers() {
-  input_.Release(vk::kLShift);
-  input_.Release(vk::kRShift);
-  input_.Release(vk::kLMenu);
-  input_.Release(vk::kRMenu);
-}
-
-bool AdvancedCopyPaste::Copy() {
+bool AdvancedCopyPaste::Copy(ShiftState held) {
   if (running_) return false;
   RunningFlag guard(running_);
-  input_.WaitForModifiersUp();
-  ReleaseHotKeyModifiers();
+  Sequence sequence(input_);
+  input_.ReleaseModifiers(held);
+  const uint32_t before = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'C');
-  input_.PumpAndSleep(20);
+  // With nothing selected the application copies nothing, and the clipboard's text is taken
+  // as it stands, once the application has had its chance.
+  clipboard_.WaitForChange(before);
   std::u16string text = clipboard_.Read();
-  input_.PumpAndSleep(20);
   list_.Push(std::move(text));
   return true;
 }
 
-bool AdvancedCopyPaste::Paste() {
+bool AdvancedCopyPaste::Paste(ShiftState held) {
   if (running_) return false;
   ClipItemList::ItemId id = 0;
   std::u16string text;
   if (!list_.Top(id, text)) return false;
   RunningFlag guard(running_);
-  // Only a text that reached the clipboard leaves the list; the write pumps messages while it
+  Sequence sequence(input_);
+  const ClipboardSnapshot saved = clipboard_.Save();
+  // Only a text that reached the clipboard leaves the list; the offer pumps messages while it
   // waits for the clipboard, so the item is removed by identity, wherever it stands by then.
-  clipboard_.Write(text, ClipboardUse::ToPaste);
+  clipboard_.Offer(text, ClipboardUse::ToPaste);
   list_.Remove(id);
-  input_.PumpAndSleep(20);
-  input_.WaitForModifiersUp();
-  ReleaseHotKeyModifiers();
+  input_.ReleaseModifiers(held);
   input_.SendCtrlChord(u'V');
+  clipboard_.WaitUntilTaken();
+  clipboard_.Restore(saved);
   return true;
 }
 
-bool AdvancedCopyPaste::CopyHotkeyPressed(bool active_flag) {
-  return active_flag && Copy();
+bool AdvancedCopyPaste::CopyHotkeyPressed(bool active_flag, ShiftState held) {
+  return active_flag && Copy(held);
 }
 
-bool AdvancedCopyPaste::PasteHotkeyPressed(bool active_flag) {
-  return active_flag && Paste();
+bool AdvancedCopyPaste::PasteHotkeyPressed(bool active_flag, ShiftState held) {
+  return active_flag && Paste(held);
 }
 
 }  // namespace ravak

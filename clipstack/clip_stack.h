@@ -116,18 +116,20 @@ class AdvancedCopyPaste {
   AdvancedCopyPaste(ClipItemList& list, SyntheticInput& input, ClipboardText& clipboard);
 
   // Copies the foreground application's selection with Ctrl+C and pushes the clipboard text
-  // (whatever it holds then; the empty text when no text) onto the list. The clipboard keeps
-  // the copied text.
-  bool Copy();
-  // Writes the top item to the clipboard, removes it from the list once it is there, and
-  // pastes it with Ctrl+V. Nothing when the list is empty. A clipboard that cannot be written
-  // raises its error and leaves the item on the list.
-  bool Paste();
+  // onto the list once the copy has landed (whatever the clipboard holds after a second when
+  // it never does; the empty text when no text). The clipboard keeps the copied text.
+  // held: the hotkey's modifiers, let go first. The user's keys are held back meanwhile.
+  bool Copy(ShiftState held = {});
+  // Offers the top item on the clipboard, removes it from the list once it is there, pastes it
+  // with Ctrl+V and gives the user's clipboard back once the application has read it. Nothing
+  // when the list is empty. A clipboard that cannot be written raises its error and leaves the
+  // item on the list.
+  bool Paste(ShiftState held = {});
 
   // The copy or paste hotkey was pressed: with the master switch on the command runs, with it
   // off nothing happens. Return whether the command ran.
-  bool CopyHotkeyPressed(bool active_flag);
-  bool PasteHotkeyPressed(bool active_flag);
+  bool CopyHotkeyPressed(bool active_flag, ShiftState held = {});
+  bool PasteHotkeyPressed(bool active_flag, ShiftState held = {});
 
   // A command is in progress. A further press that arrives in one of its pauses is ignored:
   // two chords interleaved in the foreground application would paste one item twice and lose
@@ -135,8 +137,6 @@ class AdvancedCopyPaste {
   bool Running() const { return running_; }
 
  private:
-  void ReleaseHotKeyModifiers();
-
   ClipItemList& list_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;

@@ -11,10 +11,10 @@ CopyStackFeature::CopyStackFeature(const MasterSwitch& master, SyntheticInput& i
       paste_(registrar, errors) {
   copy_.SetActive(false);
   copy_.SetCombination(0xC043);
-  copy_.SetOnPress([this](ShiftState) { commands_.CopyHotkeyPressed(master_.on); });
+  copy_.SetOnPress([this](ShiftState held) { commands_.CopyHotkeyPressed(master_.on, held); });
   paste_.SetActive(false);
   paste_.SetCombination(0xC056);
-  paste_.SetOnPress([this](ShiftState) { commands_.PasteHotkeyPressed(master_.on); });
+  paste_.SetOnPress([this](ShiftState held) { commands_.PasteHotkeyPressed(master_.on, held); });
 }
 
 }  // namespace ravak

@@ -27,8 +27,10 @@ class ConversionCommand {
 
   // held: the modifiers of the combination that started the command, which the user usually
   // still holds; they are released (after a mask key) before the first key of the sequence.
+  // The user's own keys are held back meanwhile and typed afterwards.
   void ConvertCurrentLine(ShiftState held = {});
-  // Starts the thread that presses Alt+Shift, the system's input-language switch chord.
+  // Starts the thread that presses Alt+Shift, the system's input-language switch chord; the
+  // user's keys stay held until it is done.
   void SwitchKeyboardLanguage();
   // TTChangeLanguage.Execute: the body of that thread (plain sleeps, no message processing).
   static void ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper);
@@ -40,8 +42,6 @@ class ConversionCommand {
   bool Running() const { return running_; }
 
  private:
-  void ReleaseHeldModifiers(ShiftState held);
-
   const LayoutMap& map_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;

@@ -62,6 +62,11 @@ class Clipboard {
   // monitors ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory"
   // = DWORD 0, "Clipboard Viewer Ignore").
   virtual void MarkExcludedFromHistory() = 0;
+  // Delayed rendering: puts CF_UNICODETEXT on the clipboard without its data, which is made
+  // from text only when a program asks for it. False when SetClipboardData refused.
+  virtual bool OfferText(const std::u16string& text) = 0;
+  // Whether a program has asked for the offered text since the last OfferText.
+  virtual bool OfferTaken() = 0;
   // GetClipboardSequenceNumber: changes with every change of the clipboard's content.
   virtual uint32_t SequenceNumber() = 0;
 

@@ -152,6 +152,15 @@ void MessagePump::Sleep(uint32_t ms) {
   ::Sleep(ms);
 }
 
+void MessagePump::Wait(uint32_t ms) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  ProcessMessages();
+}
+
+uint64_t MessagePump::NowMs() {
+  return GetTickCount64();
+}
+
 int MessagePump::Run() {
   MSG msg;
   while (!terminated_) {
@@ -180,6 +189,98 @@ static_assert(clipformat::kText == CF_TEXT && clipformat::kBitmap == CF_BITMAP &
               clipformat::kOwnerDisplayLast >= CF_DSPENHMETAFILE &&
               clipformat::kPrivateFirst == CF_PRIVATEFIRST &&
               clipformat::kGdiObjectLast == CF_GDIOBJLAST);
+
+namespace {
+constexpr wchar_t kClipboardOwnerClass[] = L"RavakClipboardOwner";
+
+// The text with its NUL in a new moveable block; null when memory runs out.
+HGLOBAL TextBlock(const std::u16string& text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!block) return nullptr;
+  auto* p = static_cast<char16_t*>(GlobalLock(block));
+  if (!p) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  text.copy(p, text.size());
+  p[text.size()] = u'\0';
+  GlobalUnlock(block);
+  return block;
+}
+}  // namespace
+
+Clipboard::Clipboard() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = OwnerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kClipboardOwnerClass;
+  RegisterClassW(&wc);
+  owner_ = CreateWindowExW(0, kClipboardOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           wc.hInstance, this);
+  if (!owner_)
+    throw Error("Cannot create the clipboard window: " + SystemErrorText(GetLastError()));
+}
+
+Clipboard::~Clipboard() {
+  // Text still offered is rendered now (WM_RENDERALLFORMATS), so a paste after the program
+  // ends still finds it.
+  DestroyWindow(owner_);
+}
+
+LRESULT CALLBACK Clipboard::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    SetWindowLongPtrW(
+        hwnd, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Clipboard*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self) {
+    switch (msg) {
+      case WM_RENDERFORMAT:
+        if (wp == CF_UNICODETEXT) self->Render();
+        return 0;
+      case WM_RENDERALLFORMATS:
+        if (self->offering_ && OpenClipboard(hwnd)) {
+          if (GetClipboardOwner() == hwnd) self->Render();
+          CloseClipboard();
+        }
+        return 0;
+      case WM_DESTROYCLIPBOARD:
+        self->offering_ = false;
+        self->offered_.clear();
+        return 0;
+      default:
+        break;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Clipboard::Render() {
+  if (!offering_) return;
+  offering_ = false;
+  offer_taken_ = true;
+  if (HGLOBAL block = TextBlock(offered_)) {
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+  }
+  offered_.clear();
+}
+
+bool Clipboard::OfferText(const std::u16string& text) {
+  offered_ = text;
+  offering_ = true;
+  offer_taken_ = false;
+  SetLastError(0);
+  // A delayed format's handle is null: SetClipboardData returns null for it too, and reports a
+  // refusal only through the last error.
+  if (!SetClipboardData(CF_UNICODETEXT, nullptr) && GetLastError() != 0) {
+    offering_ = false;
+    offered_.clear();
+    return false;
+  }
+  return true;
+}
 
 bool Clipboard::HasText() {
   return IsClipboardFormatAvailable(CF_TEXT) != 0;
@@ -222,17 +323,8 @@ void Clipboard::Empty() {
 }
 
 bool Clipboard::SetText(const std::u16string& text) {
-  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  HGLOBAL block = TextBlock(text);
   if (!block) return false;
-  auto* p = static_cast<char16_t*>(GlobalLock(block));
-  if (!p) {
-    GlobalFree(block);
-    return false;
-  }
-  text.copy(p, text.size());
-  p[text.size()] = u'\0';
-  GlobalUnlock(block);
   if (!SetClipboardData(CF_UNICODETEXT, block)) {
     GlobalFree(block);
     return false;

@@ -46,6 +46,8 @@ class MessagePump : public ravak::MessagePump, public Sleeper {
  public:
   void ProcessMessages() override;
   void Sleep(uint32_t ms) override;
+  void Wait(uint32_t ms) override;
+  uint64_t NowMs() override;
   bool Terminated() const { return terminated_; }
   int ExitCode() const { return exit_code_; }
   // The main message loop: runs until WM_QUIT; returns its exit code.
@@ -61,9 +63,14 @@ class MessagePump : public ravak::MessagePump, public Sleeper {
   int exit_code_ = 0;
 };
 
+// The clipboard, opened on behalf of a hidden window of its own, which renders offered text
+// when a program asks for it.
 class Clipboard : public ravak::Clipboard {
  public:
-  explicit Clipboard(HWND owner) : owner_(owner) {}
+  Clipboard();
+  ~Clipboard() override;
+  Clipboard(const Clipboard&) = delete;
+  Clipboard& operator=(const Clipboard&) = delete;
   bool HasText() override;
   int FormatCount() override;
   bool Open() override;
@@ -79,10 +86,20 @@ class Clipboard : public ravak::Clipboard {
   std::optional<std::size_t> FormatSize(uint32_t format) override;
   bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) override;
   bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override;
+  bool OfferText(const std::u16string& text) override;
+  bool OfferTaken() override { return offer_taken_; }
 
  private:
-  HWND owner_;
+  static LRESULT CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM);
+  // WM_RENDERFORMAT: hands over the offered text, the clipboard already open by the program
+  // that asked.
+  void Render();
+
+  HWND owner_ = nullptr;
   DWORD last_error_ = 0;
+  std::u16string offered_;
+  bool offering_ = false;
+  bool offer_taken_ = false;
 };
 
 // Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.

@@ -25,14 +25,14 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import harness  # noqa: E402
-from harness import E2E_BIN, E2EError, wait_for, win_path  # noqa: E402
+from harness import E2E_BIN, E2EError, Notepad, wait_for, win_path  # noqa: E402
 from ravak_app import AUTOCORRECT, GENERAL, MENU, SETTINGS, Ravak  # noqa: E402
-from demo_pictures import (KEY_CAPTION, find_edit, make_crop, make_gif, paint_desktop,  # noqa: E402
+from demo_pictures import (KEY_CAPTION, make_crop, make_gif, paint_desktop,  # noqa: E402
                            union, window_rect)
 
 OUT = REPO / "build" / "demo"
 TYPING_MS = 50  # a key every 50 ms: typing speed
-NOTEPAD = "Notepad"  # class of notepad's top-level window
+NOTEPAD = Notepad.WINDOW
 NOTEPAD_SETTINGS = r"HKCU\Software\Microsoft\Notepad"
 TIP = "RavakTip"
 TABS = ["General", "Advanced memory", "Auto-correct", "About"]
@@ -176,9 +176,8 @@ class Demo:
         print("    the tray icon is there")
         self.shot("tray-icon")
         self.step("notepad starts")
-        self.desktop.start("notepad")
-        self.notepad = self.desktop.find_win32(NOTEPAD)
-        self.edit_id = self.expect(lambda: find_edit(self.desktop), "notepad's edit control")
+        notepad = Notepad(self.desktop)
+        self.notepad, self.edit_id = notepad.window, notepad.edit_id
         self.focus_notepad()
         self.expect_notepad([""])
         self.shot("notepad")

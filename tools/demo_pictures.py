@@ -10,7 +10,6 @@ sys.path.insert(0, str(REPO / "tests" / "e2e"))
 from harness import E2EError  # noqa: E402
 
 OUT = REPO / "build" / "demo"
-NOTEPAD = "Notepad"  # class of notepad's top-level window
 KEY_CAPTION = "press Alt+A"  # the animation's frame between before and after
 
 
@@ -32,15 +31,6 @@ def paint_desktop(display, rgb=0x3A6EA5):
     xlib.XSetWindowBackground(dpy, root, rgb)  # a 24-bit TrueColor screen: the pixel is RGB
     xlib.XClearWindow(dpy, root)
     xlib.XCloseDisplay(dpy)
-
-
-def find_edit(desktop):
-    """The control id of notepad's edit: the large child (0 in Wine's notepad here)."""
-    for control in (15, 0):
-        raw = desktop.probe("rect", NOTEPAD, str(control))
-        if raw and int(raw.split()[3]) > 100:
-            return str(control)
-    return None
 
 
 def window_rect(desktop, window):

@@ -123,15 +123,45 @@ void ClipboardText::Restore(const ClipboardSnapshot& saved) {
   if (refused) throw Error("Out of system resources");
 }
 
+void ClipboardText::Offer(const std::u16string& text, ClipboardUse use) {
+  OpenOrThrow();
+  ClipboardSession session(clipboard_);
+  clipboard_.Empty();
+  if (!clipboard_.OfferText(text)) throw Error("Out of system resources");
+  if (use == ClipboardUse::ToPaste) clipboard_.MarkExcludedFromHistory();
+}
+
+namespace {
+
+// Polls condition while the queue is serviced, waking for every message (a program asking for
+// the offered text is one), until it holds or timeout_ms have passed.
+template <typename Condition>
+bool WaitFor(MessagePump& pump, uint32_t timeout_ms, Condition condition) {
+  constexpr uint32_t kStepMs = 2;
+  const uint64_t deadline = pump.NowMs() + timeout_ms;
+  for (;;) {
+    if (condition()) return true;
+    if (pump.NowMs() >= deadline) return false;
+    pump.Wait(kStepMs);
+  }
+}
+
+}  // namespace
+
+bool ClipboardText::WaitForChange(uint32_t before, uint32_t timeout_ms) {
+  return WaitFor(pump_, timeout_ms, [&] { return clipboard_.SequenceNumber() != before; });
+}
+
+bool ClipboardText::WaitUntilTaken(uint32_t timeout_ms) {
+  return WaitFor(pump_, timeout_ms, [&] { return clipboard_.OfferTaken(); });
+}
+
 void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string& text) {
   const ClipboardSnapshot saved = clipboard.Save();
-  input.PumpAndSleep(2);
-  clipboard.Write(text, ClipboardUse::ToPaste);
-  input.PumpAndSleep(2);
-  input.SendKey(vk::kControl, false, true);
-  input.SendKey(input.LetterKey(u'V'), true, true);
-  input.SendKey(vk::kControl, true, false);
-  input.PumpAndSleep(2);
+  clipboard.Offer(text, ClipboardUse::ToPaste);
+  input.SendCtrlChord(u'V');
+  // An application that never reads it still gets the user's clipboard back, a second later.
+  clipboard.WaitUntilTaken();
   clipboard.Restore(saved);
 }
 

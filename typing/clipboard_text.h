@@ -38,6 +38,19 @@ class ClipboardText {
   // Empties the clipboard and leaves text (with its NUL) as its only content.
   void Write(const std::u16string& text, ClipboardUse use);
   uint32_t SequenceNumber() { return clipboard_.SequenceNumber(); }
+  // Empties the clipboard and offers text for the next paste, made only when the application
+  // asks for it, so that Ravak learns when it has been read (TextTaken).
+  void Offer(const std::u16string& text, ClipboardUse use);
+  bool TextTaken() { return clipboard_.OfferTaken(); }
+
+  // Waits, servicing the queue, until the clipboard's content is no longer the one numbered
+  // before (an application's cut or copy has landed), at most timeout_ms. False when it never
+  // changed.
+  bool WaitForChange(uint32_t before, uint32_t timeout_ms = kApplicationWaitMs);
+  // Waits, servicing the queue, until the offered text has been read, at most timeout_ms.
+  bool WaitUntilTaken(uint32_t timeout_ms = kApplicationWaitMs);
+  // How long an application is given to act on a cut, a copy or a paste.
+  static constexpr uint32_t kApplicationWaitMs = 1000;
 
   // Copies every format that is plain memory, the text first, the others in the clipboard's
   // order while they fit within limit bytes in all. Handles (bitmaps, palettes, metafiles),
@@ -54,8 +67,8 @@ class ClipboardText {
   MessagePump& pump_;
 };
 
-// Types text into the focused application through the clipboard and puts the user's clipboard
-// back afterwards.
+// Types text into the focused application through the clipboard (Ctrl+V) and puts the user's
+// clipboard back once the application has read the text.
 void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string& text);
 
 }  // namespace ravak

@@ -4,9 +4,9 @@
 
 namespace ravak {
 
-SyntheticInput::SyntheticInput(KeyboardOutput& keyboard, MessagePump& pump,
+SyntheticInput::SyntheticInput(KeyboardOutput& keyboard, MessagePump& pump, UserKeyHold& hold,
                                std::function<bool()> slow_system)
-    : keyboard_(keyboard), pump_(pump), slow_system_(std::move(slow_system)) {}
+    : keyboard_(keyboard), pump_(pump), hold_(hold), slow_system_(std::move(slow_system)) {}
 
 void SyntheticInput::PumpAndSleep(int16_t ms) {
   const uint32_t n = ms > 0 ? static_cast<uint32_t>(ms) : 0;
@@ -17,10 +17,18 @@ void SyntheticInput::PumpAndSleep(int16_t ms) {
   pump_.Sleep(n);
 }
 
+void SyntheticInput::Pause(int16_t ms) {
+  if (Slow()) {
+    PumpAndSleep(ms);
+  } else {
+    pump_.ProcessMessages();
+  }
+}
+
 void SyntheticInput::SendKey(uint8_t key, bool release, bool press) {
   if (press) Press(key);
   if (release) Release(key);
-  PumpAndSleep(slow_system_ && slow_system_() ? 10 : 5);
+  Pause(10);
 }
 
 void SyntheticInput::SendKeyTimes(uint8_t key, uint8_t count) {
@@ -32,30 +40,34 @@ uint8_t SyntheticInput::LetterKey(char16_t letter) {
 }
 
 void SyntheticInput::SendCtrlChord(char16_t letter) {
+  const uint8_t key = LetterKey(letter);
   Press(vk::kControl);
-  PumpAndSleep(20);
-  Press(LetterKey(letter));
-  PumpAndSleep(20);
-  Release(LetterKey(letter));
-  PumpAndSleep(20);
+  Pause(20);
+  Press(key);
+  Pause(20);
+  Release(key);
+  Pause(20);
   Release(vk::kControl);
 }
 
-void SyntheticInput::WaitForModifiersUp(uint32_t timeout_ms) {
-  constexpr uint32_t kStepMs = 10;
-  for (uint32_t waited = 0; waited < timeout_ms; waited += kStepMs) {
-    if (!keyboard_.IsKeyDown(vk::kControl) && !keyboard_.IsKeyDown(vk::kMenu) &&
-        !keyboard_.IsKeyDown(vk::kShift)) {
-      return;
-    }
-    pump_.ProcessMessages();
-    pump_.Sleep(kStepMs);
-  }
+void SyntheticInput::ReleaseShifts() {
+  ReleaseExtended(vk::kRShift);
+  Release(vk::kLShift);
 }
 
-void SyntheticInput::ReleaseShifts() {
-  Release(vk::kRShift);
-  Release(vk::kLShift);
+void SyntheticInput::ReleaseModifiers(ShiftState held) {
+  if (!held.alt && !held.ctrl && !held.shift) return;
+  Press(vk::kMask);
+  Release(vk::kMask);
+  if (held.alt) {
+    Release(vk::kLMenu);
+    ReleaseExtended(vk::kRMenu);
+  }
+  if (held.ctrl) {
+    Release(vk::kLControl);
+    ReleaseExtended(vk::kRControl);
+  }
+  if (held.shift) ReleaseShifts();
 }
 
 }  // namespace ravak

@@ -330,14 +330,18 @@ class Testpad:
 
     TITLE = "Ravak Testpad"
 
-    def __init__(self, desktop, text="", title=TITLE):
+    def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
         self.keys_path = desktop.dir / f"{title.replace(' ', '_')}.keys"
-        args = ["--state", win_path(self.state_path), "--keys", win_path(self.keys_path), "--title", title]
+        self.times_path = desktop.dir / f"{title.replace(' ', '_')}.times"
+        args = ["--state", win_path(self.state_path), "--keys", win_path(self.keys_path), "--title", title,
+                "--times", win_path(self.times_path)]
         if text:
             args += ["--text", text]
+        if slow_chords_ms:
+            args += ["--slow-chords", str(slow_chords_ms)]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")
@@ -370,6 +374,50 @@ class Testpad:
             return self.keys_path.read_text().splitlines()
         except FileNotFoundError:
             return []
+
+    def timeline(self):
+        """[(ms, "key", "keydown 0x12") or (ms, "text", TEXT)], as the pad saw them; line breaks
+        in TEXT read as the escapes \\r and \\n."""
+        try:
+            lines = self.times_path.read_bytes().decode("utf-8").splitlines()
+        except FileNotFoundError:
+            return []
+        events = []
+        for line in lines:
+            ms, kind, rest = line.split(" ", 2)
+            events.append((float(ms), kind, rest))
+        return events
+
+
+class Notepad:
+    """Wine's own notepad.exe, an application nobody here wrote."""
+    WINDOW = "Notepad"  # class of its top-level window
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+        self.proc = desktop.start("notepad")
+        self.window = desktop.find_win32(self.WINDOW)
+        self.edit_id = wait_for(self._find_edit, what="notepad's edit control")
+
+    def _find_edit(self):
+        """The control id of the edit: the large child (0 in Wine's notepad here)."""
+        for control in (15, 0):
+            raw = self.desktop.probe("rect", self.WINDOW, str(control))
+            if raw and int(raw.split()[3]) > 100:
+                return str(control)
+        return None
+
+    @property
+    def text(self):
+        return self.desktop.probe("text", self.WINDOW, self.edit_id)
+
+    def focus(self):
+        self.desktop.focus(self.window)
+        self.desktop.run(E2E_BIN / "ravak-probe.exe", "foreground", self.WINDOW, check=False)
+
+    def wait_text(self, expected, timeout=10):
+        return wait_for(lambda: self.text == expected, timeout=timeout,
+                        what=f"notepad text {expected!r} (now {self.text!r})")
 
 
 def clipboard_text(desktop):

@@ -139,7 +139,8 @@ def test_no_chord_without_the_setting(desktop):
 
 @pytest.mark.bench
 def test_bench_conversion_wall_time(desktop):
-    """Wall time of one conversion against its designed pauses (15 pauses of 20 ms = 600 ms)."""
+    """Wall time of the conversion hotkey's handler: from the press to the user's clipboard back,
+    the application's cut and paste waited for."""
     conv = Converter(desktop)
     pad = Testpad(desktop)
     pad.focus()
@@ -153,5 +154,5 @@ def test_bench_conversion_wall_time(desktop):
         desktop.key("Return")
     times = sorted(int(line.split()[1]) / 1000 for line in conv.raw_lines())
     median = times[len(times) // 2]
-    print(f"\nconversion wall time over {runs} runs: min {times[0]:.1f} ms, median {median:.1f} ms, "
-          f"max {times[-1]:.1f} ms; designed pauses 600 ms; overhead {100 * (median / 600 - 1):.1f}%")
+    print(f"\nconversion handler wall time over {runs} runs: min {times[0]:.1f} ms, "
+          f"median {median:.1f} ms, max {times[-1]:.1f} ms")

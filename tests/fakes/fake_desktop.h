@@ -23,7 +23,8 @@ struct FakeDesktop {
   FakeKeyboard keyboard{log};
   FakePump pump{log};
   FakeClipboard clipboard{log};
-  SyntheticInput input{keyboard, pump, [this] { return settings.slow_system; }};
+  FakeKeyHold hold{log};
+  SyntheticInput input{keyboard, pump, hold, [this] { return settings.slow_system; }};
   ClipboardText clipboard_text{clipboard, pump};
   InlineThreadStarter threads;
   MemoryRegistry registry;

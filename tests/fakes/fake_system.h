@@ -15,6 +15,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_pump.h"
 #include "platform/threads.h"
+#include "platform/user_key_hold.h"
 
 namespace ravak::testing {
 
@@ -65,6 +66,13 @@ class FakePump : public MessagePump, public Sleeper {
     log_.push_back("sleep " + std::to_string(ms));
     slept_ms += ms;
   }
+  // Waiting for messages: the clock moves on by ms, and whatever on_process simulates happens.
+  void Wait(uint32_t ms) override {
+    log_.push_back("wait " + std::to_string(ms));
+    slept_ms += ms;
+    if (on_process) on_process();
+  }
+  uint64_t NowMs() override { return slept_ms; }
   std::function<void()> on_process;
   uint64_t slept_ms = 0;
 
@@ -129,12 +137,29 @@ class FakeClipboard : public Clipboard {
     excluded = true;
   }
   uint32_t SequenceNumber() override { return sequence; }
+  bool OfferText(const std::u16string& t) override {
+    if (refuse_set) return false;
+    log_.push_back("offer \"" + Narrow(t) + "\"");
+    has_text = true;
+    text = t;
+    offer_taken = false;
+    ++sequence;
+    return true;
+  }
+  bool OfferTaken() override { return offer_taken; }
+  // What another application reads when it pastes: an offered text is rendered then.
+  std::u16string PasteByOtherApp() {
+    offer_taken = true;
+    return text;
+  }
 
   std::vector<uint32_t> Formats() override {
     std::vector<uint32_t> formats;
-    if (has_text)
-      formats.insert(formats.end(),
-                     {clipformat::kUnicodeText, clipformat::kText, clipformat::kOemText});
+    if (has_text) {
+      for (const uint32_t format :
+           {clipformat::kUnicodeText, clipformat::kText, clipformat::kOemText})
+        formats.push_back(format);
+    }
     for (const Block& b : blocks) formats.push_back(b.format);
     if (has_picture) formats.push_back(clipformat::kBitmap);
     return formats;
@@ -212,6 +237,7 @@ class FakeClipboard : public Clipboard {
   }
 
   bool has_text = false;
+  bool offer_taken = false;
   bool has_picture = false;
   bool excluded = false;
   bool refuse_set = false;
@@ -252,6 +278,22 @@ class FakeClipboard : public Clipboard {
 
   Log& log_;
   bool open_ = false;
+};
+
+// The hold on the user's keys: "hold" when the outermost sequence begins, "let go" when it ends.
+class FakeKeyHold : public UserKeyHold {
+ public:
+  explicit FakeKeyHold(Log& log) : log_(log) {}
+  void Begin() override {
+    if (depth++ == 0) log_.push_back("hold");
+  }
+  void End() override {
+    if (--depth == 0) log_.push_back("let go");
+  }
+  int depth = 0;
+
+ private:
+  Log& log_;
 };
 
 // Runs the thread body at once, on the calling thread.

@@ -45,8 +45,9 @@ class FakeTextField {
     }
     if (key == vk::kLeft && caret > 0) caret -= StepBack();
     if (key == 0x56 && ctrl_ && clipboard_.has_text) {
-      text.insert(caret, clipboard_.text);
-      caret += clipboard_.text.size();
+      const std::u16string pasted = clipboard_.PasteByOtherApp();
+      text.insert(caret, pasted);
+      caret += pasted.size();
     }
   }
   FakeClipboard& clipboard_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "platform/error.h"
 #include "tests/fakes/fake_system.h"
@@ -12,29 +14,44 @@ namespace {
 
 using testing::FakeClipboard;
 using testing::FakeKeyboard;
+using testing::FakeKeyHold;
 using testing::FakePump;
 using testing::Log;
 using testing::Normalize;
 using Texts = std::vector<std::u16string>;
 
 // The foreground application: Ctrl+C puts its selection on the clipboard, Ctrl+V appends the
-// clipboard text to its document.
+// clipboard text to its document. A slow one acts on a chord only after that many waits.
 class FakeApp {
  public:
-  FakeApp(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
+  FakeApp(FakeKeyboard& keyboard, FakePump& pump, FakeClipboard& clipboard)
+      : clipboard_(clipboard) {
     keyboard.on_key = [this](uint8_t vk, bool down) {
       if (vk == vk::kControl) ctrl_ = down;
       if (!down || !ctrl_) return;
-      if (vk == 0x43) clipboard_.SetByOtherApp(selection);
-      if (vk == 0x56 && clipboard_.has_text) pasted.push_back(clipboard_.text);
+      if (vk == 0x43) pending_ = [this] { clipboard_.SetByOtherApp(selection); };
+      if (vk == 0x56)
+        pending_ = [this] {
+          if (clipboard_.has_text) pasted.push_back(clipboard_.PasteByOtherApp());
+        };
+      waits_ = slow_waits;
+      Act();
     };
+    pump.on_process = [this] { Act(); };
   }
   std::u16string selection;
   Texts pasted;
+  int slow_waits = 0;  // -1: never acts
 
  private:
+  void Act() {
+    if (!pending_ || slow_waits < 0 || waits_-- > 0) return;
+    std::exchange(pending_, nullptr)();
+  }
   FakeClipboard& clipboard_;
   bool ctrl_ = false;
+  int waits_ = 0;
+  std::function<void()> pending_;
 };
 
 class ClipStackTest : public ::testing::Test {
@@ -47,11 +64,12 @@ class ClipStackTest : public ::testing::Test {
   FakeKeyboard keyboard{log};
   FakePump pump{log};
   FakeClipboard clipboard{log};
-  SyntheticInput input{keyboard, pump, [] { return false; }};
+  FakeKeyHold hold{log};
+  SyntheticInput input{keyboard, pump, hold, [] { return false; }};
   ClipboardText text{clipboard, pump};
   ClipItemList list;
   AdvancedCopyPaste commands{list, input, text};
-  FakeApp app{keyboard, clipboard};
+  FakeApp app{keyboard, pump, clipboard};
 };
 
 TEST_F(ClipStackTest, PastesNewestFirstAndEmptyListDoesNothing) {
@@ -67,46 +85,56 @@ TEST_F(ClipStackTest, PastesNewestFirstAndEmptyListDoesNothing) {
   EXPECT_TRUE(log.empty());
 }
 
-TEST_F(ClipStackTest, ProCopySequenceKeepsCopiedTextOnClipboard) {
-  Copy(u"sel");
-  EXPECT_EQ(Normalize(log, true),
-            (Log{"release 0xA0", "release 0xA1", "release 0xA4", "release 0xA5", "press 0x11",
-                 "pause 20", "press 0x43", "pause 20", "release 0x43", "pause 20", "release 0x11",
-                 "pause 20", "open", "close", "pause 20"}));
+// The hotkey's modifiers are let go (the mask key first, so no menu opens), the chord is sent
+// while the user's keys are held, and the copied text is read once it has landed.
+TEST_F(ClipStackTest, CopySequenceHoldsTheUsersKeysAndKeepsTheCopiedText) {
+  app.selection = u"sel";
+  commands.Copy(ShiftState{false, true, true});
+  EXPECT_EQ(Normalize(log),
+            (Log{"hold", "press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5 ext",
+                 "release 0xA2", "release 0xA3 ext", "press 0x11", "process", "press 0x43",
+                 "process", "release 0x43", "process", "release 0x11", "let go"}));
   EXPECT_EQ(clipboard.text, u"sel");
+  EXPECT_EQ(list.Texts(), (Texts{u"sel"}));
 }
 
-TEST_F(ClipStackTest, ProPasteSequenceWritesOutOfHistoryAndEndsWithTheChord) {
+TEST_F(ClipStackTest, PasteOffersTheItemAndGivesTheUsersClipboardBackOnceRead) {
+  clipboard.SetByOtherApp(u"mine");
+  clipboard.AddByOtherApp(clipformat::kDib, FakeClipboard::Picture());
   list.Push(u"item");
   log.clear();
   commands.Paste();
   EXPECT_EQ(Normalize(log),
-            (Log{"write \"item\"", "exclude from history", "pause 20", "release 0xA0",
-                 "release 0xA1", "release 0xA4", "release 0xA5", "press 0x11", "pause 20",
-                 "press 0x56", "pause 20", "release 0x56", "pause 20", "release 0x11"}));
-  EXPECT_EQ(clipboard.text, u"item");
+            (Log{"hold", "offer \"item\"", "exclude from history", "press 0x11", "process",
+                 "press 0x56", "process", "release 0x56", "process", "release 0x11",
+                 "write \"mine\"", "write 0x08 (48 bytes)", "let go"}));
+  EXPECT_EQ(app.pasted, (Texts{u"item"}));
+  EXPECT_EQ(clipboard.text, u"mine");
+  EXPECT_NE(clipboard.Data(clipformat::kDib), nullptr);
 }
 
-// The user's own release of Ctrl must not fall between the synthetic Ctrl press and the letter:
-// the commands wait for the hotkey's modifiers to be let go, and give up waiting after a second.
-TEST_F(ClipStackTest, ChordWaitsUntilTheUserLetsGoOfTheHotkey) {
-  keyboard.held_keys = {vk::kControl, vk::kMenu};
-  int polls = 0;
-  pump.on_process = [&] {
-    if (++polls == 3) keyboard.held_keys.clear();
-  };
-  Copy(u"sel");
-  EXPECT_EQ(pump.slept_ms, 3u * 10u + 5u * 40u);  // three polls, then the copy's own pauses
-  EXPECT_EQ(Log(log.begin(), log.begin() + 3), (Log{"process", "sleep 10", "process"}));
-  EXPECT_EQ(list.Texts(), (Texts{u"sel"}));
+// A slow application copies and pastes late: the commands wait for it, a second at most.
+TEST_F(ClipStackTest, WaitsForASlowApplicationButNotForEver) {
+  app.slow_waits = 40;
+  Copy(u"late");
+  EXPECT_EQ(list.Texts(), (Texts{u"late"}));
+  EXPECT_LT(pump.slept_ms, 200u);
 
-  keyboard.held_keys = {vk::kShift};  // held for ever
-  pump.on_process = nullptr;
+  commands.Paste();
+  EXPECT_EQ(app.pasted, (Texts{u"late"}));
+  EXPECT_EQ(clipboard.text, u"late");  // the copy left it there; the paste gave it back
+
+  app.slow_waits = -1;  // copies nothing, never pastes
+  clipboard.SetByOtherApp(u"old");
   pump.slept_ms = 0;
-  list.Push(u"item");
-  EXPECT_TRUE(commands.Paste());
-  EXPECT_EQ(app.pasted, (Texts{u"item"}));
-  EXPECT_EQ(pump.slept_ms, SyntheticInput::kModifierWaitMs + 4u * 40u);
+  Copy(u"never");
+  EXPECT_EQ(list.Texts(), (Texts{u"old"}));
+  EXPECT_EQ(pump.slept_ms, ClipboardText::kApplicationWaitMs);
+  pump.slept_ms = 0;
+  commands.Paste();
+  EXPECT_TRUE(app.pasted.size() == 1);
+  EXPECT_EQ(clipboard.text, u"old");
+  EXPECT_EQ(pump.slept_ms, ClipboardText::kApplicationWaitMs);
 }
 
 TEST_F(ClipStackTest, CopyKeepsFiftyNewestIncludingItemsAddedByHand) {
@@ -132,8 +160,9 @@ TEST_F(ClipStackTest, LetterWithoutKeySends0xFFAndListStillChanges) {
   Copy(u"ignored");
   EXPECT_EQ(list.Texts(), (Texts{u"", u"old", u"old"}));
   log.clear();
+  app.slow_waits = -1;
   commands.Paste();
-  EXPECT_EQ(Normalize(log)[9], "press 0xFF");
+  EXPECT_EQ(Normalize(log)[5], "press 0xFF");
   EXPECT_TRUE(app.pasted.empty());
   EXPECT_EQ(list.Count(), 2u);
 }

@@ -10,6 +10,7 @@ namespace {
 
 using testing::FakeClipboard;
 using testing::FakeKeyboard;
+using testing::FakeKeyHold;
 using testing::FakePump;
 using testing::InlineThreadStarter;
 using testing::Log;
@@ -29,6 +30,7 @@ class FakeEditor {
   }
   std::u16string text;
   std::size_t caret = 0;
+  bool ignores_paste = false;
 
  private:
   void Key(uint8_t key, bool down) {
@@ -44,11 +46,12 @@ class FakeEditor {
       }
       sel_start_ = caret;
     }
-    if (key == 0x56 && ctrl_ && clipboard_.has_text) {
+    if (key == 0x56 && ctrl_ && clipboard_.has_text && !ignores_paste) {
+      const std::u16string pasted = clipboard_.PasteByOtherApp();
       text.erase(sel_start_, caret - sel_start_);
       caret = sel_start_;
-      text.insert(caret, clipboard_.text);
-      caret += clipboard_.text.size();
+      text.insert(caret, pasted);
+      caret += pasted.size();
       sel_start_ = caret;
     }
   }
@@ -61,11 +64,13 @@ class FakeEditor {
 class ConversionTest : public ::testing::Test {
  protected:
   void Type(const std::u16string& line) { editor.Type(line); }
+  bool slow = false;
   Log log;
   FakeKeyboard keyboard{log};
   FakePump pump{log};
   FakeClipboard clipboard{log};
-  SyntheticInput input{keyboard, pump, [] { return false; }};
+  FakeKeyHold hold{log};
+  SyntheticInput input{keyboard, pump, hold, [this] { return slow; }};
   ClipboardText text{clipboard, pump};
   LayoutMap map;
   InlineThreadStarter threads;
@@ -80,26 +85,63 @@ TEST_F(ConversionTest, ConvertsLineAndRestoresClipboardInExactSequence) {
   EXPECT_EQ(editor.text, u"سلام");
   EXPECT_EQ(clipboard.text, u"mine");
   EXPECT_FALSE(clipboard.excluded);
-  EXPECT_EQ(Normalize(log), (Log{"release 0x11",   "pause 20",  // Ctrl up
-                                 "press 0xA0 ext", "pause 20",
-                                 "press 0x24 ext", "pause 20",  // Shift+Home
-                                 "release 0x24",   "pause 20",
-                                 "release 0xA0",   "release 0xA1",
-                                 "pause 20",       "press 0x11",
-                                 "pause 20",       "press 0x58",
-                                 "pause 20",       "release 0x58",  // cut
-                                 "pause 20",       "release 0x11",
-                                 "pause 20",
-                                 "pause 20",  // after reading the line
-                                 "write \"????\"", "exclude from history",
-                                 "pause 20",  // converted line
-                                 "press 0x11",     "pause 20",
-                                 "press 0x56",     "pause 20",
+  // No pause waits on the clock: the application's cut and paste are waited for instead.
+  EXPECT_EQ(Normalize(log), (Log{"hold",           "release 0x11",
+                                 "process",  // Ctrl up
+                                 "press 0xA0 ext", "process",
+                                 "press 0x24 ext", "process",  // Shift+Home
+                                 "release 0x24",   "process",
+                                 "release 0xA0",   "release 0xA1 ext",
+                                 "process",        "press 0x11",
+                                 "process",        "press 0x58",
+                                 "process",        "release 0x58",  // cut
+                                 "process",        "release 0x11",
+                                 "offer \"????\"", "exclude from history",  // converted line
+                                 "press 0x11",     "process",
+                                 "press 0x56",     "process",
                                  "release 0x56",  // paste
-                                 "pause 20",       "release 0x11",
-                                 "pause 20",       "write \"mine\""}));
-  // Fifteen pauses of 20 ms, each at least 40 ms.
-  EXPECT_EQ(pump.slept_ms, 15u * 40u);
+                                 "process",        "release 0x11",
+                                 "write \"mine\"", "let go"}));
+  EXPECT_EQ(pump.slept_ms, 0u);
+}
+
+// On a system marked slow every step keeps its pause of 20 ms (twice).
+TEST_F(ConversionTest, SlowSystemKeepsThePausesBetweenSteps) {
+  slow = true;
+  Type(u"sghl");
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام");
+  EXPECT_EQ(pump.slept_ms, 11u * 40u);
+}
+
+// An application that takes its time over each chord still gets its line converted, and one
+// that never pastes gives the user's clipboard back a second later.
+TEST_F(ConversionTest, WaitsForTheApplicationsCutAndPaste) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"mine");
+  const auto original_key = keyboard.on_key;
+  std::vector<std::pair<uint8_t, bool>> late;
+  keyboard.on_key = [&](uint8_t key, bool down) { late.emplace_back(key, down); };
+  int waits = 0;
+  pump.on_process = [&] {
+    // The application reads its queue every twentieth wait.
+    if (++waits % 20 != 0) return;
+    for (const auto& [key, down] : std::exchange(late, {})) original_key(key, down);
+  };
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"سلام");
+  EXPECT_EQ(clipboard.text, u"mine");
+  EXPECT_LT(pump.slept_ms, ClipboardText::kApplicationWaitMs);
+
+  keyboard.on_key = original_key;
+  pump.on_process = nullptr;
+  pump.slept_ms = 0;
+  Type(u"sghl");
+  editor.ignores_paste = true;
+  command.ConvertCurrentLine();
+  EXPECT_EQ(editor.text, u"");
+  EXPECT_EQ(clipboard.text, u"mine");
+  EXPECT_EQ(pump.slept_ms, ClipboardText::kApplicationWaitMs);
 }
 
 TEST_F(ConversionTest, KeepsHeadOfMixedLine) {
@@ -144,16 +186,18 @@ TEST_F(ConversionTest, HeldAltIsReleasedAfterMaskKeyBeforeAnythingElse) {
   ShiftState alt;
   alt.alt = true;
   command.ConvertCurrentLine(alt);
-  EXPECT_EQ(Log(log.begin(), log.begin() + 5),
-            (Log{"press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5", "release 0x11"}));
+  EXPECT_EQ(Log(log.begin(), log.begin() + 6),
+            (Log{"hold", "press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5 ext",
+                 "release 0x11"}));
   ShiftState all{true, true, true};
   log.clear();
   Type(u"sghl");
   command.ConvertCurrentLine(all);
   const Log normalized = Normalize(log);
-  EXPECT_EQ(Log(normalized.begin(), normalized.begin() + 9),
-            (Log{"press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5", "release 0xA2",
-                 "release 0xA3", "release 0xA0", "release 0xA1", "release 0x11"}));
+  EXPECT_EQ(
+      Log(normalized.begin(), normalized.begin() + 10),
+      (Log{"hold", "press 0xE8", "release 0xE8", "release 0xA4", "release 0xA5 ext", "release 0xA2",
+           "release 0xA3 ext", "release 0xA1 ext", "release 0xA0", "release 0x11"}));
 }
 
 TEST_F(ConversionTest, BusyClipboardDuringConversionStillConverts) {
@@ -197,10 +241,12 @@ TEST_F(ConversionTest, HotKeyHandlerHonoursSwitchesAndSendsChord) {
   log.clear();
   EXPECT_TRUE(command.HotkeyPressed({true, true, true}, alt));
   EXPECT_EQ(threads.started, 1);
-  // The chord follows even when nothing was converted.
-  EXPECT_EQ(Log(log.end() - 9, log.end()),
+  // The chord follows even when nothing was converted, and the user's keys are let go only
+  // after it, so that they type in the new language.
+  EXPECT_EQ(Log(log.end() - 10, log.end()),
             (Log{"press 0xA5", "sleep 15", "press 0xA0 ext", "sleep 15", "release 0xA0",
-                 "release 0xA1", "sleep 15", "release 0xA4", "release 0xA5"}));
+                 "release 0xA1 ext", "sleep 15", "release 0xA4", "release 0xA5 ext", "let go"}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "hold"), 1);
 }
 
 TEST_F(ConversionTest, PressDuringRunningConversionIsIgnored) {
@@ -222,6 +268,8 @@ TEST_F(ConversionTest, RunningFlagIsClearedWhenConversionFails) {
   EXPECT_THROW(command.HotkeyPressed({true, true, true}, {}), Error);
   EXPECT_FALSE(command.Running());
   EXPECT_EQ(threads.started, 0);
+  EXPECT_EQ(hold.depth, 0);
+  EXPECT_EQ(log.back(), "let go");
 }
 
 }  // namespace

@@ -212,7 +212,7 @@ TEST_F(SettingsControllerTest, AutoCorrectListRoundTripsAndRunsOnlyWhenSwitchedO
   Check(IDC_AUTOCORRECT_ENABLED, true);
   hook_host.PostKey('H');
   hook_host.PostKey('I');
-  EXPECT_NE(std::find(log.begin(), log.end(), "write \"hello\""), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "offer \"hello\""), log.end());
   controller.Apply(Edits());
   EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"True");
   EXPECT_EQ(registry.Get(kAutoCorrect, u"lstSaveAC.Items_Count")->data[0], 6);

@@ -14,6 +14,7 @@
 #include "hotkeys/global_hotkey.h"
 #include "platform/win32.h"
 #include "tests/e2e/win/host_log.h"
+#include "typing/key_hold_win32.h"
 
 namespace {
 
@@ -45,11 +46,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::win32::MessagePump pump;
   ravak::win32::HotkeyRegistrar registrar;
   LoggingErrorReport errors(log);
-  HWND owner = CreateWindowExW(0, L"STATIC", L"Ravak Convhost", WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, nullptr, nullptr);
-  ravak::win32::Clipboard clipboard(owner);
+  ravak::win32::Clipboard clipboard;
   ravak::ClipboardText clipboard_text(clipboard, pump);
-  ravak::SyntheticInput input(keyboard, pump, [&slow] { return slow; });
+  ravak::win32::LowLevelKeyHold hold;
+  ravak::SyntheticInput input(keyboard, pump, hold, [&slow] { return slow; });
   ravak::LayoutMap map;
   map.ApplyKeyboardType(1);
   ravak::DetachedThreadStarter threads;

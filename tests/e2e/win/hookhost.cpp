@@ -27,6 +27,7 @@
 #include "platform/utf.h"
 #include "platform/win32.h"
 #include "tests/e2e/win/host_log.h"
+#include "typing/key_hold_win32.h"
 
 namespace {
 
@@ -92,11 +93,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::win32::Keyboard keyboard;
   ravak::win32::MessagePump pump;
   LoggingErrorReport errors(log);
-  HWND owner = CreateWindowExW(0, L"STATIC", L"Ravak Hookhost", WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, nullptr, nullptr);
-  ravak::win32::Clipboard clipboard(owner);
+  ravak::win32::Clipboard clipboard;
   ravak::ClipboardText clipboard_text(clipboard, pump);
-  ravak::SyntheticInput input(keyboard, pump, [&slow] { return slow; });
+  ravak::win32::LowLevelKeyHold hold;
+  ravak::SyntheticInput input(keyboard, pump, hold, [&slow] { return slow; });
   ravak::win32::ForegroundQuery foreground;
   ravak::AutoCorrectList list;
   if (!list_path.empty()) list.LoadFlat(ReadItems(list_path));

@@ -2,7 +2,12 @@
 // change of its text or selection is written to a state file, and every key message it
 // receives is appended to a key log, so a test can see what a user would see.
 //
-//   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE]
+//   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE] [--times FILE]
+//                     [--slow-chords MS]
+// --times appends "MS key KIND VK" for each key message and "MS text TEXT" for each change of the
+// text (line breaks as \r and \n), MS counted from the pad's start with a fraction, for latency
+// figures.
+// --slow-chords makes the pad a slow application: it takes MS before it handles each Ctrl+letter.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -18,6 +23,18 @@ WNDPROC g_edit_proc = nullptr;
 std::wstring g_state_path;
 std::wstring g_keys_path;
 std::wstring g_last_state;
+std::wstring g_times_path;
+DWORD g_slow_chord_ms = 0;
+LARGE_INTEGER g_start, g_frequency;
+
+std::string Now() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const long long us = (now.QuadPart - g_start.QuadPart) * 1000000 / g_frequency.QuadPart;
+  char text[32];
+  wsprintfA(text, "%d.%03d", static_cast<int>(us / 1000), static_cast<int>(us % 1000));
+  return text;
+}
 
 std::wstring EditText() {
   const int n = GetWindowTextLengthW(g_edit);
@@ -54,8 +71,21 @@ void ReportState() {
   const std::wstring state =
       L"sel " + std::to_wstring(start) + L" " + std::to_wstring(end) + L"\n" + EditText();
   if (state == g_last_state) return;
+  const bool text_changed =
+      g_last_state.substr(g_last_state.find(L'\n') + 1) != state.substr(state.find(L'\n') + 1);
   g_last_state = state;
   WriteFileAtomically(g_state_path, ravak::win32::Narrow(state));
+  if (text_changed && !g_times_path.empty()) {
+    std::string line;  // one line: the text's line breaks written as \r and \n
+    for (char c : ravak::win32::Narrow(EditText())) {
+      if (c == '\r' || c == '\n' || c == '\\') {
+        line += '\\';
+        c = c == '\r' ? 'r' : c == '\n' ? 'n' : c;
+      }
+      line += c;
+    }
+    AppendFile(g_times_path, Now() + " text " + line + "\r\n");
+  }
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -81,6 +111,11 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     wsprintfA(line, "%s 0x%02X%s\r\n", kind, static_cast<unsigned>(wp),
               (lp & (1 << 24)) ? " ext" : "");
     AppendFile(g_keys_path, line);
+    if (!g_times_path.empty()) AppendFile(g_times_path, Now() + " key " + line);
+  }
+  if (msg == WM_KEYDOWN && g_slow_chord_ms && wp >= 'A' && wp <= 'Z' &&
+      (GetKeyState(VK_CONTROL) & 0x8000)) {
+    Sleep(g_slow_chord_ms);
   }
   const LRESULT result = CallWindowProcW(g_edit_proc, hwnd, msg, wp, lp);
   if (kind || msg == WM_CHAR || msg == WM_PASTE || msg == WM_CUT || msg == EM_SETSEL) ReportState();
@@ -121,8 +156,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (opt == L"--keys") g_keys_path = argv[i + 1];
     if (opt == L"--text") text = argv[i + 1];
     if (opt == L"--title") title = argv[i + 1];
+    if (opt == L"--times") g_times_path = argv[i + 1];
+    if (opt == L"--slow-chords") g_slow_chord_ms = static_cast<DWORD>(_wtoi(argv[i + 1]));
   }
   LocalFree(argv);
+  QueryPerformanceFrequency(&g_frequency);
+  QueryPerformanceCounter(&g_start);
 
   WNDCLASSW wc{};
   wc.lpfnWndProc = MainProc;
