@@ -11,6 +11,9 @@ namespace ravak::tool {
 using Args = std::vector<std::string>;
 
 int ConvertCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+// detect [--keyboard-type N]: each stdin line typed word by word, each word ended by a space,
+// as it stands after automatic layout switching.
+int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // date [YYYY-MM-DD]: the Solar date (yyyy/mm/dd) and weekday of a Gregorian date, today by default.
 int DateCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // saying N: the carried saying that the stored position N shows.

