@@ -53,11 +53,16 @@ class Program final : public CommandHandler, public ApplicationEvents {
 
   // CommandHandler: the tray menu and the icon.
   bool Active() const override { return master_.on; }
+  bool AutoDetect() const override { return settings_.auto_detect; }
   void Run(Command command) override {
     ReportErrors(errors_, [&] {
       switch (command) {
         case Command::kToggleActive:
           master_.on = !master_.on;
+          break;
+        case Command::kToggleAutoDetect:
+          controller_.SetChecked(*FieldOfControl(IDC_AUTO_DETECT), !settings_.auto_detect);
+          settings_window_.ShowModel();
           break;
         case Command::kSettings:
           settings_window_.Show();
@@ -102,6 +107,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
   std::unique_ptr<Registry> registry_ = MakeCurrentUserRegistry();
   DetachedThreadStarter threads_;
   ForegroundQuery foreground_;
+  InputLanguage input_language_;
   ApplicationWindow app_{instance_, *this};
   Clipboard clipboard_;
   ClipboardText clipboard_text_{clipboard_, pump_};
@@ -121,11 +127,13 @@ class Program final : public CommandHandler, public ApplicationEvents {
   KerrakHost kerrak_host_;
   KeyboardHook hook_;
   AutoCorrectFeature autocorrect_{settings_, master_, hook_, input_, clipboard_text_, foreground_};
+  AutoSwitchFeature autoswitch_{settings_, master_,     hook_,           layout_,
+                                input_,    foreground_, input_language_, conversion_.Command()};
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face
-  SettingsController controller_{settings_,   store_,       layout_, conversion_,
-                                 copy_stack_, autocorrect_, errors_};
+  SettingsController controller_{settings_,   store_,       layout_,     conversion_,
+                                 copy_stack_, autocorrect_, autoswitch_, errors_};
   SettingsWindow settings_window_{instance_,    pump_,   controller_, copy_stack_,
                                   autocorrect_, errors_, app_.hwnd()};
   AboutSplash splash_{instance_};

@@ -4,14 +4,21 @@ namespace ravak {
 
 SettingsController::SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
                                        ConversionFeature& conversion, CopyStackFeature& copy_stack,
-                                       AutoCorrectFeature& autocorrect, ErrorReport& errors)
+                                       AutoCorrectFeature& autocorrect,
+                                       AutoSwitchFeature& autoswitch, ErrorReport& errors)
     : settings_(settings),
       store_(store),
       layout_(layout),
       conversion_(conversion),
       copy_stack_(copy_stack),
       autocorrect_(autocorrect),
-      errors_(errors) {}
+      autoswitch_(autoswitch),
+      errors_(errors) {
+  // An exception learnt from an undo is kept at once.
+  autoswitch_.SetOnExceptionAdded([this] {
+    ReportErrors(errors_, [this] { store_.SaveExceptions(autoswitch_.Exceptions().Lines()); });
+  });
+}
 
 void SettingsController::Report(const std::vector<std::string>& errors) {
   for (const std::string& message : errors) errors_.ShowError(message);
@@ -21,6 +28,8 @@ void SettingsController::Report(const std::vector<std::string>& errors) {
 void SettingsController::FieldChanged(const SettingsField& field) {
   if (field.member == SettingsMember(&Settings::conversion_enabled)) {
     conversion_.Hotkey().SetActive(settings_.conversion_enabled);
+    conversion_.SelectionHotkey().SetActive(settings_.conversion_enabled);
+    conversion_.LastWordHotkey().SetActive(settings_.conversion_enabled);
   } else if (field.member == SettingsMember(&Settings::copy_stack_enabled)) {
     copy_stack_.CopyHotkey().SetActive(settings_.copy_stack_enabled);
     copy_stack_.PasteHotkey().SetActive(settings_.copy_stack_enabled);
@@ -30,9 +39,13 @@ void SettingsController::FieldChanged(const SettingsField& field) {
 void SettingsController::SetUpHotkeys() {
   // The conversion combination is registered only while conversion is on, so that out of the
   // box Alt+A stays with the other programs.
-  GlobalHotkey& convert = conversion_.Hotkey();
-  convert.SetCombination(settings_.conversion_hotkey);
-  convert.SetActive(settings_.conversion_enabled);
+  for (auto [hotkey, combination] :
+       {std::pair{&conversion_.Hotkey(), settings_.conversion_hotkey},
+        std::pair{&conversion_.SelectionHotkey(), settings_.selection_hotkey},
+        std::pair{&conversion_.LastWordHotkey(), settings_.last_word_hotkey}}) {
+    hotkey->SetCombination(combination);
+    hotkey->SetActive(settings_.conversion_enabled);
+  }
   for (auto [hotkey, combination] :
        {std::pair{&copy_stack_.CopyHotkey(), settings_.copy_hotkey},
         std::pair{&copy_stack_.PasteHotkey(), settings_.paste_hotkey}}) {
@@ -59,19 +72,31 @@ void SettingsController::TakeEdits(const HotkeyEdits& edits) {
   settings_.conversion_hotkey = edits.conversion;
   settings_.copy_hotkey = edits.copy;
   settings_.paste_hotkey = edits.paste;
+  settings_.selection_hotkey = edits.selection;
+  settings_.last_word_hotkey = edits.last_word;
 }
 
 void SettingsController::Start() {
   ReportErrors(errors_, [this] {
     LoadBoth();
+    std::vector<std::u16string> exceptions;
+    Report(store_.LoadExceptions(exceptions));
+    autoswitch_.Exceptions().SetLines(exceptions);
     SetUpHotkeys();
     ApplyKeyboardType();
   });
 }
 
+void SettingsController::ClearExceptions() {
+  autoswitch_.Exceptions().Clear();
+  store_.SaveExceptions({});
+}
+
 void SettingsController::Apply(const HotkeyEdits& edits) {
   TakeEdits(edits);
   conversion_.Hotkey().SetActive(false);
+  conversion_.SelectionHotkey().SetActive(false);
+  conversion_.LastWordHotkey().SetActive(false);
   copy_stack_.CopyHotkey().SetActive(false);
   copy_stack_.PasteHotkey().SetActive(false);
   SetUpHotkeys();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "autocorrect/autocorrect_feature.h"
+#include "autoswitch/auto_switch_feature.h"
 #include "clipstack/copy_stack_feature.h"
 #include "convert/conversion_feature.h"
 #include "platform/error_report.h"
@@ -16,22 +17,27 @@
 
 namespace ravak {
 
-// The combinations in the three hotkey edits, as the user left them.
+// The combinations in the hotkey edits, as the user left them.
 struct HotkeyEdits {
   TShortCut conversion = 0;
   TShortCut copy = 0;
   TShortCut paste = 0;
+  TShortCut selection = 0;
+  TShortCut last_word = 0;
 };
 
 class SettingsController {
  public:
   SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
                      ConversionFeature& conversion, CopyStackFeature& copy_stack,
-                     AutoCorrectFeature& autocorrect, ErrorReport& errors);
+                     AutoCorrectFeature& autocorrect, AutoSwitchFeature& autoswitch,
+                     ErrorReport& errors);
 
-  // At start: both sections loaded (bad values reported), the hotkeys set up from the
-  // settings, the keyboard type applied.
+  // At start: both sections and the detection exceptions loaded (bad values reported), the
+  // hotkeys set up from the settings, the keyboard type applied.
   void Start();
+  // The General tab's button: automatic detection forgets its exceptions, in the store too.
+  void ClearExceptions();
   // OK and Apply: the hotkeys follow the edits, then both sections are stored.
   void Apply(const HotkeyEdits& edits);
   // Cancel: both sections loaded again (bad values reported), keyboard type applied. The
@@ -69,6 +75,7 @@ class SettingsController {
   ConversionFeature& conversion_;
   CopyStackFeature& copy_stack_;
   AutoCorrectFeature& autocorrect_;
+  AutoSwitchFeature& autoswitch_;
   ErrorReport& errors_;
   std::optional<KeyboardType> shown_keyboard_;
 };

@@ -133,13 +133,15 @@ void SettingsWindow::ShowHotkeys() {
 
 HotkeyEdits SettingsWindow::Hotkeys() const {
   const Settings& settings = controller_.Model();
-  HotkeyEdits edits{settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey};
+  HotkeyEdits edits{settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey,
+                    settings.selection_hotkey, settings.last_word_hotkey};
   if (!hwnd_) return edits;  // never shown: the model holds the combinations
   const auto read = [this](int id) {
     return ShortCutFromHotKeyControl(
         static_cast<uint16_t>(SendMessageW(Control(id), HKM_GETHOTKEY, 0, 0)));
   };
-  return {read(IDC_CONVERSION_HOTKEY), read(IDC_COPY_HOTKEY), read(IDC_PASTE_HOTKEY)};
+  return {read(IDC_CONVERSION_HOTKEY), read(IDC_COPY_HOTKEY), read(IDC_PASTE_HOTKEY),
+          read(IDC_SELECTION_HOTKEY), read(IDC_LAST_WORD_HOTKEY)};
 }
 
 // --- messages -------------------------------------------------------------------------------
@@ -256,6 +258,9 @@ void SettingsWindow::Command(UINT id, UINT code, HWND control) {
         controller_.ChooseKeyboardType(ChooseKeyboardType(instance_, hwnd_));
       });
       ShowModel();
+      return;
+    case IDC_CLEAR_EXCEPTIONS:
+      ReportErrors(errors_, [this] { controller_.ClearExceptions(); });
       return;
     case IDC_LINK1:
     case IDC_LINK2:

@@ -13,6 +13,7 @@ namespace {
 // The menu's items and their commands.
 constexpr std::pair<UINT, Command> kMenuCommands[] = {
     {ID_TRAY_ACTIVE, Command::kToggleActive},
+    {ID_TRAY_AUTO_DETECT, Command::kToggleAutoDetect},
     {ID_TRAY_SETTINGS, Command::kSettings},
     {ID_TRAY_NEXT_SAYING, Command::kNextSaying},
     {ID_TRAY_PREVIOUS_SAYING, Command::kPreviousSaying},
@@ -102,6 +103,8 @@ void TrayIcon::PopupMenu() {
   HMENU pm1 = GetSubMenu(menu, 0);
   CheckMenuItem(pm1, ID_TRAY_ACTIVE,
                 MF_BYCOMMAND | (commands_.Active() ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(pm1, ID_TRAY_AUTO_DETECT,
+                MF_BYCOMMAND | (commands_.AutoDetect() ? MF_CHECKED : MF_UNCHECKED));
   SetMenuDefaultItem(pm1, ID_TRAY_ABOUT, FALSE);
   const struct {
     UINT id;

@@ -12,17 +12,10 @@
 #include "hotkeys/shortcut.h"
 #include "platform/foreground.h"
 #include "typing/clipboard_text.h"
+#include "typing/key_text.h"
 #include "typing/synthetic_input.h"
 
 namespace ravak {
-
-// The character a key types on a US keyboard: the shifted one when the modifier set is exactly
-// {Shift}, else the unshifted one (Caps Lock plays no part). Only the key's low byte counts; a
-// key outside the table gives the character with the key's code.
-char16_t KeyToChar(uint16_t key, ShiftState shift);
-
-// Caret steps over text with the Left arrow: a surrogate pair is one step, so is CR LF.
-std::size_t CaretSteps(std::u16string_view text);
 
 // What a replacement sends: Backspaces, one paste, Left arrows.
 struct ReplacementPlan {

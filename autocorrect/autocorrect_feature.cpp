@@ -9,7 +9,7 @@ AutoCorrectFeature::AutoCorrectFeature(const Settings& settings, const MasterSwi
       master_(master),
       editor_(list_),
       engine_(list_, input, clipboard, foreground) {
-  hook.SetOnKey([this](uint16_t key, ShiftState shift) { KeyPressed(key, shift); });
+  hook.AddOnKey([this](uint16_t key, ShiftState shift) { KeyPressed(key, shift); });
 }
 
 void AutoCorrectFeature::KeyPressed(uint16_t key, ShiftState shift) {

@@ -1,5 +1,8 @@
 #include "convert/conversion.h"
 
+#include <algorithm>
+
+#include "typing/key_text.h"
 #include "typing/running_flag.h"
 
 namespace ravak {
@@ -46,6 +49,46 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   clipboard_.Restore(saved);
 }
 
+bool ConversionCommand::ReplaceSelection(bool reselect) {
+  const ClipboardSnapshot saved = clipboard_.Save();
+  const uint32_t before_copy = clipboard_.SequenceNumber();
+  input_.SendCtrlChord(u'C');
+  if (!clipboard_.WaitForChange(before_copy)) return false;
+  const std::u16string converted = map_.ConvertEach(clipboard_.Read());
+  clipboard_.Offer(converted, ClipboardUse::ToPaste);
+  input_.SendCtrlChord(u'V');
+  clipboard_.WaitUntilTaken();
+  clipboard_.Restore(saved);
+  if (reselect) {
+    input_.Press(vk::kLShift);
+    input_.SendKeyTimes(vk::kLeft,
+                        static_cast<uint8_t>(std::min<std::size_t>(CaretSteps(converted), 255)));
+    input_.ReleaseShifts();
+  }
+  return true;
+}
+
+bool ConversionCommand::ConvertSelection(ShiftState held) {
+  Sequence sequence(input_);
+  input_.ReleaseModifiers(held);
+  return ReplaceSelection(true);
+}
+
+bool ConversionCommand::ConvertLastWord(ShiftState held) {
+  Sequence sequence(input_);
+  input_.ReleaseModifiers(held);
+  input_.Press(vk::kControl);
+  input_.Press(vk::kLShift);
+  input_.Pause(20);
+  input_.PressExtended(vk::kLeft);
+  input_.Release(vk::kLeft);
+  input_.Pause(20);
+  input_.ReleaseShifts();
+  input_.Release(vk::kControl);
+  input_.Pause(20);
+  return ReplaceSelection(false);
+}
+
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {
   constexpr uint8_t kScan = 1;
   keyboard.KeyEvent(vk::kRMenu, kScan, 0);
@@ -77,13 +120,28 @@ void ConversionCommand::SwitchKeyboardLanguage() {
 }
 
 bool ConversionCommand::HotkeyPressed(const ConversionSwitches& switches, ShiftState shift) {
+  return HotkeyPressed(Scope::kLine, switches, shift);
+}
+
+bool ConversionCommand::HotkeyPressed(Scope scope, const ConversionSwitches& switches,
+                                      ShiftState shift) {
   if (!switches.active_flag) return false;
   if (!switches.enabled) return false;
   if (running_) return false;
   Sequence sequence(input_);
   {
     RunningFlag guard(running_);
-    ConvertCurrentLine(shift);
+    switch (scope) {
+      case Scope::kLine:
+        ConvertCurrentLine(shift);
+        break;
+      case Scope::kSelection:
+        if (!ConvertSelection(shift)) return true;
+        break;
+      case Scope::kLastWord:
+        if (!ConvertLastWord(shift)) return true;
+        break;
+    }
   }
   if (switches.auto_change_language) SwitchKeyboardLanguage();
   return true;

@@ -29,6 +29,13 @@ class ConversionCommand {
   // still holds; they are released (after a mask key) before the first key of the sequence.
   // The user's own keys are held back meanwhile and typed afterwards.
   void ConvertCurrentLine(ShiftState held = {});
+  // Converts the selected text whole, each letter by its own layout, and leaves it selected.
+  // With nothing selected (the application copies nothing) nothing changes and the clipboard is
+  // untouched. Returns whether anything was converted.
+  bool ConvertSelection(ShiftState held = {});
+  // Selects the word before the caret (Ctrl+Shift+Left) and converts it; the caret ends after
+  // it.
+  bool ConvertLastWord(ShiftState held = {});
   // Starts the thread that presses Alt+Shift, the system's input-language switch chord; the
   // user's keys stay held until it is done.
   void SwitchKeyboardLanguage();
@@ -38,10 +45,17 @@ class ConversionCommand {
   // The conversion hotkey was pressed. Returns whether the command ran. A press that arrives
   // while a conversion is running (inside one of its pauses) is ignored.
   bool HotkeyPressed(const ConversionSwitches& switches, ShiftState shift);
+  // The selection's and the last word's hotkeys, under the same switches.
+  enum class Scope { kLine, kSelection, kLastWord };
+  bool HotkeyPressed(Scope scope, const ConversionSwitches& switches, ShiftState shift);
 
   bool Running() const { return running_; }
 
  private:
+  // Copies the selection, pastes it converted and gives the user's clipboard back; reselect:
+  // select the pasted text again.
+  bool ReplaceSelection(bool reselect);
+
   const LayoutMap& map_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;

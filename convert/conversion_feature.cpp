@@ -1,5 +1,7 @@
 #include "convert/conversion_feature.h"
 
+#include <utility>
+
 namespace ravak {
 
 ConversionFeature::ConversionFeature(const Settings& settings, const MasterSwitch& master,
@@ -10,13 +12,20 @@ ConversionFeature::ConversionFeature(const Settings& settings, const MasterSwitc
     : settings_(settings),
       master_(master),
       command_(map, input, clipboard, thread_sleeper, threads),
-      hotkey_(registrar, errors) {
-  hotkey_.SetActive(false);
+      hotkey_(registrar, errors),
+      selection_hotkey_(registrar, errors),
+      last_word_hotkey_(registrar, errors) {
+  using Scope = ConversionCommand::Scope;
+  for (auto [hotkey, scope] :
+       {std::pair{&hotkey_, Scope::kLine}, std::pair{&selection_hotkey_, Scope::kSelection},
+        std::pair{&last_word_hotkey_, Scope::kLastWord}}) {
+    hotkey->SetActive(false);
+    hotkey->SetOnPress([this, scope = scope](ShiftState held) {
+      command_.HotkeyPressed(
+          scope, {master_.on, settings_.conversion_enabled, settings_.switch_language}, held);
+    });
+  }
   hotkey_.SetCombination(0x4077);  // Ctrl+F8
-  hotkey_.SetOnPress([this](ShiftState held) {
-    command_.HotkeyPressed({master_.on, settings_.conversion_enabled, settings_.switch_language},
-                           held);
-  });
 }
 
 }  // namespace ravak

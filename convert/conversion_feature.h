@@ -16,6 +16,10 @@ class ConversionFeature {
 
   // The hotkey, inactive until the settings are loaded; until then it holds Ctrl+F8.
   GlobalHotkey& Hotkey() { return hotkey_; }
+  // Converting the selection and the word before the caret, on hotkeys of their own that are
+  // active with the conversion.
+  GlobalHotkey& SelectionHotkey() { return selection_hotkey_; }
+  GlobalHotkey& LastWordHotkey() { return last_word_hotkey_; }
   ConversionCommand& Command() { return command_; }
 
  private:
@@ -23,6 +27,8 @@ class ConversionFeature {
   const MasterSwitch& master_;
   ConversionCommand command_;
   GlobalHotkey hotkey_;
+  GlobalHotkey selection_hotkey_;
+  GlobalHotkey last_word_hotkey_;
 };
 
 }  // namespace ravak

@@ -102,4 +102,27 @@ std::u16string LayoutMap::ConvertTrailingRun(std::u16string_view text) const {
   return result;
 }
 
+std::u16string LayoutMap::ConvertEach(std::u16string_view text) const {
+  // A character in one table only belongs to that layout; letters decide the rest.
+  int english = 0, farsi = 0;
+  for (const char16_t c : text) {
+    const bool in_english = LookupChar(c, Table::English) != kNotFound;
+    const bool in_farsi = LookupChar(c, Table::Farsi) != kNotFound;
+    if (in_english && !in_farsi) ++english;
+    if (in_farsi && !in_english) ++farsi;
+  }
+  const bool mostly_farsi = farsi > english;
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    const int e = LookupChar(c, Table::English);
+    const int f = LookupChar(c, Table::Farsi);
+    if (e != kNotFound && (f == kNotFound || !mostly_farsi)) {
+      c = farsi_[static_cast<std::size_t>(e)];
+    } else if (f != kNotFound) {
+      c = kEnglishChars[static_cast<std::size_t>(f)];
+    }
+  }
+  return out;
+}
+
 }  // namespace ravak

@@ -48,6 +48,10 @@ class LayoutMap {
   CharClass ClassifyChar(char16_t c) const;
   LayoutRun DetectLayoutRun(std::u16string_view text) const;
   std::u16string ConvertTrailingRun(std::u16string_view text) const;
+  // Every character of the text in the other layout, each letter by the layout it belongs to;
+  // a character both layouts type (punctuation) follows the layout most letters belong to.
+  // Characters in neither table stay.
+  std::u16string ConvertEach(std::u16string_view text) const;
   // Keyboard type 1 or 2 (the Windows default Farsi keyboard) puts U+067E at entry 32, any
   // other type U+0698.
   void ApplyKeyboardType(int32_t keyboard_type);

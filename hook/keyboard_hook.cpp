@@ -71,9 +71,9 @@ bool KeyboardHook::Hooked() const {
 }
 
 void KeyboardHook::HandleKeyNotification(uint16_t key) {
-  if (!on_key_) return;
+  if (on_key_.empty()) return;
   const ShiftState shift = host_.CurrentShiftState();
-  ReportErrors(errors_, [&] { on_key_(key, shift); });
+  for (const KeyHandler& handler : on_key_) ReportErrors(errors_, [&] { handler(key, shift); });
 }
 
 }  // namespace ravak

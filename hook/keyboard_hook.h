@@ -59,7 +59,9 @@ class KeyboardHook {
   KeyboardHook(const KeyboardHook&) = delete;
   KeyboardHook& operator=(const KeyboardHook&) = delete;
 
-  void SetOnKey(KeyHandler handler) { on_key_ = std::move(handler); }
+  // Every handler added is called for each key, in the order added; an error one raises is
+  // reported and the others still run.
+  void AddOnKey(KeyHandler handler) { on_key_.push_back(std::move(handler)); }
   // Kerrak is loaded, the record exists and holds a hook.
   bool Hooked() const;
   bool Loaded() const { return loaded_; }
@@ -79,7 +81,7 @@ class KeyboardHook {
   std::u16string kerrak_path_;
   WindowId key_window_ = 0;      // Button1
   WindowId release_window_ = 0;  // Button1B
-  KeyHandler on_key_;
+  std::vector<KeyHandler> on_key_;
 };
 
 }  // namespace ravak

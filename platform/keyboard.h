@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace ravak {
 
@@ -39,6 +40,8 @@ class KeyboardOutput {
   virtual uint16_t KeyScan(char16_t c) = 0;
   // GetAsyncKeyState: whether the key is down right now.
   virtual bool IsKeyDown(uint8_t vk) = 0;
+  // SendInput of each code unit as Unicode input (KEYEVENTF_UNICODE), whatever the layout.
+  virtual void TypeText(std::u16string_view text) = 0;
 };
 
 }  // namespace ravak

@@ -125,6 +125,27 @@ bool Keyboard::IsKeyDown(uint8_t vk) {
   return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+void Keyboard::TypeText(std::u16string_view text) {
+  std::vector<INPUT> inputs;
+  inputs.reserve(text.size() * 2);
+  for (const char16_t c : text) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wScan = c;
+    in.ki.dwFlags = KEYEVENTF_UNICODE;
+    inputs.push_back(in);
+    in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+uint16_t InputLanguage::ForegroundLanguage() {
+  const HWND window = GetForegroundWindow();
+  const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+}
+
 // --- message pump ---------------------------------------------------------------------------
 
 void MessagePump::ProcessMessages() {

@@ -10,6 +10,7 @@
 #include "platform/clipboard.h"
 #include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
+#include "platform/input_language.h"
 #include "platform/keyboard.h"
 #include "platform/message_pump.h"
 
@@ -38,6 +39,12 @@ class Keyboard : public KeyboardOutput {
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
   uint16_t KeyScan(char16_t c) override;
   bool IsKeyDown(uint8_t vk) override;
+  void TypeText(std::u16string_view text) override;
+};
+
+class InputLanguage : public InputLanguageQuery {
+ public:
+  uint16_t ForegroundLanguage() override;
 };
 
 // Dispatches the calling thread's messages; a WM_QUIT found there marks the application as

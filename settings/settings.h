@@ -20,6 +20,12 @@ struct Settings {
   bool switch_language = false;          // press the language chord after each conversion
   KeyboardType keyboard_type = KeyboardType::kWindowsDefault;
   bool slow_system = false;  // longer pauses between synthetic keys
+  // Converting a selection or the word before the caret, on hotkeys of their own; keys that
+  // today's programs leave alone (the Scroll Lock and Pause keys, with Alt).
+  TShortCut selection_hotkey = 0x8091;  // Alt+Scroll Lock
+  TShortCut last_word_hotkey = 0x8013;  // Alt+Pause
+  // Automatic detection of words typed in the wrong layout (off until the user turns it on)
+  bool auto_detect = false;
   // Daily sayings (General tab)
   bool saying_at_start = false;
   int32_t saying_position = 0;  // signed; moved by the sayings commands

@@ -28,7 +28,7 @@ inline constexpr char16_t kSettingsPath[] = u"Software\\Tirnak\\Ravak";
 inline constexpr char kGeneralSection[] = "General";
 inline constexpr char kAutoCorrectSection[] = "AutoCorrect";
 
-// Section "General", in stored order.
+// Section "General", in stored order (the values of this release last).
 inline const SettingsField kGeneralFields[] = {
     {"chkActivePro.Checked", &Settings::copy_stack_enabled, IDC_COPY_STACK_ENABLED},
     {"chkAutoChangeLng.Checked", &Settings::switch_language, IDC_SWITCH_LANGUAGE},
@@ -42,7 +42,14 @@ inline const SettingsField kGeneralFields[] = {
     {"chkSlowSystem.Checked", &Settings::slow_system, IDC_SLOW_SYSTEM},
     {"chkShowTips.Checked", &Settings::saying_at_start, IDC_SAYING_AT_START},
     {"chkRavak.Checked", &Settings::conversion_enabled, IDC_CONVERSION_ENABLED},
+    {"hkSelection.HotKey", &Settings::selection_hotkey, IDC_SELECTION_HOTKEY,
+     kConversionSubstitute},
+    {"hkLastWord.HotKey", &Settings::last_word_hotkey, IDC_LAST_WORD_HOTKEY, kConversionSubstitute},
+    {"chkAutoDetect.Checked", &Settings::auto_detect, IDC_AUTO_DETECT},
 };
+// Section "General" also keeps the words that automatic detection never switches, one a line,
+// under "<name>_Count" and "<name>[i]".
+inline constexpr char kDetectExceptionsName[] = "lstDetectExceptions.Items";
 
 // Section "AutoCorrect": the switch again (loaded after General, so this one wins), then the
 // list, three lines a row (after text, before text, keyword), under "<name>_Count" and

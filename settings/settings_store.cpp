@@ -382,4 +382,21 @@ void SettingsStore::SaveAutoCorrect(const Settings& settings,
   section.Save();
 }
 
+std::vector<std::string> SettingsStore::LoadExceptions(std::vector<std::u16string>& words) {
+  Settings unused;
+  SettingsSection section = Section(kGeneralSection, {}, unused, {});
+  section.Add(kDetectExceptionsName,
+              StringListProperty{[&words] { return words; },
+                                 [&words](const std::vector<std::u16string>& v) { words = v; }});
+  return section.Load();
+}
+
+void SettingsStore::SaveExceptions(const std::vector<std::u16string>& words) {
+  Settings unused;
+  SettingsSection section = Section(kGeneralSection, {}, unused, {});
+  section.Add(kDetectExceptionsName,
+              StringListProperty{[&words] { return words; }, [](const auto&) {}});
+  section.Save();
+}
+
 }  // namespace ravak

@@ -123,6 +123,9 @@ class SettingsStore {
   std::vector<std::string> LoadAutoCorrect(Settings& settings, std::vector<std::u16string>& lines,
                                            const FieldChanged& on_changed = {});
   void SaveAutoCorrect(const Settings& settings, const std::vector<std::u16string>& lines);
+  // The words automatic detection never switches. The list is left as it is when none is stored.
+  std::vector<std::string> LoadExceptions(std::vector<std::u16string>& words);
+  void SaveExceptions(const std::vector<std::u16string>& words);
 
  private:
   SettingsSection Section(const char* name, std::span<const SettingsField> fields,

@@ -30,7 +30,7 @@ CHECK_BOXES = {"CONVERSION_ENABLED", "SWITCH_LANGUAGE", "SAYING_AT_START", "SLOW
                "COPY_STACK_ENABLED", "AUTOCORRECT_ENABLED", "RIGHT_TO_LEFT"}
 
 # Items of the tray menu, top to bottom (separators not counted).
-MENU = {"active": 0, "settings": 1, "next": 2, "previous": 3, "about": 4, "exit": 5}
+MENU = {"active": 0, "auto_detect": 1, "settings": 2, "next": 3, "previous": 4, "about": 5, "exit": 6}
 
 
 class Ravak:

@@ -11,9 +11,11 @@
 
 namespace ravak::testing {
 
-class FixedForeground : public ForegroundWindowQuery {
+class FixedForeground : public ForegroundWindowQuery, public InputLanguageQuery {
  public:
   WindowId ForegroundWindow() override { return 1; }
+  uint16_t ForegroundLanguage() override { return language; }
+  uint16_t language = 0x0409;  // English (United States)
 };
 
 struct FakeDesktop {
@@ -45,8 +47,10 @@ struct FakeDesktop {
   CopyStackFeature copy_stack{master, input, clipboard_text, hotkeys, hotkeys};
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
   AutoCorrectFeature autocorrect{settings, master, hook, input, clipboard_text, foreground};
-  SettingsController controller{settings,   store,       layout, conversion,
-                                copy_stack, autocorrect, hotkeys};
+  AutoSwitchFeature autoswitch{settings, master,     hook,       layout,
+                               input,    foreground, foreground, conversion.Command()};
+  SettingsController controller{settings,   store,       layout,     conversion,
+                                copy_stack, autocorrect, autoswitch, hotkeys};
 };
 
 }  // namespace ravak::testing

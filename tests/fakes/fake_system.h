@@ -44,6 +44,14 @@ class FakeKeyboard : public KeyboardOutput {
     if (c >= u'a' && c <= u'z' && us_layout) return static_cast<uint16_t>(c - u'a' + u'A');
     return 0xFFFF;
   }
+  // "type \"...\"" (non-ASCII as ?); on_text sees the text.
+  void TypeText(std::u16string_view text) override {
+    std::string e = "type \"";
+    for (char16_t c : text) e += c < 0x80 ? static_cast<char>(c) : '?';
+    log_.push_back(e + "\"");
+    if (on_text) on_text(text);
+  }
+  std::function<void(std::u16string_view)> on_text;
   // Keys the user holds; the query is not logged.
   bool IsKeyDown(uint8_t vk) override { return held_keys.count(vk) != 0; }
   bool us_layout = true;

@@ -1,7 +1,8 @@
 // A one-line text field of some application in the foreground, fed by the recording keyboard:
 // Backspace erases before the caret, Ctrl+V pastes the clipboard's text at the caret, the Left
 // arrow moves the caret back one step (a surrogate pair or CR LF is one step). It shows what
-// the user would see after a command's keys.
+// the user would see after a command's keys. Unicode input is typed at the caret; Enter types a
+// line break.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,10 @@ class FakeTextField {
  public:
   FakeTextField(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
     keyboard.on_key = [this](uint8_t vk, bool down) { Key(vk, down); };
+    keyboard.on_text = [this](std::u16string_view typed) {
+      text.insert(caret, typed);
+      caret += typed.size();
+    };
   }
   // What the user has typed so far; the caret at its end.
   void Show(const std::u16string& typed) {
@@ -44,6 +49,10 @@ class FakeTextField {
       caret -= n;
     }
     if (key == vk::kLeft && caret > 0) caret -= StepBack();
+    if (key == 0x0D) {
+      text.insert(caret, u"\r\n");
+      caret += 2;
+    }
     if (key == 0x56 && ctrl_ && clipboard_.has_text) {
       const std::u16string pasted = clipboard_.PasteByOtherApp();
       text.insert(caret, pasted);

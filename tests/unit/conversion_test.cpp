@@ -17,7 +17,9 @@ using testing::Log;
 using testing::Normalize;
 
 // A one-line edit control that reacts to the keys it receives the way a Windows edit does:
-// Shift+Home selects to the line start, Ctrl+X cuts a non-empty selection, Ctrl+V pastes.
+// Shift+Home selects to the line start, Shift+Left and Ctrl+Shift+Left extend the selection by a
+// character and by a word, Ctrl+X and Ctrl+C cut and copy a non-empty selection, Ctrl+V pastes
+// over it. The selection runs from the anchor to the caret.
 class FakeEditor {
  public:
   FakeEditor(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
@@ -25,40 +27,42 @@ class FakeEditor {
   }
   void Type(const std::u16string& line) {
     text = line;
-    caret = line.size();
-    sel_start_ = caret;
+    caret = anchor = line.size();
   }
+  std::u16string Selected() const { return text.substr(Start(), End() - Start()); }
   std::u16string text;
   std::size_t caret = 0;
+  std::size_t anchor = 0;
   bool ignores_paste = false;
 
  private:
+  std::size_t Start() const { return std::min(anchor, caret); }
+  std::size_t End() const { return std::max(anchor, caret); }
+  void Replace(const std::u16string& with) {
+    text.replace(Start(), End() - Start(), with);
+    caret = anchor = Start() + with.size();
+  }
   void Key(uint8_t key, bool down) {
     if (key == vk::kControl) ctrl_ = down;
     if (key == vk::kLShift || key == vk::kRShift) shift_ = down;
     if (!down) return;
-    if (key == vk::kHome && shift_) sel_start_ = 0;
-    if (key == 0x58 && ctrl_) {
-      if (sel_start_ < caret) {
-        clipboard_.SetByOtherApp(text.substr(sel_start_, caret - sel_start_));
-        text.erase(sel_start_, caret - sel_start_);
-        caret = sel_start_;
-      }
-      sel_start_ = caret;
+    if (key == vk::kHome && shift_) caret = 0;
+    if (key == vk::kLeft && caret > 0) {
+      --caret;
+      while (ctrl_ && caret > 0 && text[caret - 1] == u' ') --caret;
+      while (ctrl_ && caret > 0 && text[caret - 1] != u' ') --caret;
+      if (!shift_) anchor = caret;
     }
-    if (key == 0x56 && ctrl_ && clipboard_.has_text && !ignores_paste) {
-      const std::u16string pasted = clipboard_.PasteByOtherApp();
-      text.erase(sel_start_, caret - sel_start_);
-      caret = sel_start_;
-      text.insert(caret, pasted);
-      caret += pasted.size();
-      sel_start_ = caret;
+    if ((key == 0x58 || key == 0x43) && ctrl_ && Start() < End()) {
+      clipboard_.SetByOtherApp(Selected());
+      if (key == 0x58) Replace(u"");
     }
+    if (key == 0x56 && ctrl_ && clipboard_.has_text && !ignores_paste)
+      Replace(clipboard_.PasteByOtherApp());
   }
   FakeClipboard& clipboard_;
   bool ctrl_ = false;
   bool shift_ = false;
-  std::size_t sel_start_ = SIZE_MAX;  // no selection
 };
 
 class ConversionTest : public ::testing::Test {
@@ -270,6 +274,42 @@ TEST_F(ConversionTest, RunningFlagIsClearedWhenConversionFails) {
   EXPECT_EQ(threads.started, 0);
   EXPECT_EQ(hold.depth, 0);
   EXPECT_EQ(log.back(), "let go");
+}
+
+// The selection converts whole, each letter by its own layout, and stays selected; the user's
+// clipboard comes back.
+TEST_F(ConversionTest, SelectionConvertsWholeAndStaysSelected) {
+  Type(u"say sghl now");
+  editor.anchor = 4;
+  editor.caret = 8;
+  clipboard.SetByOtherApp(u"mine");
+  EXPECT_TRUE(command.HotkeyPressed(ConversionCommand::Scope::kSelection, {true, true, false}, {}));
+  EXPECT_EQ(editor.text, u"say سلام now");
+  EXPECT_EQ(editor.Selected(), u"سلام");
+  EXPECT_EQ(clipboard.text, u"mine");
+}
+
+TEST_F(ConversionTest, NothingSelectedChangesNothingAndLeavesTheClipboardAlone) {
+  Type(u"sghl");
+  clipboard.SetByOtherApp(u"mine");
+  const uint32_t sequence = clipboard.sequence;
+  EXPECT_FALSE(command.ConvertSelection());
+  EXPECT_EQ(editor.text, u"sghl");
+  EXPECT_EQ(clipboard.sequence, sequence);
+  EXPECT_EQ(pump.slept_ms, ClipboardText::kApplicationWaitMs);
+}
+
+// "hello sghl": the line's trailing run of English letters is both words; the last word alone
+// converts, and the caret ends after it.
+TEST_F(ConversionTest, LastWordConvertsAlone) {
+  Type(u"hello sghl");
+  EXPECT_TRUE(command.ConvertLastWord());
+  EXPECT_EQ(editor.text, u"hello سلام");
+  EXPECT_EQ(editor.caret, editor.text.size());
+  EXPECT_EQ(editor.anchor, editor.caret);
+  Type(u"سلام اثممخ ");
+  EXPECT_TRUE(command.ConvertLastWord());
+  EXPECT_EQ(editor.text, u"سلام hello ");
 }
 
 }  // namespace

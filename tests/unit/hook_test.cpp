@@ -113,7 +113,7 @@ TEST_F(HookTest, RefusedHook_IsNotHookedAndNotStoppedAtExit) {
 TEST_F(HookTest, EveryNotificationRaisesOneKeyDownWithShiftStateOfThisThread) {
   KeyboardHook hook(host, host, {kSystem});
   std::vector<std::pair<uint16_t, ShiftState>> events;
-  hook.SetOnKey([&](uint16_t key, ShiftState shift) { events.emplace_back(key, shift); });
+  hook.AddOnKey([&](uint16_t key, ShiftState shift) { events.emplace_back(key, shift); });
   host.PostKey(0x41);
   host.shift = {true, false, true};
   host.PostKey(0x41);  // auto-repeat: a second event
@@ -127,7 +127,7 @@ TEST_F(HookTest, EveryNotificationRaisesOneKeyDownWithShiftStateOfThisThread) {
 TEST_F(HookTest, ErrorInHandlerIsReportedAndLaterKeysStillArrive) {
   KeyboardHook hook(host, host, {kSystem});
   int calls = 0;
-  hook.SetOnKey([&](uint16_t, ShiftState) {
+  hook.AddOnKey([&](uint16_t, ShiftState) {
     if (++calls == 1) throw Error("Cannot open clipboard: Access is denied");
   });
   host.PostKey(0x41);

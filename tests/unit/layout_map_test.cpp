@@ -116,5 +116,15 @@ TEST(LayoutMapTest, ConversionKeepsLengthOnLongMixedLine) {
   EXPECT_EQ(out.substr(0, line.size() - 6), line.substr(0, line.size() - 6));
 }
 
+// Each letter goes by its own layout; punctuation both layouts type follows the letters' side.
+TEST(ConvertEachTest, LettersByTheirOwnLayoutPunctuationByTheMajority) {
+  LayoutMap map;
+  EXPECT_EQ(map.ConvertEach(u"sghl سلام"), u"سلام sghl");
+  EXPECT_EQ(map.ConvertEach(u"o,fd?"), u"خوبی؟");
+  EXPECT_EQ(map.ConvertEach(u"خوبی؟"), u"o,fd?");
+  EXPECT_EQ(map.ConvertEach(u"12 ab"), u"12 شذ");  // digits are in neither table
+  EXPECT_EQ(map.ConvertEach(u""), u"");
+}
+
 }  // namespace
 }  // namespace ravak

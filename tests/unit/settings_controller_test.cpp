@@ -33,7 +33,8 @@ class SettingsControllerTest : public ::testing::Test, protected FakeDesktop {
     return s;
   }
   HotkeyEdits Edits() const {
-    return {settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey};
+    return {settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey,
+            settings.selection_hotkey, settings.last_word_hotkey};
   }
   void Check(int control, bool checked) { controller.SetChecked(Field(control), checked); }
 };
@@ -56,7 +57,10 @@ TEST_F(SettingsControllerTest, TickingConversionRegistersAltAAtOnceAndOkStoresIt
   EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x41));  // at once, before OK
   controller.Apply(Edits());
   EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x41));
-  EXPECT_EQ(hotkeys.registered.size(), 1u);
+  // The selection's and the last word's conversions come with it: Alt+Scroll Lock, Alt+Pause.
+  EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x91));
+  EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x13));
+  EXPECT_EQ(hotkeys.registered.size(), 3u);
   EXPECT_EQ(Text(kGeneral, u"chkRavak.Checked"), u"True");
   EXPECT_EQ(registry.Get(kGeneral, u"hk1.HotKey")->type, kRegDword);
   EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"False");

@@ -80,7 +80,8 @@ TEST_F(SettingsStoreTest, FirstLoadCreatesLocationOnlyAndFirstSaveWritesInOrder)
                g + "hkProPaste.HotKey = dword 49238", g + "lblKey.Tag = dword 1",
                g + "chkACEN.Checked = sz \"False\"", g + "chkRTL.Checked = sz \"False\"",
                g + "chkSlowSystem.Checked = sz \"False\"", g + "chkShowTips.Checked = sz \"False\"",
-               g + "chkRavak.Checked = sz \"False\""}));
+               g + "chkRavak.Checked = sz \"False\"", g + "hkSelection.HotKey = dword 32913",
+               g + "hkLastWord.HotKey = dword 32787", g + "chkAutoDetect.Checked = sz \"False\""}));
 }
 
 TEST_F(SettingsStoreTest, RoundTripKeepsEveryValueIncludingNegativeNumbers) {

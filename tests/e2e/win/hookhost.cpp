@@ -114,7 +114,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
   if (hook->Hooked()) Append(log, "hooked");
-  hook->SetOnKey([&](uint16_t key, ravak::ShiftState shift) {
+  hook->AddOnKey([&](uint16_t key, ravak::ShiftState shift) {
     // The keys a replacement sends are reported inside it: their lines come first.
     const bool replaced = engine.KeyDown(switches, key, shift);
     char window[32];

@@ -1,0 +1,35 @@
+// Automatic detection as the program runs it: the engine fed by every key the keyboard hook
+// reports, silent while detection or the master switch is off, pressing the conversion's
+// language chord after a switch when the settings ask for it.
+#pragma once
+
+#include "autoswitch/auto_switch.h"
+#include "convert/conversion.h"
+#include "hook/keyboard_hook.h"
+#include "settings/settings.h"
+
+namespace ravak {
+
+class AutoSwitchFeature {
+ public:
+  AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyboardHook& hook,
+                    const LayoutMap& map, SyntheticInput& input, ForegroundWindowQuery& foreground,
+                    InputLanguageQuery& language, ConversionCommand& conversion);
+
+  WordExceptions& Exceptions() { return exceptions_; }
+  // Called after an undo has added an exception (the store keeps them at once).
+  void SetOnExceptionAdded(std::function<void()> handler) {
+    engine_.SetOnExceptionAdded(std::move(handler));
+  }
+  // One key press somewhere on the desktop.
+  void KeyPressed(uint16_t key, ShiftState shift);
+
+ private:
+  const Settings& settings_;
+  const MasterSwitch& master_;
+  LayoutDetector detector_;
+  WordExceptions exceptions_;
+  AutoSwitchEngine engine_;
+};
+
+}  // namespace ravak
