@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <charconv>
 #include <fstream>
 #include <iomanip>
 #include <istream>
@@ -11,18 +10,12 @@
 
 #include "convert/layout_map.h"
 #include "detect/layout_detector.h"
-#include "platform/utf.h"
 #include "tools/commands.h"
+#include "tools/line_filter.h"
 
 namespace ravak::tool {
 
 namespace {
-
-bool ParseInt(const std::string& s, int32_t& value) {
-  const char* end = s.data() + s.size();
-  auto [ptr, ec] = std::from_chars(s.data(), end, value);
-  return ec == std::errc() && ptr == end && !s.empty();
-}
 
 // The layout a word shown on screen was typed on: the table that holds all of its characters,
 // English first (so punctuation-only words read as English); nullopt when neither holds them.
@@ -74,26 +67,12 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
   }
   const LayoutDetector detector(map, model_file ? *model_file : DetectModel::Embedded());
 
-  std::string line;
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
-    const bool had_newline = !in.eof();
-    std::string ending = had_newline ? "\n" : "";
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-      ending = "\r" + ending;
-    }
-    std::size_t bad = 0;
-    const auto text = Utf8ToUtf16(line, &bad);
-    if (!text) {
-      out.flush();
-      err << "ravak-tool: line " << number << ": invalid UTF-8 at byte " << bad + 1 << "\n";
-      return 2;
-    }
+  return FilterLines(in, out, err, [&](const std::u16string& text) {
     std::u16string result;
     std::size_t pos = 0;
-    while (pos < text->size()) {
-      const std::size_t space = std::min(text->find(u' ', pos), text->size());
-      const std::u16string_view word(text->data() + pos, space - pos);
+    while (pos < text.size()) {
+      const std::size_t space = std::min(text.find(u' ', pos), text.size());
+      const std::u16string_view word(text.data() + pos, space - pos);
       pos = space + 1;
       if (word.empty()) continue;
       if (!result.empty()) result += u' ';
@@ -114,10 +93,8 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
         result += word;
       }
     }
-    if (!margins) out << Utf16ToUtf8(result) << ending;
-  }
-  out.flush();
-  return 0;
+    return margins ? std::nullopt : std::optional<std::u16string>(result);
+  });
 }
 
 }  // namespace ravak::tool

@@ -22,8 +22,8 @@ def typing_pad(desktop, text=""):
 def test_persian_typed_on_the_english_layout_reads_as_persian_and_english_stays(desktop):
     start(desktop)
     pad = typing_pad(desktop)
-    desktop.type("sghl o,fd? hello world ")
-    pad.wait_text("سلام خوبی؟ hello world ")
+    desktop.type("hlv,c i,h o,f hsj. this is a test ")
+    pad.wait_text("امروز هوا خوب است. this is a test ")
 
 
 def test_backspace_right_after_a_switch_undoes_it_for_good(desktop):
