@@ -29,12 +29,11 @@ void WordExceptions::SetLines(const std::vector<std::u16string>& lines) {
     if (!line.empty()) words_.insert(line);
 }
 
-AutoSwitchEngine::AutoSwitchEngine(const LayoutMap& map, const LayoutDetector& detector,
-                                   SyntheticInput& input, ForegroundWindowQuery& foreground,
-                                   InputLanguageQuery& language, WordExceptions& exceptions,
+AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
+                                   ForegroundWindowQuery& foreground, InputLanguageQuery& language,
+                                   WordExceptions& exceptions,
                                    std::function<void()> switch_language)
-    : map_(map),
-      detector_(detector),
+    : detector_(detector),
       input_(input),
       foreground_(foreground),
       language_(language),

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/layout_map.h"
 #include "detect/layout_detector.h"
 #include "hotkeys/shortcut.h"
 #include "platform/foreground.h"
@@ -49,7 +48,7 @@ class AutoSwitchEngine {
   static constexpr std::size_t kMaxWord = 64;
 
   // switch_language: presses the system's language chord (the conversion's).
-  AutoSwitchEngine(const LayoutMap& map, const LayoutDetector& detector, SyntheticInput& input,
+  AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
                    ForegroundWindowQuery& foreground, InputLanguageQuery& language,
                    WordExceptions& exceptions, std::function<void()> switch_language);
 
@@ -75,7 +74,6 @@ class AutoSwitchEngine {
   void Retype(std::size_t erase, const std::u16string& text, uint16_t ending_key);
   Language TypedLanguage();
 
-  const LayoutMap& map_;
   const LayoutDetector& detector_;
   SyntheticInput& input_;
   ForegroundWindowQuery& foreground_;

@@ -9,7 +9,7 @@ AutoSwitchFeature::AutoSwitchFeature(const Settings& settings, const MasterSwitc
     : settings_(settings),
       master_(master),
       detector_(map),
-      engine_(map, detector_, input, foreground, language, exceptions_,
+      engine_(detector_, input, foreground, language, exceptions_,
               [&conversion] { conversion.SwitchKeyboardLanguage(); }) {
   hook.AddOnKey([this](uint16_t key, ShiftState shift) { KeyPressed(key, shift); });
 }

@@ -88,7 +88,6 @@ LRESULT CALLBACK LowLevelKeyHold::HookProc(int code, WPARAM wp, LPARAM lp) {
       if (held) return 1;
     }
   }
-  (void)wp;
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 

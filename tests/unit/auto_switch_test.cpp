@@ -87,8 +87,7 @@ class AutoSwitchTest : public ::testing::Test {
   Desk desk;
   WordExceptions exceptions;
   int language_switches = 0;
-  AutoSwitchEngine engine{
-      map, detector, input, desk, desk, exceptions, [this] { ++language_switches; }};
+  AutoSwitchEngine engine{detector, input, desk, desk, exceptions, [this] { ++language_switches; }};
   AutoSwitchSwitches switches{true, true, false};
   std::vector<uint8_t> sent;
 };
