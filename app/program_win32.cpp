@@ -107,7 +107,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
   std::unique_ptr<Registry> registry_ = MakeCurrentUserRegistry();
   DetachedThreadStarter threads_;
   ForegroundQuery foreground_;
-  InputLanguage input_language_;
+  TypingTarget typing_target_;
   ApplicationWindow app_{instance_, *this};
   Clipboard clipboard_;
   ClipboardText clipboard_text_{clipboard_, pump_};
@@ -127,8 +127,8 @@ class Program final : public CommandHandler, public ApplicationEvents {
   KerrakHost kerrak_host_;
   KeyboardHook hook_;
   AutoCorrectFeature autocorrect_{settings_, master_, hook_, input_, clipboard_text_, foreground_};
-  AutoSwitchFeature autoswitch_{settings_, master_,     hook_,           layout_,
-                                input_,    foreground_, input_language_, conversion_.Command()};
+  AutoSwitchFeature autoswitch_{settings_, master_,     hook_,          layout_,
+                                input_,    foreground_, typing_target_, conversion_.Command()};
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face

@@ -30,13 +30,13 @@ void WordExceptions::SetLines(const std::vector<std::u16string>& lines) {
 }
 
 AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
-                                   ForegroundWindowQuery& foreground, InputLanguageQuery& language,
+                                   ForegroundWindowQuery& foreground, TypingTargetQuery& target,
                                    WordExceptions& exceptions,
                                    std::function<void()> switch_language)
     : detector_(detector),
       input_(input),
       foreground_(foreground),
-      language_(language),
+      target_(target),
       exceptions_(exceptions),
       switch_language_(std::move(switch_language)) {}
 
@@ -86,8 +86,8 @@ bool AutoSwitchEngine::KeyDown(const AutoSwitchSwitches& switches, uint16_t key,
 }
 
 Language AutoSwitchEngine::TypedLanguage() {
-  return (language_.ForegroundLanguage() & 0x3FF) == kPersianLanguage ? Language::Farsi
-                                                                      : Language::English;
+  return (target_.ForegroundLanguage() & 0x3FF) == kPersianLanguage ? Language::Farsi
+                                                                    : Language::English;
 }
 
 bool AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, uint16_t key,
@@ -100,6 +100,8 @@ bool AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, uint16_t ke
     return typed == Language::English ? std::u16string(us)
                                       : detector_.ConvertWord(us, Language::English);
   };
+  // A password is never retyped: the user cannot see it, and it may be meant as typed.
+  if (target_.FocusIsPassword()) return false;
   Switched s;
   s.shown = shown_as_typed(keys);
   if (exceptions_.Contains(s.shown) || !detector_.ShouldSwitch(s.shown, typed)) return false;

@@ -14,7 +14,7 @@
 #include "detect/layout_detector.h"
 #include "hotkeys/shortcut.h"
 #include "platform/foreground.h"
-#include "platform/input_language.h"
+#include "platform/typing_target.h"
 #include "typing/synthetic_input.h"
 
 namespace ravak {
@@ -49,7 +49,7 @@ class AutoSwitchEngine {
 
   // switch_language: presses the system's language chord (the conversion's).
   AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
-                   ForegroundWindowQuery& foreground, InputLanguageQuery& language,
+                   ForegroundWindowQuery& foreground, TypingTargetQuery& target,
                    WordExceptions& exceptions, std::function<void()> switch_language);
 
   // One key press reported by the hook. Returns whether it switched a word or undid a switch.
@@ -77,7 +77,7 @@ class AutoSwitchEngine {
   const LayoutDetector& detector_;
   SyntheticInput& input_;
   ForegroundWindowQuery& foreground_;
-  InputLanguageQuery& language_;
+  TypingTargetQuery& target_;
   WordExceptions& exceptions_;
   std::function<void()> switch_language_;
   std::function<void()> on_exception_;

@@ -5,11 +5,11 @@ namespace ravak {
 AutoSwitchFeature::AutoSwitchFeature(const Settings& settings, const MasterSwitch& master,
                                      KeyboardHook& hook, const LayoutMap& map,
                                      SyntheticInput& input, ForegroundWindowQuery& foreground,
-                                     InputLanguageQuery& language, ConversionCommand& conversion)
+                                     TypingTargetQuery& target, ConversionCommand& conversion)
     : settings_(settings),
       master_(master),
       detector_(map),
-      engine_(detector_, input, foreground, language, exceptions_,
+      engine_(detector_, input, foreground, target, exceptions_,
               [&conversion] { conversion.SwitchKeyboardLanguage(); }) {
   hook.AddOnKey([this](uint16_t key, ShiftState shift) { KeyPressed(key, shift); });
 }

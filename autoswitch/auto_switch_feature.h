@@ -14,7 +14,7 @@ class AutoSwitchFeature {
  public:
   AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyboardHook& hook,
                     const LayoutMap& map, SyntheticInput& input, ForegroundWindowQuery& foreground,
-                    InputLanguageQuery& language, ConversionCommand& conversion);
+                    TypingTargetQuery& target, ConversionCommand& conversion);
 
   WordExceptions& Exceptions() { return exceptions_; }
   // Called after an undo has added an exception (the store keeps them at once).

@@ -140,10 +140,21 @@ void Keyboard::TypeText(std::u16string_view text) {
   if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-uint16_t InputLanguage::ForegroundLanguage() {
+uint16_t TypingTarget::ForegroundLanguage() {
   const HWND window = GetForegroundWindow();
   const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
   return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+}
+
+bool TypingTarget::FocusIsPassword() {
+  const HWND window = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
+      !info.hwndFocus) {
+    return false;
+  }
+  return (GetWindowLongPtrW(info.hwndFocus, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
 // --- message pump ---------------------------------------------------------------------------

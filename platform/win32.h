@@ -10,9 +10,9 @@
 #include "platform/clipboard.h"
 #include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
-#include "platform/input_language.h"
 #include "platform/keyboard.h"
 #include "platform/message_pump.h"
+#include "platform/typing_target.h"
 
 namespace ravak::win32 {
 
@@ -42,9 +42,10 @@ class Keyboard : public KeyboardOutput {
   void TypeText(std::u16string_view text) override;
 };
 
-class InputLanguage : public InputLanguageQuery {
+class TypingTarget : public TypingTargetQuery {
  public:
   uint16_t ForegroundLanguage() override;
+  bool FocusIsPassword() override;
 };
 
 // Dispatches the calling thread's messages; a WM_QUIT found there marks the application as

@@ -11,10 +11,11 @@
 
 namespace ravak::testing {
 
-class FixedForeground : public ForegroundWindowQuery, public InputLanguageQuery {
+class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return 1; }
   uint16_t ForegroundLanguage() override { return language; }
+  bool FocusIsPassword() override { return false; }
   uint16_t language = 0x0409;  // English (United States)
 };
 

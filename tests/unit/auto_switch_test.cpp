@@ -16,12 +16,14 @@ using testing::FakePump;
 using testing::FakeTextField;
 using testing::Log;
 
-class Desk : public ForegroundWindowQuery, public InputLanguageQuery {
+class Desk : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return window; }
   uint16_t ForegroundLanguage() override { return language; }
+  bool FocusIsPassword() override { return password; }
   WindowId window = 7;
   uint16_t language = 0x0409;
+  bool password = false;
 };
 
 constexpr uint16_t kPersian = 0x0429;
@@ -139,7 +141,7 @@ TEST_F(AutoSwitchTest, BackspaceRightAfterASwitchUndoesItAndMakesAnException) {
   EXPECT_EQ(field.text, u"خوبی ");
 }
 
-TEST_F(AutoSwitchTest, ShortcutsCaretKeysOtherWindowsAndTheSwitchesForgetTheWord) {
+TEST_F(AutoSwitchTest, ShortcutsCaretKeysOtherWindowsPasswordsAndTheSwitchesLeaveWordsAlone) {
   Type(u"sghl");
   Report('C', {false, false, true});  // Ctrl+C: the caret may be anywhere now
   Type(u" ");
@@ -150,6 +152,11 @@ TEST_F(AutoSwitchTest, ShortcutsCaretKeysOtherWindowsAndTheSwitchesForgetTheWord
   desk.window = 8;
   Type(u" ");
   EXPECT_EQ(field.text, u"sghl sghl sghl ");
+  field.Show(u"");
+  desk.password = true;  // never a password
+  Type(u"sghl ");
+  desk.password = false;
+  EXPECT_EQ(field.text, u"sghl ");
   field.Show(u"");
   switches.active_flag = false;
   Type(u"sghl ");
