@@ -48,8 +48,8 @@ class SettingsWindow {
   // The small grey texts of the pages.
   static constexpr int kHintLabels[] = {IDC_HOTKEY_HINT,        IDC_SWITCH_LANGUAGE_HINT,
                                         IDC_KEYBOARD_TYPE_HINT, IDC_SAYING_AT_START_HINT,
-                                        IDC_SLOW_SYSTEM_HINT,   IDC_COPY_STACK_HELP,
-                                        IDC_AUTOCORRECT_HELP};
+                                        IDC_SLOW_SYSTEM_HINT,   IDC_AUTO_DETECT_HINT,
+                                        IDC_COPY_STACK_HELP,    IDC_AUTOCORRECT_HELP};
 
   static INT_PTR CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
   static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
