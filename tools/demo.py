@@ -41,6 +41,7 @@ TABS = ["General", "Advanced memory", "Auto-correct", "About"]
 WORD = ("sghl", "سلام")
 SENTENCE = ("hlv,c i,h o,f hsj", "امروز هوا خوب است")  # "the weather is fine today"
 KEYWORD = ("tks", "با تشکر فراوان")  # an auto-correct entry: "with many thanks"
+DETECTED = ("lk fi lnvsi ldv,l ", "من به مدرسه میروم ")  # "I am going to school"
 
 
 class DemoFailure(Exception):
@@ -245,8 +246,20 @@ class Demo:
             self.key("ctrl+alt+v")
             pasted.append(line)
             self.expect_notepad(lines + pasted)
-            shot = self.shot(f"pasted-{len(pasted)}")
-        make_crop(shot, self.notepad_rect(), OUT / "docs" / "notepad.png")
+            self.shot(f"pasted-{len(pasted)}")
+
+    def detection(self):
+        lines = [WORD[1], SENTENCE[1], KEYWORD[1], KEYWORD[1], SENTENCE[1], WORD[1]]
+        self.step("tray menu: turn wrong-layout detection on")
+        self.menu("auto_detect")
+        self.step("type a Persian sentence on the English layout: each word turns Persian as it "
+                  "ends, no hotkey")
+        self.focus_notepad()
+        self.key("ctrl+End", say=False)
+        self.key("Return")
+        self.type(DETECTED[0])
+        self.expect_notepad(lines + [DETECTED[1]])
+        make_crop(self.shot("detected"), self.notepad_rect(), OUT / "docs" / "notepad.png")
 
     def tray_menu(self):
         self.step("right-click the tray icon: Ravak's menu")
@@ -334,6 +347,7 @@ def main():
             demo.conversion()
             demo.autocorrect()
             demo.copy_and_paste()
+            demo.detection()
             demo.tray_menu()
             demo.settings()
             demo.saying()

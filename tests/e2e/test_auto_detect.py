@@ -1,8 +1,11 @@
 """Wrong-layout detection and the two narrower conversions, end to end: a user types into the
 test pad with detection on, undoes a switch with Backspace, and converts a selection and the last
 word on their own hotkeys."""
+import pytest
+
 from harness import Testpad, wait_for
 from ravak_app import GENERAL, Ravak
+from test_app import idle_memory_kib
 from test_autocorrect import focus
 
 
@@ -75,3 +78,22 @@ def test_last_word_of_hello_sghl_converts_alone(desktop):
     pad.wait_text("hello sghl")
     desktop.key("alt+Pause")
     pad.wait_text("hello سلام")
+
+
+@pytest.mark.bench
+def test_bench_private_memory_with_detection_on_and_off(desktop):
+    """Ravak's private memory after typing a sentence with detection off, then on (the model
+    read and used): medians of idle readings."""
+    figures = {}
+    for detect in (False, True):
+        app = start(desktop, detect=detect)
+        pad = typing_pad(desktop)
+        desktop.type("hlv,c i,h o,f hsj. this is a test ")
+        pad.wait_text("امروز هوا خوب است. this is a test " if detect
+                      else "hlv,c i,h o,f hsj. this is a test ")
+        figures[detect] = idle_memory_kib(["Ravak.exe"])["Ravak.exe"][1]
+        app.menu("exit")
+        app.wait_exit()
+        pad.proc.kill()
+    print(f"\nprivate memory: detection off {figures[False]} KiB, on {figures[True]} KiB, "
+          f"difference {(figures[True] - figures[False]) / 1024:.2f} MiB")
