@@ -35,12 +35,7 @@ void ApplicationWindow::Close() {
 }
 
 LRESULT CALLBACK ApplicationWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(
-        hwnd, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<ApplicationWindow>(hwnd, msg, lp);
   if (self) {
     switch (msg) {
       case WM_QUERYENDSESSION:

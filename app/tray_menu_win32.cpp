@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/resource.h"
+#include "platform/win32.h"
 
 namespace ravak::win32 {
 
@@ -139,11 +140,7 @@ void TrayIcon::PopupMenu() {
 }
 
 LRESULT CALLBACK TrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<TrayIcon>(hwnd, msg, lp);
   if (self && self->hwnd_ == hwnd) return self->Handle(msg, wp, lp);
   return DefWindowProcW(hwnd, msg, wp, lp);
 }

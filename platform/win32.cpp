@@ -261,12 +261,7 @@ Clipboard::~Clipboard() {
 }
 
 LRESULT CALLBACK Clipboard::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(
-        hwnd, GWLP_USERDATA,
-        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Clipboard*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<Clipboard>(hwnd, msg, lp);
   if (self) {
     switch (msg) {
       case WM_RENDERFORMAT:

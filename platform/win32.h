@@ -34,6 +34,17 @@ void Subclass(HWND hwnd, SubclassProc proc, void* data);
 void Unsubclass(HWND hwnd);
 LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+// For the procedure of a window created with its object as the creation parameter: that object,
+// kept with the window from WM_NCCREATE on; null for the messages before.
+template <typename T>
+T* WindowObject(HWND hwnd, UINT msg, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 class Keyboard : public KeyboardOutput {
  public:
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
