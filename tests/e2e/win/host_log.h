@@ -1,4 +1,5 @@
-// The report file of the test host programs: one line per event, which the tests read.
+// The files the test helper programs write for the tests to read: a host's report, one line per
+// event, and a probe's answer.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,17 @@ inline void Append(const std::wstring& path, const std::string& line) {
   const std::string text = line + "\r\n";
   WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(f);
+}
+
+// Writes bytes as the whole of the file; false when it cannot be created.
+inline bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  return true;
 }
 
 // Errors land in the report as "error: <message>" instead of a message box.

@@ -25,9 +25,12 @@
 
 #include "app/resource.h"
 #include "platform/win32.h"
+#include "tests/e2e/win/host_log.h"
 #include "tests/e2e/win/top_level.h"
 
 namespace {
+
+using ravak::testing::WriteUtf8;
 
 int g_dpi = 96;
 
@@ -172,16 +175,6 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
             m.need_h);
   walk->out += line;
   return TRUE;
-}
-
-bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-  return true;
 }
 
 // Tells the window it has moved to a monitor of another DPI, as Windows does, suggesting its

@@ -30,19 +30,12 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "tests/e2e/win/host_log.h"
 #include "tests/e2e/win/top_level.h"
 
 namespace {
 
-bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-  return true;
-}
+using ravak::testing::WriteUtf8;
 
 bool OpenClipboardPatiently() {
   for (int i = 0; i < 200; ++i) {
