@@ -55,9 +55,6 @@ class Clipboard {
   // CF_UNICODETEXT up to the first NUL; false when the clipboard holds no such data.
   virtual bool GetText(std::u16string& out) = 0;
   virtual void Empty() = 0;
-  // Allocates and hands over the text with its terminating NUL; false when SetClipboardData
-  // refused it (the memory is freed then).
-  virtual bool SetText(const std::u16string& text) = 0;
   // Adds the registered formats that keep this content out of clipboard history and clipboard
   // monitors ("ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory"
   // = DWORD 0, "Clipboard Viewer Ignore").

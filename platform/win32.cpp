@@ -349,16 +349,6 @@ void Clipboard::Empty() {
   EmptyClipboard();
 }
 
-bool Clipboard::SetText(const std::u16string& text) {
-  HGLOBAL block = TextBlock(text);
-  if (!block) return false;
-  if (!SetClipboardData(CF_UNICODETEXT, block)) {
-    GlobalFree(block);
-    return false;
-  }
-  return true;
-}
-
 void Clipboard::MarkExcludedFromHistory() {
   static const wchar_t* const kFormats[] = {L"ExcludeClipboardContentFromMonitorProcessing",
                                             L"CanIncludeInClipboardHistory",

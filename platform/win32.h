@@ -97,7 +97,6 @@ class Clipboard : public ravak::Clipboard {
   std::string LastErrorText() override;
   bool GetText(std::u16string& out) override;
   void Empty() override;
-  bool SetText(const std::u16string& text) override;
   void MarkExcludedFromHistory() override;
   uint32_t SequenceNumber() override;
   std::vector<uint32_t> Formats() override;

@@ -62,14 +62,6 @@ std::u16string ClipboardText::Read() {
   return text;
 }
 
-void ClipboardText::Write(const std::u16string& text, ClipboardUse use) {
-  OpenOrThrow();
-  ClipboardSession session(clipboard_);
-  clipboard_.Empty();
-  if (!clipboard_.SetText(text)) throw Error("Out of system resources");
-  if (use == ClipboardUse::ToPaste) clipboard_.MarkExcludedFromHistory();
-}
-
 ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
   if (clipboard_.FormatCount() == 0) return {};
   OpenOrThrow();

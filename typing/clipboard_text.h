@@ -35,8 +35,6 @@ class ClipboardText {
   bool HasText() { return clipboard_.HasText(); }
   // The CF_UNICODETEXT text up to its first NUL; the empty text when there is none.
   std::u16string Read();
-  // Empties the clipboard and leaves text (with its NUL) as its only content.
-  void Write(const std::u16string& text, ClipboardUse use);
   uint32_t SequenceNumber() { return clipboard_.SequenceNumber(); }
   // Empties the clipboard and offers text for the next paste, made only when the application
   // asks for it, so that Ravak learns when it has been read (TextTaken).

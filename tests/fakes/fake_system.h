@@ -132,14 +132,7 @@ class FakeClipboard : public Clipboard {
     blocks.clear();
     ++sequence;
   }
-  bool SetText(const std::u16string& t) override {
-    if (refuse_set) return false;
-    log_.push_back("write \"" + Narrow(t) + "\"");
-    has_text = true;
-    text = t;
-    ++sequence;
-    return true;
-  }
+
   void MarkExcludedFromHistory() override {
     log_.push_back("exclude from history");
     excluded = true;

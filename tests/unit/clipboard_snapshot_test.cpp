@@ -64,7 +64,7 @@ TEST_F(ClipboardSnapshotTest, EveryMemoryFormatComesBackByteForByte) {
   for (uint32_t synthesised : {cf::kText, cf::kOemText, cf::kBitmap})
     EXPECT_FALSE(Queried(clipboard, synthesised)) << synthesised;
 
-  text.Write(u"pasted", ClipboardUse::ToPaste);
+  text.Offer(u"pasted", ClipboardUse::ToPaste);
   log.clear();
   text.Restore(saved);
   EXPECT_EQ(clipboard.Formats(), before);
@@ -115,7 +115,7 @@ TEST_F(ClipboardSnapshotTest, EmptyClipboardIsNotOpenedAndStaysEmpty) {
   const ClipboardSnapshot saved = text.Save();
   EXPECT_TRUE(saved.empty());
   EXPECT_TRUE(log.empty());
-  text.Write(u"pasted", ClipboardUse::ToPaste);
+  text.Offer(u"pasted", ClipboardUse::ToPaste);
   log.clear();
   text.Restore(saved);
   EXPECT_EQ(log, (Log{"open", "close"}));
@@ -145,7 +145,7 @@ TEST_F(ClipboardSnapshotTest, BusyClipboardIsWaitedForOnBothWays) {
   clipboard.busy_opens = 2;
   const ClipboardSnapshot saved = text.Save();
   clipboard.busy_opens = 2;
-  text.Write(u"pasted", ClipboardUse::ToPaste);
+  text.Offer(u"pasted", ClipboardUse::ToPaste);
   clipboard.busy_opens = 1000;
   EXPECT_THROW(text.Restore(saved), Error);
   EXPECT_EQ(clipboard.text, u"pasted");  // a restore that cannot open leaves the pasted text

@@ -87,7 +87,7 @@ TEST_F(PrimitivesTest, BusyClipboardIsWaitedForWhilePumping) {
 TEST_F(PrimitivesTest, ClipboardThatStaysBusyRaisesAndClosesNothing) {
   clipboard.busy_opens = 1000;
   try {
-    text.Write(u"x", ClipboardUse::ForUser);
+    text.Offer(u"x", ClipboardUse::ForUser);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot open clipboard: Access is denied");
@@ -98,7 +98,7 @@ TEST_F(PrimitivesTest, ClipboardThatStaysBusyRaisesAndClosesNothing) {
 
 TEST_F(PrimitivesTest, RefusedSetRaisesOutOfResourcesAndStillCloses) {
   clipboard.refuse_set = true;
-  EXPECT_THROW(text.Write(u"x", ClipboardUse::ForUser), Error);
+  EXPECT_THROW(text.Offer(u"x", ClipboardUse::ForUser), Error);
   EXPECT_EQ(log.back(), "close");
 }
 
