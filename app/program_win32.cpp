@@ -25,7 +25,7 @@
 #include "sayings/sayings_block.h"
 #include "sayings/sayings_commands.h"
 #include "sayings/tip_window_win32.h"
-#include "typing/key_hold_win32.h"
+#include "typing/key_gate_win32.h"
 
 namespace ravak::win32 {
 namespace {
@@ -42,7 +42,10 @@ std::u16string ProgramFileName() {
 class Program final : public CommandHandler, public ApplicationEvents {
  public:
   Program(HINSTANCE instance, const std::vector<std::u16string>& kerrak_paths)
-      : instance_(instance), hook_(kerrak_host_, errors_, kerrak_paths) {}
+      : instance_(instance), hook_(kerrak_host_, errors_, kerrak_paths) {
+    // Kerrak's reports of key presses show whether the low-level hook still sees the typing.
+    hook_.AddOnKey([this](uint16_t, ShiftState) { key_gate_.Witness(); });
+  }
 
   int Run() {
     tray_.Show();
@@ -115,20 +118,26 @@ class Program final : public CommandHandler, public ApplicationEvents {
   Settings settings_;
   MasterSwitch master_;
   SettingsStore store_{*registry_};
+  // The user's typing in the order typed, which the features watch, and the gate where it meets
+  // Ravak's own keys
+  KeyStream keys_;
+  KeyGate gate_{keys_, keyboard_, errors_, [] { return GetTickCount64(); }};
   // The features
-  LowLevelKeyHold key_hold_;
-  SyntheticInput input_{keyboard_, pump_, key_hold_, [this] { return settings_.slow_system; }};
+  SyntheticInput input_{keyboard_, pump_, gate_, [this] { return settings_.slow_system; }};
   LayoutMap layout_;
-  ConversionFeature conversion_{settings_, master_,  layout_,  input_, clipboard_text_,
-                                pump_,     threads_, hotkeys_, errors_};
-  CopyStackFeature copy_stack_{master_, input_, clipboard_text_, hotkeys_, errors_};
+  ConversionFeature conversion_{settings_, master_,  layout_, input_, clipboard_text_, pump_,
+                                threads_,  hotkeys_, errors_, keys_,  typing_target_};
+  CopyStackFeature copy_stack_{master_, input_, clipboard_text_, hotkeys_, errors_, keys_};
   // Kerrak loaded by the full path of a deployed copy; without one the program cannot start
   // ("Could not find or load KERRAK.DLL").
   KerrakHost kerrak_host_;
   KeyboardHook hook_;
-  AutoCorrectFeature autocorrect_{settings_, master_, hook_, input_, clipboard_text_, foreground_};
-  AutoSwitchFeature autoswitch_{settings_, master_,     hook_,          layout_,
+  AutoCorrectFeature autocorrect_{settings_,       master_,     keys_,         input_,
+                                  clipboard_text_, foreground_, typing_target_};
+  AutoSwitchFeature autoswitch_{settings_, master_,     keys_,          layout_,
                                 input_,    foreground_, typing_target_, conversion_.Command()};
+  // The hooks start once every watcher is there.
+  LowLevelKeyGate key_gate_{gate_};
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face

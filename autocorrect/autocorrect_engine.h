@@ -1,7 +1,7 @@
-// The auto-correct engine: follows the keys reported by the keyboard hook, rebuilds the
-// characters typed since the last separator as the US English layout types them, and on a
-// keyword of the list erases it in the foreground application and pastes the entry's text
-// with the caret between its before and after parts.
+// The auto-correct engine: follows the user's keys in the order typed, rebuilds the characters
+// typed since the last separator as the US English layout types them, and on a keyword of the
+// list erases it in the foreground application and pastes the entry's text with the caret
+// between its before and after parts.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +9,10 @@
 #include <string>
 
 #include "autocorrect/autocorrect_list.h"
-#include "hotkeys/shortcut.h"
 #include "platform/foreground.h"
+#include "platform/typing_target.h"
 #include "typing/clipboard_text.h"
-#include "typing/key_text.h"
+#include "typing/key_stream.h"
 #include "typing/synthetic_input.h"
 
 namespace ravak {
@@ -42,32 +42,32 @@ enum class KeywordLookup { kIndexed, kLinearScan };
 class AutoCorrectEngine {
  public:
   AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input, ClipboardText& clipboard,
-                    ForegroundWindowQuery& foreground,
+                    ForegroundWindowQuery& foreground, TypingTargetQuery& target,
                     KeywordLookup lookup = KeywordLookup::kIndexed);
 
-  // One key press reported by the hook. Returns whether a replacement was
-  // carried out. Errors of the paste travel to the caller; the engine is ready for the next
-  // key whatever happens.
-  bool KeyDown(const AutoCorrectSwitches& switches, uint16_t key, ShiftState shift);
+  // One input of the user, in the order typed (taken: another feature acts on it). Only keys
+  // that type text extend the word; any other key, and any click, ends it. A keyword completed
+  // gives the replacement to carry out.
+  KeyVerdict OnInput(const AutoCorrectSwitches& switches, const UserInput& input, bool taken);
+  // Erases the keyword and pastes the entry's text; nothing in a password field. The text is
+  // ready on the clipboard before the keyword is erased. Errors travel to the caller.
+  void Replace(const ReplacementPlan& plan);
 
   // The first row whose keyword is str, or -1.
   int32_t IsInACKey(const std::u16string& str) const;
 
   const std::u16string& TypedBuffer() const { return typed_buffer_; }
   WindowId TypedWindow() const { return typed_window_; }
-  bool AutoCorrectBusy() const { return busy_; }
 
  private:
-  void Execute(const ReplacementPlan& plan);
-
   const AutoCorrectList& list_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;
   ForegroundWindowQuery& foreground_;
+  TypingTargetQuery& target_;
   KeywordLookup lookup_;
   std::u16string typed_buffer_;
   WindowId typed_window_ = 0;
-  bool busy_ = false;
 };
 
 }  // namespace ravak

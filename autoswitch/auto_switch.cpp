@@ -1,5 +1,8 @@
 #include "autoswitch/auto_switch.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/keyboard.h"
 #include "typing/key_text.h"
 
@@ -7,19 +10,9 @@ namespace ravak {
 
 namespace {
 
-constexpr uint16_t kTab = 0x09;
-constexpr uint16_t kReturn = 0x0D;
-constexpr uint16_t kSpace = 0x20;
-constexpr uint16_t kPacket = 0xE7;           // a character typed as Unicode input
-constexpr uint16_t kProcessKey = 0xE5;       // a key taken by an input method
+constexpr uint8_t kTab = 0x09;
+constexpr uint8_t kReturn = 0x0D;
 constexpr uint16_t kPersianLanguage = 0x29;  // LANG_PERSIAN
-
-// Keys that only change the state of others, or that type nothing of their own.
-bool IsPassive(uint16_t key) {
-  return (key >= vk::kShift && key <= vk::kMenu) || key == 0x14 /* Caps Lock */ ||
-         (key >= vk::kLShift && key <= vk::kRMenu) || key == vk::kLWin || key == vk::kRWin ||
-         key == kPacket || key == kProcessKey || key == vk::kMask;
-}
 
 }  // namespace
 
@@ -40,49 +33,47 @@ AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInpu
       exceptions_(exceptions),
       switch_language_(std::move(switch_language)) {}
 
-bool AutoSwitchEngine::KeyDown(const AutoSwitchSwitches& switches, uint16_t key, ShiftState shift) {
-  if (!switches.active_flag || !switches.enabled) {
-    keys_.clear();
-    echo_.clear();
-    has_last_ = false;
-    return false;
+void AutoSwitchEngine::Reset() {
+  keys_.clear();
+  has_last_ = false;
+}
+
+KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const UserInput& input,
+                                     bool taken) {
+  if (!switches.active_flag || !switches.enabled || taken || input.kind != UserInput::Kind::kKey) {
+    Reset();
+    return {};
   }
-  // The keys of Ravak's own retyping come back first, in the order they were sent.
-  if (!echo_.empty()) {
-    if (key == echo_.front()) {
-      echo_.erase(echo_.begin());
-      return false;
-    }
-    echo_.clear();
-  }
-  if (IsPassive(key)) return false;
+  const UserKey& key = input.key;
+  if (key.stroke.up || IsPassiveKey(key.stroke.vk)) return {};
   const WindowId window = foreground_.ForegroundWindow();
   if (window != window_) {
     window_ = window;
-    keys_.clear();
-    has_last_ = false;
+    Reset();
   }
-  if (key == vk::kBack) {
-    if (has_last_) return Undo(switches);
+  const bool chord = (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) != 0;
+  if (key.stroke.vk == vk::kBack && !chord) {
+    if (std::exchange(has_last_, false)) {
+      return KeyVerdict{[this, s = last_, switches] { Undo(s, switches); }};
+    }
     if (!keys_.empty()) keys_.pop_back();
-    return false;
+    return {};
   }
   has_last_ = false;
-  if (shift.ctrl || shift.alt) {
+  if (chord) {
     keys_.clear();  // a shortcut: the caret may be anywhere now
-    return false;
+    return {};
   }
-  if (key == kSpace || key == kTab || key == kReturn)
-    return WordEnded(switches, key, key == kSpace ? u' ' : u'\0');
-  if (!TypesCharacter(key)) {
+  if (key.stroke.vk == kTab || key.stroke.vk == kReturn) return WordEnded(switches, u'\0');
+  const char16_t c = TypedChar(key);
+  if (c == 0) {
     keys_.clear();  // a caret key, Delete, Escape...: the word is no longer the one typed
-    return false;
+    return {};
   }
-  const char16_t c = KeyToChar(key, shift);
-  if (detector_.IsWordBreak(c)) return WordEnded(switches, key, c);
+  if (c == u' ' || detector_.IsWordBreak(c)) return WordEnded(switches, c);
   // A run longer than any word is no word: it is followed no further until it ends.
   if (keys_.size() <= kMaxWord) keys_ += c;
-  return false;
+  return {};
 }
 
 Language AutoSwitchEngine::TypedLanguage() {
@@ -90,53 +81,53 @@ Language AutoSwitchEngine::TypedLanguage() {
                                                                     : Language::English;
 }
 
-bool AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, uint16_t key,
-                                 char16_t ending) {
-  const std::u16string keys = std::move(keys_);
-  keys_.clear();
-  if (keys.empty() || keys.size() > kMaxWord) return false;
+KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char16_t ending) {
+  const std::u16string keys = std::exchange(keys_, std::u16string());
+  if (keys.empty() || keys.size() > kMaxWord) return {};
   const Language typed = TypedLanguage();
   const auto shown_as_typed = [&](std::u16string_view us) {
     return typed == Language::English ? std::u16string(us)
                                       : detector_.ConvertWord(us, Language::English);
   };
-  // A password is never retyped: the user cannot see it, and it may be meant as typed.
-  if (target_.FocusIsPassword()) return false;
   Switched s;
   s.shown = shown_as_typed(keys);
-  if (exceptions_.Contains(s.shown) || !detector_.ShouldSwitch(s.shown, typed)) return false;
+  if (exceptions_.Contains(s.shown) || !detector_.ShouldSwitch(s.shown, typed)) return {};
+  s.id = next_id_++;
   s.converted = detector_.ConvertWord(s.shown, typed);
-  if (ending != u'\0') {
-    s.ending_shown = shown_as_typed(std::u16string(1, ending));
-    s.ending = detector_.ConvertWord(s.ending_shown, typed);
-  } else {
-    s.ending_key = key;
+  if (ending == u'\0') {
+    // Tab or Enter waits until the word is retyped; no undo follows a key that may have moved
+    // the focus or sent the text.
+    return KeyVerdict{[this, s, switches] { Switch(s, switches); }, true};
   }
-  Retype(s.shown.size() + 1, s.converted + s.ending, s.ending_key);
-  last_ = std::move(s);
+  s.ending_shown = shown_as_typed(std::u16string(1, ending));
+  s.ending = detector_.ConvertWord(s.ending_shown, typed);
+  last_ = s;
   has_last_ = true;
-  if (switches.change_language && switch_language_) switch_language_();
-  return true;
+  return KeyVerdict{[this, s, switches] { Switch(s, switches); }};
 }
 
-bool AutoSwitchEngine::Undo(const AutoSwitchSwitches& switches) {
-  has_last_ = false;
+void AutoSwitchEngine::Switch(const Switched& s, const AutoSwitchSwitches& switches) {
+  // A password is never retyped: the user cannot see it, and it may be meant as typed.
+  if (target_.FocusIsPassword()) return;
+  Retype(s.shown.size() + s.ending_shown.size(), s.converted + s.ending);
+  done_ = s.id;
+  if (switches.change_language && switch_language_) switch_language_();
+}
+
+void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switches) {
+  if (std::exchange(done_, 0) != s.id) return;  // that switch was never made
   // The user's Backspace took the ending away; the converted word goes too, and what was typed
   // comes back as it was.
-  Retype(last_.converted.size(), last_.shown + last_.ending_shown, last_.ending_key);
-  if (exceptions_.Add(last_.shown) && on_exception_) on_exception_();
+  Retype(s.converted.size(), s.shown + s.ending_shown);
+  if (exceptions_.Add(s.shown) && on_exception_) on_exception_();
   if (switches.change_language && switch_language_) switch_language_();
-  return true;
 }
 
-void AutoSwitchEngine::Retype(std::size_t erase, const std::u16string& text, uint16_t ending_key) {
+void AutoSwitchEngine::Retype(std::size_t erase, const std::u16string& text) {
   Sequence sequence(input_);
-  input_.SendKeyTimes(vk::kBack, static_cast<uint8_t>(erase));
+  input_.SendKeyTimes(vk::kBack, static_cast<uint8_t>(std::min<std::size_t>(erase, 255)));
   input_.keyboard().TypeText(text);
   input_.Pause(10);
-  if (ending_key) input_.SendKey(static_cast<uint8_t>(ending_key), true, true);
-  echo_.assign(erase, vk::kBack);
-  if (ending_key) echo_.push_back(ending_key);
 }
 
 }  // namespace ravak

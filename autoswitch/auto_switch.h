@@ -1,8 +1,10 @@
-// Automatic wrong-layout switching: follows the physical keys the keyboard hook reports, and when
-// a word ends (space, Enter, Tab, or punctuation that both layouts type) judges whether it was
-// meant in the other layout. If so it retypes the word there: Backspaces, then the converted word
-// as Unicode input, never through the clipboard. A Backspace right after a switch undoes it and
-// makes the word an exception that is never switched again.
+// Automatic wrong-layout switching: follows the user's keys in the order typed, and when a word
+// ends (space, Enter, Tab, or punctuation that both layouts type) judges whether it was meant in
+// the other layout. If so it retypes the word there: Backspaces, then the converted word as
+// Unicode input, never through the clipboard; a word ended by Tab or Enter is retyped before
+// that key reaches the application (it moves the focus or sends a form). A Backspace that comes
+// right after a switch, with nothing in between, undoes it and makes the word an exception that
+// is never switched again.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +14,9 @@
 #include <vector>
 
 #include "detect/layout_detector.h"
-#include "hotkeys/shortcut.h"
 #include "platform/foreground.h"
 #include "platform/typing_target.h"
+#include "typing/key_stream.h"
 #include "typing/synthetic_input.h"
 
 namespace ravak {
@@ -52,8 +54,9 @@ class AutoSwitchEngine {
                    ForegroundWindowQuery& foreground, TypingTargetQuery& target,
                    WordExceptions& exceptions, std::function<void()> switch_language);
 
-  // One key press reported by the hook. Returns whether it switched a word or undid a switch.
-  bool KeyDown(const AutoSwitchSwitches& switches, uint16_t key, ShiftState shift);
+  // One input of the user, in the order typed (taken: another feature acts on it). A word to
+  // switch, or a switch to undo, gives the retyping to carry out.
+  KeyVerdict OnInput(const AutoSwitchSwitches& switches, const UserInput& input, bool taken);
   // Called with the exceptions whenever an undo adds one.
   void SetOnExceptionAdded(std::function<void()> handler) { on_exception_ = std::move(handler); }
 
@@ -62,16 +65,19 @@ class AutoSwitchEngine {
 
  private:
   struct Switched {
+    uint64_t id = 0;
     std::u16string shown;         // the word as typed
     std::u16string converted;     // as retyped
     std::u16string ending_shown;  // the character that ended the word, as typed
-    std::u16string ending;        // and as retyped; both empty when a key ended it
-    uint16_t ending_key = 0;      // Enter or Tab: sent again as a key
+    std::u16string ending;        // and as retyped; both empty when Tab or Enter ended it
   };
-  bool WordEnded(const AutoSwitchSwitches& switches, uint16_t key, char16_t ending);
-  bool Undo(const AutoSwitchSwitches& switches);
-  // Erases count characters, types text and ending as Unicode input, then taps ending_key.
-  void Retype(std::size_t erase, const std::u16string& text, uint16_t ending_key);
+  void Reset();
+  // A word ended by ending (0: by Tab or Enter, which wait until it is retyped).
+  KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending);
+  void Switch(const Switched& s, const AutoSwitchSwitches& switches);
+  void Undo(const Switched& s, const AutoSwitchSwitches& switches);
+  // Erases count characters and types text as Unicode input.
+  void Retype(std::size_t erase, const std::u16string& text);
   Language TypedLanguage();
 
   const LayoutDetector& detector_;
@@ -84,9 +90,11 @@ class AutoSwitchEngine {
 
   std::u16string keys_;
   WindowId window_ = 0;
-  std::vector<uint16_t> echo_;  // keys Ravak sent that the hook will report back
+  // The last switch, while the next key may undo it; and the one whose retyping was done.
   bool has_last_ = false;
   Switched last_;
+  uint64_t next_id_ = 1;
+  uint64_t done_ = 0;
 };
 
 }  // namespace ravak

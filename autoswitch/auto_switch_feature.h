@@ -1,18 +1,17 @@
-// Automatic detection as the program runs it: the engine fed by every key the keyboard hook
-// reports, silent while detection or the master switch is off, pressing the conversion's
-// language chord after a switch when the settings ask for it.
+// Automatic detection as the program runs it: the engine watching the user's typing, silent
+// while detection or the master switch is off, pressing the conversion's language chord after a
+// switch when the settings ask for it.
 #pragma once
 
 #include "autoswitch/auto_switch.h"
 #include "convert/conversion.h"
-#include "hook/keyboard_hook.h"
 #include "settings/settings.h"
 
 namespace ravak {
 
 class AutoSwitchFeature {
  public:
-  AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyboardHook& hook,
+  AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
                     const LayoutMap& map, SyntheticInput& input, ForegroundWindowQuery& foreground,
                     TypingTargetQuery& target, ConversionCommand& conversion);
 
@@ -21,8 +20,6 @@ class AutoSwitchFeature {
   void SetOnExceptionAdded(std::function<void()> handler) {
     engine_.SetOnExceptionAdded(std::move(handler));
   }
-  // One key press somewhere on the desktop.
-  void KeyPressed(uint16_t key, ShiftState shift);
 
  private:
   const Settings& settings_;

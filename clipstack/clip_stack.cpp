@@ -203,15 +203,15 @@ bool AdvancedCopyPaste::Paste(ShiftState held) {
   if (!list_.Top(id, text)) return false;
   RunningFlag guard(running_);
   Sequence sequence(input_);
-  const ClipboardSnapshot saved = clipboard_.Save();
+  ClipboardLoan loan(clipboard_);
   // Only a text that reached the clipboard leaves the list; the offer pumps messages while it
   // waits for the clipboard, so the item is removed by identity, wherever it stands by then.
-  clipboard_.Offer(text, ClipboardUse::ToPaste);
+  loan.Offer(text);
   list_.Remove(id);
   input_.ReleaseModifiers(held);
   input_.SendCtrlChord(u'V');
-  clipboard_.WaitUntilTaken();
-  clipboard_.Restore(saved);
+  loan.WaitUntilTaken();
+  loan.Return();
   return true;
 }
 

@@ -11,7 +11,7 @@ namespace ravak {
 class CopyStackFeature {
  public:
   CopyStackFeature(const MasterSwitch& master, SyntheticInput& input, ClipboardText& clipboard,
-                   HotkeyRegistrar& registrar, ErrorReport& errors);
+                   HotkeyRegistrar& registrar, ErrorReport& errors, KeyStream& keys);
 
   ClipItemList& List() { return list_; }
   AdvancedCopyPaste& Commands() { return commands_; }

@@ -9,16 +9,19 @@ namespace ravak {
 
 ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input,
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
-                                     ThreadStarter& threads)
+                                     ThreadStarter& threads, TypingTargetQuery& target)
     : map_(map),
       input_(input),
       clipboard_(clipboard),
       thread_sleeper_(thread_sleeper),
-      threads_(threads) {}
+      threads_(threads),
+      target_(target) {}
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   Sequence sequence(input_);
-  const ClipboardSnapshot saved = clipboard_.Save();
+  ClipboardLoan loan(clipboard_);
+  uint32_t start = 0, end = 0;
+  const bool known = target_.FieldSelection(start, end);
 
   input_.ReleaseModifiers(held);
   input_.Release(vk::kControl);
@@ -33,32 +36,63 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   input_.ReleaseExtended(vk::kRShift);
   input_.Pause(20);
 
-  // An application cuts nothing when nothing is selected (the caret at a line start). The
-  // clipboard then still holds the user's own content, which must be neither converted nor
-  // pasted into the document.
+  // An application cuts nothing when nothing is selected (the caret at a line start), and some
+  // never do (a password box, a program that takes Ctrl+X for something else). The clipboard
+  // then still holds the user's own content, which must be neither converted nor pasted into
+  // the document, and the selection goes, so that the keys typed next do not replace the line.
   const uint32_t before_cut = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'X');
-  if (!clipboard_.WaitForChange(before_cut)) return;
-
-  const std::u16string line = clipboard_.Read();
-  clipboard_.Offer(map_.ConvertTrailingRun(line), ClipboardUse::ToPaste);
-  input_.SendCtrlChord(u'V');
-  // The user's clipboard comes back once the application has read the line; one that never
-  // reads it gets it back a second later.
-  clipboard_.WaitUntilTaken();
-  clipboard_.Restore(saved);
+  if (!clipboard_.WaitForChange(before_cut)) {
+    RestoreSelection(known, start, end);
+    return;
+  }
+  loan.Changed();
+  PasteConverted(
+      loan, [this](const std::u16string& line) { return map_.ConvertTrailingRun(line); }, true);
 }
 
-bool ConversionCommand::ReplaceSelection(bool reselect) {
-  const ClipboardSnapshot saved = clipboard_.Save();
+void ConversionCommand::RestoreSelection(bool known, uint32_t start, uint32_t end) {
+  if (known) {
+    target_.SelectInField(start, end);
+    return;
+  }
+  input_.PressExtended(vk::kRight);
+  input_.ReleaseExtended(vk::kRight);
+  input_.Pause(20);
+}
+
+template <typename Convert>
+std::u16string ConversionCommand::PasteConverted(ClipboardLoan& loan, Convert convert,
+                                                 bool taken_away) {
+  std::u16string converted;
+  try {
+    converted = convert(clipboard_.Read());
+    loan.Offer(converted);
+  } catch (...) {
+    // The text was cut but cannot be replaced: what the clipboard still holds is the cut text,
+    // and it goes back where it was.
+    if (taken_away && clipboard_.HasText()) input_.SendCtrlChord(u'V');
+    throw;
+  }
+  input_.SendCtrlChord(u'V');
+  // The user's clipboard comes back once the application has read the text.
+  loan.WaitUntilTaken();
+  loan.Return();
+  return converted;
+}
+
+bool ConversionCommand::ReplaceSelection(bool reselect, bool known, uint32_t start, uint32_t end) {
+  ClipboardLoan loan(clipboard_);
   const uint32_t before_copy = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'C');
-  if (!clipboard_.WaitForChange(before_copy)) return false;
-  const std::u16string converted = map_.ConvertEach(clipboard_.Read());
-  clipboard_.Offer(converted, ClipboardUse::ToPaste);
-  input_.SendCtrlChord(u'V');
-  clipboard_.WaitUntilTaken();
-  clipboard_.Restore(saved);
+  if (!clipboard_.WaitForChange(before_copy)) {
+    // Nothing copied: a selection made by the command goes again.
+    if (!reselect) RestoreSelection(known, start, end);
+    return false;
+  }
+  loan.Changed();
+  const std::u16string converted = PasteConverted(
+      loan, [this](const std::u16string& text) { return map_.ConvertEach(text); }, false);
   if (reselect) {
     input_.Press(vk::kLShift);
     input_.SendKeyTimes(vk::kLeft,
@@ -71,11 +105,13 @@ bool ConversionCommand::ReplaceSelection(bool reselect) {
 bool ConversionCommand::ConvertSelection(ShiftState held) {
   Sequence sequence(input_);
   input_.ReleaseModifiers(held);
-  return ReplaceSelection(true);
+  return ReplaceSelection(true, false, 0, 0);
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
   Sequence sequence(input_);
+  uint32_t start = 0, end = 0;
+  const bool known = target_.FieldSelection(start, end);
   input_.ReleaseModifiers(held);
   input_.Press(vk::kControl);
   input_.Press(vk::kLShift);
@@ -86,7 +122,7 @@ bool ConversionCommand::ConvertLastWord(ShiftState held) {
   input_.ReleaseShifts();
   input_.Release(vk::kControl);
   input_.Pause(20);
-  return ReplaceSelection(false);
+  return ReplaceSelection(false, known, start, end);
 }
 
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {

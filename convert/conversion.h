@@ -8,6 +8,7 @@
 #include "hotkeys/shortcut.h"
 #include "platform/message_pump.h"
 #include "platform/threads.h"
+#include "platform/typing_target.h"
 #include "typing/clipboard_text.h"
 #include "typing/synthetic_input.h"
 
@@ -23,7 +24,7 @@ struct ConversionSwitches {
 class ConversionCommand {
  public:
   ConversionCommand(const LayoutMap& map, SyntheticInput& input, ClipboardText& clipboard,
-                    Sleeper& thread_sleeper, ThreadStarter& threads);
+                    Sleeper& thread_sleeper, ThreadStarter& threads, TypingTargetQuery& target);
 
   // held: the modifiers of the combination that started the command, which the user usually
   // still holds; they are released (after a mask key) before the first key of the sequence.
@@ -53,14 +54,23 @@ class ConversionCommand {
 
  private:
   // Copies the selection, pastes it converted and gives the user's clipboard back; reselect:
-  // select the pasted text again.
-  bool ReplaceSelection(bool reselect);
+  // select the pasted text again (else, with nothing copied, the selection the command made
+  // goes, see RestoreSelection).
+  bool ReplaceSelection(bool reselect, bool known, uint32_t start, uint32_t end);
+  // Pastes convert(the clipboard's text) over the selection and gives the user's clipboard
+  // back. taken_away: the text was cut, and goes back as it was when it cannot be converted.
+  template <typename Convert>
+  std::u16string PasteConverted(ClipboardLoan& loan, Convert convert, bool taken_away);
+  // Gives back the selection the field had before the command made one: in a standard text
+  // control exactly (before: what it read then), elsewhere the caret at the new selection's end.
+  void RestoreSelection(bool known, uint32_t start, uint32_t end);
 
   const LayoutMap& map_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;
   Sleeper& thread_sleeper_;
   ThreadStarter& threads_;
+  TypingTargetQuery& target_;
   bool running_ = false;
 };
 

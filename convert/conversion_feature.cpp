@@ -8,13 +8,14 @@ ConversionFeature::ConversionFeature(const Settings& settings, const MasterSwitc
                                      const LayoutMap& map, SyntheticInput& input,
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
                                      ThreadStarter& threads, HotkeyRegistrar& registrar,
-                                     ErrorReport& errors)
+                                     ErrorReport& errors, KeyStream& keys,
+                                     TypingTargetQuery& target)
     : settings_(settings),
       master_(master),
-      command_(map, input, clipboard, thread_sleeper, threads),
-      hotkey_(registrar, errors),
-      selection_hotkey_(registrar, errors),
-      last_word_hotkey_(registrar, errors) {
+      command_(map, input, clipboard, thread_sleeper, threads, target),
+      hotkey_(registrar, errors, keys),
+      selection_hotkey_(registrar, errors, keys),
+      last_word_hotkey_(registrar, errors, keys) {
   using Scope = ConversionCommand::Scope;
   for (auto [hotkey, scope] :
        {std::pair{&hotkey_, Scope::kLine}, std::pair{&selection_hotkey_, Scope::kSelection},

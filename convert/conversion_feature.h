@@ -12,7 +12,8 @@ class ConversionFeature {
  public:
   ConversionFeature(const Settings& settings, const MasterSwitch& master, const LayoutMap& map,
                     SyntheticInput& input, ClipboardText& clipboard, Sleeper& thread_sleeper,
-                    ThreadStarter& threads, HotkeyRegistrar& registrar, ErrorReport& errors);
+                    ThreadStarter& threads, HotkeyRegistrar& registrar, ErrorReport& errors,
+                    KeyStream& keys, TypingTargetQuery& target);
 
   // The hotkey, inactive until the settings are loaded; until then it holds Ctrl+F8.
   GlobalHotkey& Hotkey() { return hotkey_; }

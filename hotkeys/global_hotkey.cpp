@@ -4,8 +4,9 @@
 
 namespace ravak {
 
-GlobalHotkey::GlobalHotkey(HotkeyRegistrar& registrar, ErrorReport& errors)
+GlobalHotkey::GlobalHotkey(HotkeyRegistrar& registrar, ErrorReport& errors, KeyStream& keys)
     : registrar_(registrar), errors_(errors) {
+  keys.AddWatcher([this](const UserInput& input, bool taken) { return OnInput(input, taken); });
   // The decimal text of the component's address makes the atom distinct per live component.
   const std::string name = std::to_string(reinterpret_cast<uintptr_t>(this));
   atom_ = registrar_.AddHotkeyAtom(std::u16string(name.begin(), name.end()));
@@ -24,7 +25,7 @@ GlobalHotkey::~GlobalHotkey() {
 
 void GlobalHotkey::RegisterCurrent(TShortCut word) {
   const DecodedShortCut d = ShortCutToKey(word);
-  registrar_.Register(window_, atom_, ModifierFlags(d.shift), d.key);
+  registered_ = registrar_.Register(window_, atom_, ModifierFlags(d.shift), d.key);
 }
 
 void GlobalHotkey::SetActive(bool value) {
@@ -34,6 +35,7 @@ void GlobalHotkey::SetActive(bool value) {
     RegisterCurrent(combination_);
   } else if (combination_ != 0) {
     registrar_.Unregister(window_, atom_);
+    registered_ = false;
   }
 }
 
@@ -41,15 +43,31 @@ void GlobalHotkey::SetCombination(TShortCut value) {
   if (value == combination_) return;
   if (active_) {
     if (combination_ != 0) registrar_.Unregister(window_, atom_);
+    registered_ = false;
     if (value != 0) RegisterCurrent(value);
   }
   combination_ = value;
 }
 
-void GlobalHotkey::HandleHotkeyMessage() {
+void GlobalHotkey::Press(ShiftState held) {
   if (!on_press_) return;
-  const ShiftState held = ShortCutToKey(combination_).shift;
   ReportErrors(errors_, [&] { on_press_(held); });
+}
+
+void GlobalHotkey::HandleHotkeyMessage() {
+  Press(ShortCutToKey(combination_).shift);
+}
+
+KeyVerdict GlobalHotkey::OnInput(const UserInput& input, bool taken) {
+  if (taken || !registered_ || !active_ || combination_ == 0) return {};
+  if (input.kind != UserInput::Kind::kKey || input.key.stroke.up) return {};
+  const DecodedShortCut d = ShortCutToKey(combination_);
+  const ModifierSet modifiers = input.key.modifiers;
+  if (input.key.stroke.vk != d.key || (modifiers & modifier::kWin) ||
+      !(ShiftOf(modifiers) == d.shift)) {
+    return {};
+  }
+  return KeyVerdict{[this, held = d.shift] { Press(held); }, false, true};
 }
 
 }  // namespace ravak

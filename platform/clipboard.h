@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,10 +60,18 @@ class Clipboard {
   // = DWORD 0, "Clipboard Viewer Ignore").
   virtual void MarkExcludedFromHistory() = 0;
   // Delayed rendering: puts CF_UNICODETEXT on the clipboard without its data, which is made
-  // from text only when a program asks for it. False when SetClipboardData refused.
+  // from text only when the application that was in front at the offer (the one Ravak pastes
+  // into) asks for it; any other reader, a clipboard monitor say, gets no text. False when
+  // SetClipboardData refused.
   virtual bool OfferText(const std::u16string& text) = 0;
-  // Whether a program has asked for the offered text since the last OfferText.
+  // Whether that application has read the offered text since the last OfferText.
   virtual bool OfferTaken() = 0;
+  // Whether the offered text is still on the clipboard unread: no program has put anything else
+  // there since.
+  virtual bool Offering() = 0;
+  // Runs on the user-interface thread each time the offered text has been read, once the reader
+  // has let go of the clipboard.
+  virtual void SetOnTaken(std::function<void()> handler) = 0;
   // GetClipboardSequenceNumber: changes with every change of the clipboard's content.
   virtual uint32_t SequenceNumber() = 0;
 
@@ -72,10 +80,8 @@ class Clipboard {
   virtual std::vector<uint32_t> Formats() = 0;
   // GetClipboardFormatName of a registered format (UTF-8); empty for the predefined ones.
   virtual std::string FormatName(uint32_t format) = 0;
-  // GlobalSize of the format's data; nothing when there is no data, or it is not a memory
-  // block (a GDI object, say). The data is rendered now if its owner delayed it.
-  virtual std::optional<std::size_t> FormatSize(uint32_t format) = 0;
-  // A copy of the format's memory block; false when it cannot be read.
+  // A copy of the format's memory block (rendered now if its owner delayed it); false when it
+  // cannot be read, or it is not a memory block (a GDI object, say).
   virtual bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) = 0;
   // Hands a copy of the bytes over in a new moveable memory block; false when SetClipboardData
   // refused it (the memory is freed then).

@@ -17,8 +17,9 @@ class HotkeyRegistrar {
   // A hidden window of the user-interface thread; on_hotkey runs for every WM_HOTKEY it gets.
   virtual WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) = 0;
   virtual void DestroyHotkeyWindow(WindowId window) = 0;
-  // RegisterHotKey / UnregisterHotKey; their results are not looked at.
-  virtual void Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) = 0;
+  // RegisterHotKey: false when the system refused the combination (another program has it).
+  virtual bool Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) = 0;
+  // UnregisterHotKey; its result is not looked at.
   virtual void Unregister(WindowId window, uint16_t id) = 0;
 };
 

@@ -14,6 +14,7 @@ constexpr uint8_t kControl = 0x11;
 constexpr uint8_t kMenu = 0x12;
 constexpr uint8_t kHome = 0x24;
 constexpr uint8_t kLeft = 0x25;
+constexpr uint8_t kRight = 0x27;
 constexpr uint8_t kLWin = 0x5B;
 constexpr uint8_t kRWin = 0x5C;
 constexpr uint8_t kLShift = 0xA0;
@@ -33,11 +34,8 @@ constexpr uint32_t kKeyEventKeyUp = 0x0002;     // KEYEVENTF_KEYUP
 class KeyboardOutput {
  public:
   virtual ~KeyboardOutput() = default;
-  // One keybd_event call; it reports nothing.
+  // One keybd_event call, marked as Ravak's own; it reports nothing. Scan code 0: the key's own.
   virtual void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) = 0;
-  // VkKeyScanW in the calling thread's current layout: key in the low byte, shift state in the
-  // high byte, 0xFFFF when no key types the character.
-  virtual uint16_t KeyScan(char16_t c) = 0;
   // GetAsyncKeyState: whether the key is down right now.
   virtual bool IsKeyDown(uint8_t vk) = 0;
   // SendInput of each code unit as Unicode input (KEYEVENTF_UNICODE), whatever the layout.

@@ -1,5 +1,5 @@
-// What the user is typing into: the foreground window's input language and whether its focused
-// control hides what is typed.
+// What the user is typing into: the foreground window's input language, whether its focused
+// control hides what is typed, and the selection of a standard text control.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +11,20 @@ class TypingTargetQuery {
   virtual ~TypingTargetQuery() = default;
   // The language identifier (LANGID) of the keyboard layout of the foreground window's thread.
   virtual uint16_t ForegroundLanguage() = 0;
-  // Whether the control with the keyboard focus is a password edit (ES_PASSWORD).
+  // Whether what has the keyboard focus is a password field.
   virtual bool FocusIsPassword() = 0;
+  // The selection (start, end) of the focused control when it is a standard edit or rich edit
+  // control; false for any other kind of field, whose selection cannot be read.
+  virtual bool FieldSelection(uint32_t& start, uint32_t& end) {
+    (void)start;
+    (void)end;
+    return false;
+  }
+  // Selects from start to end (the caret at end) in that control.
+  virtual void SelectInField(uint32_t start, uint32_t end) {
+    (void)start;
+    (void)end;
+  }
 };
 
 }  // namespace ravak

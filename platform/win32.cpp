@@ -114,11 +114,8 @@ LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // --- keyboard -------------------------------------------------------------------------------
 
 void Keyboard::KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) {
-  keybd_event(vk, scan, flags, 0);
-}
-
-uint16_t Keyboard::KeyScan(char16_t c) {
-  return static_cast<uint16_t>(VkKeyScanW(static_cast<wchar_t>(c)));
+  if (scan == 0) scan = static_cast<uint8_t>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  keybd_event(vk, scan, flags, kOwnInputTag);
 }
 
 bool Keyboard::IsKeyDown(uint8_t vk) {
@@ -133,28 +130,12 @@ void Keyboard::TypeText(std::u16string_view text) {
     in.type = INPUT_KEYBOARD;
     in.ki.wScan = c;
     in.ki.dwFlags = KEYEVENTF_UNICODE;
+    in.ki.dwExtraInfo = kOwnInputTag;
     inputs.push_back(in);
     in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     inputs.push_back(in);
   }
   if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-uint16_t TypingTarget::ForegroundLanguage() {
-  const HWND window = GetForegroundWindow();
-  const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
-}
-
-bool TypingTarget::FocusIsPassword() {
-  const HWND window = GetForegroundWindow();
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
-      !info.hwndFocus) {
-    return false;
-  }
-  return (GetWindowLongPtrW(info.hwndFocus, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
 // --- message pump ---------------------------------------------------------------------------
@@ -260,18 +241,25 @@ Clipboard::~Clipboard() {
   DestroyWindow(owner_);
 }
 
+// Posted to the owner window after the offered text was read: the reader has the clipboard open
+// until it has it.
+constexpr UINT kOfferReadMessage = WM_APP + 1;
+
 LRESULT CALLBACK Clipboard::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = WindowObject<Clipboard>(hwnd, msg, lp);
   if (self) {
     switch (msg) {
       case WM_RENDERFORMAT:
-        if (wp == CF_UNICODETEXT) self->Render();
+        if (wp == CF_UNICODETEXT) self->Render(false);
         return 0;
       case WM_RENDERALLFORMATS:
         if (self->offering_ && OpenClipboard(hwnd)) {
-          if (GetClipboardOwner() == hwnd) self->Render();
+          if (GetClipboardOwner() == hwnd) self->Render(true);
           CloseClipboard();
         }
+        return 0;
+      case kOfferReadMessage:
+        if (self->on_taken_) self->on_taken_();
         return 0;
       case WM_DESTROYCLIPBOARD:
         self->offering_ = false;
@@ -284,20 +272,28 @@ LRESULT CALLBACK Clipboard::OwnerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void Clipboard::Render() {
+void Clipboard::Render(bool for_anyone) {
   if (!offering_) return;
+  // A clipboard monitor or history that reads every new content gets no text: it is only lent
+  // to the application Ravak pastes into. A reader without a window cannot be told apart.
+  DWORD reader = 0;
+  if (HWND window = GetOpenClipboardWindow()) GetWindowThreadProcessId(window, &reader);
+  if (!for_anyone && reader != 0 && target_process_ != 0 && reader != target_process_) return;
   offering_ = false;
   offer_taken_ = true;
   if (HGLOBAL block = TextBlock(offered_)) {
     if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
   }
   offered_.clear();
+  if (!for_anyone) PostMessageW(owner_, kOfferReadMessage, 0, 0);
 }
 
 bool Clipboard::OfferText(const std::u16string& text) {
   offered_ = text;
   offering_ = true;
   offer_taken_ = false;
+  target_process_ = 0;
+  if (HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &target_process_);
   SetLastError(0);
   // A delayed format's handle is null: SetClipboardData returns null for it too, and reports a
   // refusal only through the last error.
@@ -381,14 +377,6 @@ std::string Clipboard::FormatName(uint32_t format) {
   wchar_t name[256];
   const int length = GetClipboardFormatNameW(format, name, 256);
   return length > 0 ? Narrow(std::wstring(name, static_cast<std::size_t>(length))) : std::string();
-}
-
-std::optional<std::size_t> Clipboard::FormatSize(uint32_t format) {
-  HANDLE data = GetClipboardData(format);
-  if (!data) return std::nullopt;
-  const SIZE_T size = GlobalSize(data);
-  if (size == 0) return std::nullopt;
-  return size;
 }
 
 bool Clipboard::ReadFormat(uint32_t format, std::vector<uint8_t>& out) {
@@ -475,8 +463,8 @@ void HotkeyRegistrar::DestroyHotkeyWindow(WindowId window) {
   DestroyWindow(hwnd);
 }
 
-void HotkeyRegistrar::Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) {
-  RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, key);
+bool HotkeyRegistrar::Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) {
+  return RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, key) != FALSE;
 }
 
 void HotkeyRegistrar::Unregister(WindowId window, uint16_t id) {

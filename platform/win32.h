@@ -45,18 +45,33 @@ T* WindowObject(HWND hwnd, UINT msg, LPARAM lp) {
   return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// Marks the input Ravak sends (the extra information of every key event), so that its own
+// keys are told from the user's and from other programs'.
+constexpr ULONG_PTR kOwnInputTag = 0x5241564B;
+
 class Keyboard : public KeyboardOutput {
  public:
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
-  uint16_t KeyScan(char16_t c) override;
   bool IsKeyDown(uint8_t vk) override;
   void TypeText(std::u16string_view text) override;
 };
 
+// The foreground window's input language, and whether what has the focus is a password field:
+// an edit with ES_PASSWORD, or an element UI Automation marks so (browsers', WPF's and modern
+// applications' fields have no window of their own). UI Automation is loaded from the system
+// folder at the first question, on the calling (user-interface) thread.
 class TypingTarget : public TypingTargetQuery {
  public:
+  ~TypingTarget() override;
   uint16_t ForegroundLanguage() override;
   bool FocusIsPassword() override;
+  bool FieldSelection(uint32_t& start, uint32_t& end) override;
+  void SelectInField(uint32_t start, uint32_t end) override;
+
+ private:
+  bool AutomationSaysPassword();
+  void* automation_ = nullptr;  // the UI Automation client, once made
+  bool automation_tried_ = false;
 };
 
 // Dispatches the calling thread's messages; a WM_QUIT found there marks the application as
@@ -101,23 +116,26 @@ class Clipboard : public ravak::Clipboard {
   uint32_t SequenceNumber() override;
   std::vector<uint32_t> Formats() override;
   std::string FormatName(uint32_t format) override;
-  std::optional<std::size_t> FormatSize(uint32_t format) override;
   bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) override;
   bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override;
   bool OfferText(const std::u16string& text) override;
   bool OfferTaken() override { return offer_taken_; }
+  bool Offering() override { return offering_; }
+  void SetOnTaken(std::function<void()> handler) override { on_taken_ = std::move(handler); }
 
  private:
   static LRESULT CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM);
   // WM_RENDERFORMAT: hands over the offered text, the clipboard already open by the program
-  // that asked.
-  void Render();
+  // that asked, when that program is the one Ravak pastes into (or all: at the end).
+  void Render(bool for_anyone);
 
   HWND owner_ = nullptr;
   DWORD last_error_ = 0;
   std::u16string offered_;
+  DWORD target_process_ = 0;  // the application in front when the text was offered
   bool offering_ = false;
   bool offer_taken_ = false;
+  std::function<void()> on_taken_;
 };
 
 // Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.
@@ -127,7 +145,7 @@ class HotkeyRegistrar : public ravak::HotkeyRegistrar {
   void DeleteHotkeyAtom(uint16_t atom) override;
   WindowId CreateHotkeyWindow(std::function<void()> on_hotkey) override;
   void DestroyHotkeyWindow(WindowId window) override;
-  void Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) override;
+  bool Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) override;
   void Unregister(WindowId window, uint16_t id) override;
 };
 

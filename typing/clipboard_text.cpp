@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/keyboard.h"
+
 #include "platform/error.h"
 
 namespace ravak {
@@ -62,7 +64,16 @@ std::u16string ClipboardText::Read() {
   return text;
 }
 
+ClipboardText::ClipboardText(Clipboard& clipboard, MessagePump& pump)
+    : clipboard_(clipboard), pump_(pump) {
+  clipboard_.SetOnTaken([this] { OfferRead(); });
+}
+
 ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
+  if (later_) {
+    std::optional<ClipboardSnapshot> user = std::exchange(later_, std::nullopt);
+    if (clipboard_.Offering()) return std::move(*user);
+  }
   if (clipboard_.FormatCount() == 0) return {};
   OpenOrThrow();
   ClipboardSession session(clipboard_);
@@ -70,37 +81,35 @@ ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
   // The system makes CF_TEXT and CF_OEMTEXT from the Unicode text again.
   const bool unicode =
       std::find(formats.begin(), formats.end(), clipformat::kUnicodeText) != formats.end();
-  struct Candidate {
-    uint32_t format;
-    std::size_t size;
-    bool kept;
-  };
-  std::vector<Candidate> candidates;
+  std::vector<uint32_t> wanted;
   for (const uint32_t format : formats) {
     if (IsHandleFormat(format)) continue;
     if (unicode && (format == clipformat::kText || format == clipformat::kOemText)) continue;
     if (format >= clipformat::kRegisteredFirst && IsOwnersHandle(clipboard_.FormatName(format)))
       continue;
-    if (const auto size = clipboard_.FormatSize(format))
-      candidates.push_back({format, *size, false});
+    wanted.push_back(format);
   }
-  // The text is kept whatever its size; the other formats while they fit.
+  // The text is read first and kept whatever its size; the others while they fit and while
+  // there is time. Each is kept in the clipboard's order.
+  std::stable_partition(wanted.begin(), wanted.end(), IsTextFormat);
+  const uint64_t deadline = pump_.NowMs() + kSnapshotMs;
+  std::vector<std::pair<std::size_t, ClipboardFormatData>> kept;
   std::size_t total = 0;
-  for (Candidate& c : candidates) {
-    if (!IsTextFormat(c.format)) continue;
-    c.kept = true;
-    total += c.size;
+  for (const uint32_t format : wanted) {
+    const bool text = IsTextFormat(format);
+    if (!text && pump_.NowMs() >= deadline) break;
+    ClipboardFormatData data{format, {}};
+    if (!clipboard_.ReadFormat(format, data.bytes)) continue;
+    if (!text && (total > limit || data.bytes.size() > limit - total)) continue;
+    total += data.bytes.size();
+    const auto position = static_cast<std::size_t>(
+        std::find(formats.begin(), formats.end(), format) - formats.begin());
+    kept.emplace_back(position, std::move(data));
   }
-  for (Candidate& c : candidates) {
-    if (c.kept || total > limit || c.size > limit - total) continue;
-    c.kept = true;
-    total += c.size;
-  }
+  std::sort(kept.begin(), kept.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
   ClipboardSnapshot saved;
-  for (const Candidate& c : candidates) {
-    ClipboardFormatData data{c.format, {}};
-    if (c.kept && clipboard_.ReadFormat(c.format, data.bytes)) saved.push_back(std::move(data));
-  }
+  for (auto& [position, data] : kept) saved.push_back(std::move(data));
   return saved;
 }
 
@@ -148,13 +157,63 @@ bool ClipboardText::WaitUntilTaken(uint32_t timeout_ms) {
   return WaitFor(pump_, timeout_ms, [&] { return clipboard_.OfferTaken(); });
 }
 
-void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string& text) {
-  const ClipboardSnapshot saved = clipboard.Save();
-  clipboard.Offer(text, ClipboardUse::ToPaste);
+void ClipboardText::GiveBack(ClipboardSnapshot saved, bool offered) {
+  later_.reset();
+  if (offered && !clipboard_.OfferTaken()) {
+    if (clipboard_.Offering()) later_ = std::move(saved);
+    return;
+  }
+  Restore(saved);
+}
+
+void ClipboardText::OfferRead() {
+  if (!later_) return;
+  const ClipboardSnapshot saved = std::move(*later_);
+  later_.reset();
+  try {
+    Restore(saved);
+  } catch (const Error&) {
+    // A clipboard another program holds open: what is on it now stays.
+  }
+}
+
+// --- ClipboardLoan --------------------------------------------------------------------------
+
+ClipboardLoan::ClipboardLoan(ClipboardText& clipboard)
+    : clipboard_(clipboard), saved_(clipboard.Save()) {}
+
+ClipboardLoan::~ClipboardLoan() {
+  if (returned_) return;
+  try {
+    Return();
+  } catch (const Error&) {
+    // The error that ended the loan is the one reported.
+  }
+}
+
+void ClipboardLoan::Offer(const std::u16string& text) {
+  changed_ = true;
+  clipboard_.Offer(text, ClipboardUse::ToPaste);
+  offered_ = true;
+}
+
+void ClipboardLoan::Return() {
+  returned_ = true;
+  if (changed_) clipboard_.GiveBack(std::move(saved_), offered_);
+}
+
+void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string& text,
+           std::size_t erase) {
+  ClipboardLoan loan(clipboard);
+  loan.Offer(text);
+  for (std::size_t left = erase; left > 0;) {
+    const std::size_t taps = std::min<std::size_t>(left, 255);
+    input.SendKeyTimes(vk::kBack, static_cast<uint8_t>(taps));
+    left -= taps;
+  }
   input.SendCtrlChord(u'V');
-  // An application that never reads it still gets the user's clipboard back, a second later.
-  clipboard.WaitUntilTaken();
-  clipboard.Restore(saved);
+  loan.WaitUntilTaken();
+  loan.Return();
 }
 
 }  // namespace ravak

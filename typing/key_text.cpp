@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/keyboard.h"
+
 namespace ravak {
 
 namespace {
@@ -12,37 +14,46 @@ struct KeyRow {
   char16_t shifted;
 };
 
-// The US keyboard, row by row, keyed first by the code of each key's unshifted character (the
-// capital for letters), then by the virtual-key codes of the punctuation keys.
-constexpr std::array<KeyRow, 58> kKeyTable = {{
-    {96, u'`', u'~'},  {49, u'1', u'!'},  {50, u'2', u'@'},   {51, u'3', u'#'},  {52, u'4', u'$'},
-    {53, u'5', u'%'},  {54, u'6', u'^'},  {55, u'7', u'&'},   {56, u'8', u'*'},  {57, u'9', u'('},
-    {48, u'0', u')'},  {45, u'-', u'_'},  {61, u'=', u'+'},   {81, u'q', u'Q'},  {87, u'w', u'W'},
-    {69, u'e', u'E'},  {82, u'r', u'R'},  {84, u't', u'T'},   {89, u'y', u'Y'},  {85, u'u', u'U'},
-    {73, u'i', u'I'},  {79, u'o', u'O'},  {80, u'p', u'P'},   {91, u'[', u'{'},  {93, u']', u'}'},
-    {92, u'\\', u'|'}, {65, u'a', u'A'},  {83, u's', u'S'},   {68, u'd', u'D'},  {70, u'f', u'F'},
-    {71, u'g', u'G'},  {72, u'h', u'H'},  {74, u'j', u'J'},   {75, u'k', u'K'},  {76, u'l', u'L'},
-    {59, u';', u':'},  {39, u'\'', u'"'}, {90, u'z', u'Z'},   {88, u'x', u'X'},  {67, u'c', u'C'},
-    {86, u'v', u'V'},  {66, u'b', u'B'},  {78, u'n', u'N'},   {77, u'm', u'M'},  {44, u',', u'<'},
-    {46, u'.', u'>'},  {47, u'/', u'?'},  {192, u'`', u'~'},  {189, u'-', u'_'}, {187, u'=', u'+'},
-    {219, u'[', u'{'}, {221, u']', u'}'}, {220, u'\\', u'|'}, {186, u';', u':'}, {222, u'\'', u'"'},
-    {188, u',', u'<'}, {190, u'.', u'>'}, {191, u'/', u'?'},
+// The keys of a US keyboard that type text, by virtual-key code.
+constexpr std::array<KeyRow, 64> kKeyTable = {{
+    {0x20, u' ', u' '},  {0x30, u'0', u')'}, {0x31, u'1', u'!'},  {0x32, u'2', u'@'},
+    {0x33, u'3', u'#'},  {0x34, u'4', u'$'}, {0x35, u'5', u'%'},  {0x36, u'6', u'^'},
+    {0x37, u'7', u'&'},  {0x38, u'8', u'*'}, {0x39, u'9', u'('},  {0x41, u'a', u'A'},
+    {0x42, u'b', u'B'},  {0x43, u'c', u'C'}, {0x44, u'd', u'D'},  {0x45, u'e', u'E'},
+    {0x46, u'f', u'F'},  {0x47, u'g', u'G'}, {0x48, u'h', u'H'},  {0x49, u'i', u'I'},
+    {0x4A, u'j', u'J'},  {0x4B, u'k', u'K'}, {0x4C, u'l', u'L'},  {0x4D, u'm', u'M'},
+    {0x4E, u'n', u'N'},  {0x4F, u'o', u'O'}, {0x50, u'p', u'P'},  {0x51, u'q', u'Q'},
+    {0x52, u'r', u'R'},  {0x53, u's', u'S'}, {0x54, u't', u'T'},  {0x55, u'u', u'U'},
+    {0x56, u'v', u'V'},  {0x57, u'w', u'W'}, {0x58, u'x', u'X'},  {0x59, u'y', u'Y'},
+    {0x5A, u'z', u'Z'},  {0x60, u'0', u'0'}, {0x61, u'1', u'1'},  {0x62, u'2', u'2'},
+    {0x63, u'3', u'3'},  {0x64, u'4', u'4'}, {0x65, u'5', u'5'},  {0x66, u'6', u'6'},
+    {0x67, u'7', u'7'},  {0x68, u'8', u'8'}, {0x69, u'9', u'9'},  {0x6A, u'*', u'*'},
+    {0x6B, u'+', u'+'},  {0x6D, u'-', u'-'}, {0x6E, u'.', u'.'},  {0x6F, u'/', u'/'},
+    {0xBA, u';', u':'},  {0xBB, u'=', u'+'}, {0xBC, u',', u'<'},  {0xBD, u'-', u'_'},
+    {0xBE, u'.', u'>'},  {0xBF, u'/', u'?'}, {0xC0, u'`', u'~'},  {0xDB, u'[', u'{'},
+    {0xDC, u'\\', u'|'}, {0xDD, u']', u'}'}, {0xDE, u'\'', u'"'}, {0xE2, u'\\', u'|'},
 }};
+
+constexpr uint8_t kCapsLock = 0x14;
+constexpr uint8_t kProcessKey = 0xE5;  // a key an input method takes
+constexpr uint8_t kPacket = 0xE7;      // a character typed as Unicode input
 
 }  // namespace
 
-char16_t KeyToChar(uint16_t key, ShiftState shift) {
-  const uint8_t code = static_cast<uint8_t>(key & 0xFF);
-  const bool shifted = shift == ShiftState{true, false, false};
-  for (const KeyRow& row : kKeyTable) {
-    if (row.key == code) return shifted ? row.shifted : row.unshifted;
-  }
-  return static_cast<char16_t>(code);
+bool IsPassiveKey(uint8_t key) {
+  return ModifierBit(KeyStroke{key, 0, false, false}) != 0 || key == vk::kShift ||
+         key == vk::kControl || key == vk::kMenu || key == kCapsLock || key == kProcessKey ||
+         key == kPacket || key == vk::kMask;
 }
 
-bool TypesCharacter(uint16_t key) {
-  return (key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A) ||
-         (key >= 186 && key <= 192) || (key >= 219 && key <= 222);
+char16_t TypedChar(const UserKey& key) {
+  if (key.stroke.up) return 0;
+  if (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) return 0;
+  const bool shifted = (key.modifiers & modifier::kShift) != 0;
+  for (const KeyRow& row : kKeyTable) {
+    if (row.key == key.stroke.vk) return shifted ? row.shifted : row.unshifted;
+  }
+  return 0;
 }
 
 std::size_t CaretSteps(std::u16string_view text) {

@@ -35,12 +35,9 @@ void SyntheticInput::SendKeyTimes(uint8_t key, uint8_t count) {
   for (unsigned i = 0; i < count; ++i) SendKey(key, true, true);
 }
 
-uint8_t SyntheticInput::LetterKey(char16_t letter) {
-  return static_cast<uint8_t>(keyboard_.KeyScan(letter) & 0xFF);
-}
-
 void SyntheticInput::SendCtrlChord(char16_t letter) {
-  const uint8_t key = LetterKey(letter);
+  const uint8_t key =
+      static_cast<uint8_t>(letter >= u'a' && letter <= u'z' ? letter - u'a' + u'A' : letter);
   Press(vk::kControl);
   Pause(20);
   Press(key);

@@ -30,7 +30,8 @@ class SyntheticInput {
   void SendKey(uint8_t key, bool release, bool press);
   // count taps of key.
   void SendKeyTimes(uint8_t key, uint8_t count);
-  // Ctrl + the key that types the capital letter in the current layout, a pause of 20 between
+  // Ctrl + the letter's key (A to Z: the key's own code, whatever layout is active, so that
+  // Ctrl+X, Ctrl+C and Ctrl+V are the same keys on the Persian layout), a pause of 20 between
   // its events.
   void SendCtrlChord(char16_t letter);
   // Releases right Shift, then left Shift, whether or not either is down.
@@ -46,9 +47,6 @@ class SyntheticInput {
   void ReleaseExtended(uint8_t key) {
     keyboard_.KeyEvent(key, kScan, kKeyEventKeyUp | kKeyEventExtended);
   }
-
-  // The low byte of VkKeyScanW of the letter; 0xFF when no key types it.
-  uint8_t LetterKey(char16_t letter);
 
   KeyboardOutput& keyboard() { return keyboard_; }
   UserKeyHold& hold() { return hold_; }

@@ -218,6 +218,16 @@ class Desktop:
             raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
         return result
 
+    def run_setup(self, exe, *args, tries=3, timeout=60):
+        """Runs a command that can safely run again (reg add, cmd, msiexec, a probe), again when
+        it fails: under Wine such commands now and then exit 1 as they shut down, after their work
+        ("ShellExecuteEx failed: Internal error", "Inconsistency detected by ld.so")."""
+        for _ in range(tries):
+            result = self.run(exe, *args, check=False, timeout=timeout)
+            if result.returncode == 0:
+                return result
+        raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
+
     def close(self):
         subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True, timeout=30)
         for proc in self.procs:
@@ -230,7 +240,8 @@ class Desktop:
 
     # --- registry ----------------------------------------------------------------------------
     def reg(self, *args, check=True):
-        return self.run("reg", *args, check=check)
+        """`reg`; a change that must succeed (check) goes through run_setup."""
+        return self.run_setup("reg", *args) if check else self.run("reg", *args, check=False)
 
     def reg_query(self, key, name):
         """(type, data) of a value as `reg query` prints it, or None."""
@@ -258,14 +269,9 @@ class Desktop:
             return ids[-1] if ids else None
         return wait_for(found, timeout=timeout, what=f"window {title!r}")
 
-    def probe_command(self, *args, tries=3):
-        """Runs an idempotent ravak-probe command, again when it fails: under Wine a helper now
-        and then crashes as it exits, after its work ("Inconsistency detected by ld.so")."""
-        for attempt in range(tries):
-            result = self.run(E2E_BIN / "ravak-probe.exe", *args, check=False, timeout=20)
-            if result.returncode == 0:
-                return result
-        raise E2EError(f"ravak-probe {args} exited {result.returncode}: {result.stderr[-500:]!r}")
+    def probe_command(self, *args):
+        """Runs an idempotent ravak-probe command (see run_setup)."""
+        return self.run_setup(E2E_BIN / "ravak-probe.exe", *args, timeout=20)
 
     def probe(self, *args):
         """Runs ravak-probe; its output file's text, or None when it fails."""
@@ -330,7 +336,8 @@ class Testpad:
 
     TITLE = "Ravak Testpad"
 
-    def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0):
+    def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0, slow_keys_ms=0,
+                 no_cut=False, password=False):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
@@ -342,6 +349,12 @@ class Testpad:
             args += ["--text", text]
         if slow_chords_ms:
             args += ["--slow-chords", str(slow_chords_ms)]
+        if slow_keys_ms:
+            args += ["--slow-keys", str(slow_keys_ms)]
+        if no_cut:
+            args += ["--no-cut", "1"]
+        if password:
+            args += ["--password", "1"]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")

@@ -1,5 +1,5 @@
 """Auto-correct, end to end: Kerrak reports the keys typed in an ordinary edit window, and a
-keyword is replaced there by the entry's text with the caret at the marked point."""
+keyword typed there is replaced by the entry's text with the caret at the marked point."""
 from harness import E2E_BIN, Testpad, reset_keys, wait_for, win_path
 
 ENTRIES = [
@@ -35,7 +35,7 @@ class HookHost:
         return [line for line in self.lines() if line.startswith("key ")]
 
     def replacements(self):
-        return [line for line in self.keys() if line.endswith(" replaced")]
+        return [line for line in self.lines() if line == "replaced"]
 
     def wait_replacements(self, count):
         return wait_for(lambda: len(self.replacements()) == count, what=f"{count} replacements")

@@ -1,12 +1,13 @@
 // The whole program over fakes: the platform (keyboard, pump, clipboard, hotkeys, registry,
-// Kerrak) and every feature wired as the program wires them, for tests that drive the settings
-// and the commands together.
+// Kerrak), the user's typing through the key gate, and every feature wired as the program wires
+// them, for tests that drive the settings, the typing and the commands together.
 #pragma once
 
 #include "app/settings_controller.h"
 #include "tests/fakes/fake_hook.h"
 #include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_system.h"
+#include "tests/fakes/fake_typing.h"
 #include "tests/fakes/memory_registry.h"
 
 namespace ravak::testing {
@@ -26,12 +27,12 @@ struct FakeDesktop {
   FakeKeyboard keyboard{log};
   FakePump pump{log};
   FakeClipboard clipboard{log};
-  FakeKeyHold hold{log};
-  SyntheticInput input{keyboard, pump, hold, [this] { return settings.slow_system; }};
+  FakeHotkeys hotkeys;  // and the error report
+  FakeTyping typing{keyboard, clipboard, hotkeys};
+  SyntheticInput input{keyboard, pump, typing.gate, [this] { return settings.slow_system; }};
   ClipboardText clipboard_text{clipboard, pump};
   InlineThreadStarter threads;
   MemoryRegistry registry;
-  FakeHotkeys hotkeys;  // and the error report
   FakeHookHost hook_host = [] {
     FakeHookHost host;
     host.loadable = {kKerrakPath};
@@ -43,13 +44,14 @@ struct FakeDesktop {
   MasterSwitch master;
   LayoutMap layout;
   SettingsStore store{registry};
-  ConversionFeature conversion{settings, master,  layout,  input,  clipboard_text,
-                               pump,     threads, hotkeys, hotkeys};
-  CopyStackFeature copy_stack{master, input, clipboard_text, hotkeys, hotkeys};
+  ConversionFeature conversion{settings, master,  layout,  input,         clipboard_text, pump,
+                               threads,  hotkeys, hotkeys, typing.stream, foreground};
+  CopyStackFeature copy_stack{master, input, clipboard_text, hotkeys, hotkeys, typing.stream};
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
-  AutoCorrectFeature autocorrect{settings, master, hook, input, clipboard_text, foreground};
-  AutoSwitchFeature autoswitch{settings, master,     hook,       layout,
-                               input,    foreground, foreground, conversion.Command()};
+  AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
+                                 clipboard_text, foreground, foreground};
+  AutoSwitchFeature autoswitch{settings, master,     typing.stream, layout,
+                               input,    foreground, foreground,    conversion.Command()};
   SettingsController controller{settings,   store,       layout,     conversion,
                                 copy_stack, autocorrect, autoswitch, hotkeys};
 };

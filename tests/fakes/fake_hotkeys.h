@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,11 @@ class FakeHotkeys : public HotkeyRegistrar, public ErrorReport {
     return window;
   }
   void DestroyHotkeyWindow(WindowId w) override { windows.erase(w); }
-  void Register(WindowId w, uint16_t, unsigned mods, unsigned key) override {
+  // A combination another program holds is refused.
+  bool Register(WindowId w, uint16_t, unsigned mods, unsigned key) override {
+    if (taken.count((mods << 16) | key)) return false;
     registered[w] = (mods << 16) | key;
+    return true;
   }
   void Unregister(WindowId w, uint16_t) override { registered.erase(w); }
   void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -44,6 +48,7 @@ class FakeHotkeys : public HotkeyRegistrar, public ErrorReport {
   WindowId window = 0;
   std::map<WindowId, std::function<void()>> windows;
   std::map<WindowId, unsigned> registered;
+  std::set<unsigned> taken;  // (mods << 16) | key held by other programs
   std::vector<std::string> errors;
 };
 

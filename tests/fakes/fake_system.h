@@ -39,11 +39,6 @@ class FakeKeyboard : public KeyboardOutput {
     log_.push_back(e);
     if (on_key) on_key(vk, (flags & kKeyEventKeyUp) == 0);
   }
-  uint16_t KeyScan(char16_t c) override {
-    if (c >= u'A' && c <= u'Z' && us_layout) return static_cast<uint16_t>(0x0100 | c);
-    if (c >= u'a' && c <= u'z' && us_layout) return static_cast<uint16_t>(c - u'a' + u'A');
-    return 0xFFFF;
-  }
   // "type \"...\"" (non-ASCII as ?); on_text sees the text.
   void TypeText(std::u16string_view text) override {
     std::string e = "type \"";
@@ -54,7 +49,6 @@ class FakeKeyboard : public KeyboardOutput {
   std::function<void(std::u16string_view)> on_text;
   // Keys the user holds; the query is not logged.
   bool IsKeyDown(uint8_t vk) override { return held_keys.count(vk) != 0; }
-  bool us_layout = true;
   std::set<uint8_t> held_keys;
   std::function<void(uint8_t vk, bool down)> on_key;
 
@@ -125,6 +119,7 @@ class FakeClipboard : public Clipboard {
     return true;
   }
   void Empty() override {
+    offering = false;
     has_text = false;
     has_picture = false;
     excluded = false;
@@ -144,15 +139,25 @@ class FakeClipboard : public Clipboard {
     has_text = true;
     text = t;
     offer_taken = false;
+    offering = true;
     ++sequence;
     return true;
   }
   bool OfferTaken() override { return offer_taken; }
-  // What another application reads when it pastes: an offered text is rendered then.
+  bool Offering() override { return offering; }
+  void SetOnTaken(std::function<void()> handler) override { on_taken_ = std::move(handler); }
+  // What the application in front reads when it pastes: an offered text is rendered then.
   std::u16string PasteByOtherApp() {
-    offer_taken = true;
-    return text;
+    const std::u16string pasted = text;
+    if (offering) {
+      offering = false;
+      offer_taken = true;
+      if (on_taken_) on_taken_();
+    }
+    return pasted;
   }
+  // What a clipboard monitor reads: an offered text is only for the application pasting.
+  std::u16string ReadByMonitor() const { return offering ? std::u16string() : text; }
 
   std::vector<uint32_t> Formats() override {
     std::vector<uint32_t> formats;
@@ -169,13 +174,9 @@ class FakeClipboard : public Clipboard {
     const auto it = names.find(format);
     return it == names.end() ? std::string() : it->second;
   }
-  std::optional<std::size_t> FormatSize(uint32_t format) override {
-    queried.push_back(format);
-    std::vector<uint8_t> bytes;
-    if (!Bytes(format, bytes)) return std::nullopt;
-    return bytes.size();
-  }
   bool ReadFormat(uint32_t format, std::vector<uint8_t>& out) override {
+    queried.push_back(format);
+    if (on_read) on_read(format);
     return Bytes(format, out);
   }
   bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override {
@@ -200,6 +201,7 @@ class FakeClipboard : public Clipboard {
   // What another application does when it puts text on the clipboard.
   void SetByOtherApp(const std::u16string& t) {
     Empty();
+    offer_taken = false;
     has_text = true;
     text = t;
   }
@@ -239,6 +241,8 @@ class FakeClipboard : public Clipboard {
 
   bool has_text = false;
   bool offer_taken = false;
+  bool offering = false;                         // an offered text waits, unread
+  std::function<void(uint32_t format)> on_read;  // a format's data is read (rendered)
   bool has_picture = false;
   bool excluded = false;
   bool refuse_set = false;
@@ -279,6 +283,7 @@ class FakeClipboard : public Clipboard {
 
   Log& log_;
   bool open_ = false;
+  std::function<void()> on_taken_;
 };
 
 // The hold on the user's keys: "hold" when the outermost sequence begins, "let go" when it ends.

@@ -1,26 +1,28 @@
-// A one-line text field of some application in the foreground, fed by the recording keyboard:
-// Backspace erases before the caret, Ctrl+V pastes the clipboard's text at the caret, the Left
-// arrow moves the caret back one step (a surrogate pair or CR LF is one step). It shows what
-// the user would see after a command's keys. Unicode input is typed at the caret; Enter types a
-// line break.
+// A one-line text field of some application in the foreground. It takes every key event that
+// reaches the application: Backspace erases before the caret, Ctrl+V pastes the clipboard's text
+// at the caret, the Left arrow moves the caret back one step (a surrogate pair or CR LF is one
+// step), Enter types a line break, and a key that types text types it at the caret (read as the
+// US keyboard types it with the modifiers the application sees, then through layout), so a
+// modifier left down shows. Unicode input is typed at the caret. It shows what the user would
+// see after the keys.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/keyboard.h"
 #include "tests/fakes/fake_system.h"
+#include "typing/key_text.h"
 
 namespace ravak::testing {
 
 class FakeTextField {
  public:
+  // Takes the keys the recording keyboard sends.
   FakeTextField(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
-    keyboard.on_key = [this](uint8_t vk, bool down) { Key(vk, down); };
-    keyboard.on_text = [this](std::u16string_view typed) {
-      text.insert(caret, typed);
-      caret += typed.size();
-    };
+    keyboard.on_key = [this](uint8_t vk, bool down) { Key(KeyStroke{vk, 0, !down, false}); };
+    keyboard.on_text = [this](std::u16string_view typed) { Type(typed); };
   }
   // What the user has typed so far; the caret at its end.
   void Show(const std::u16string& typed) {
@@ -30,8 +32,33 @@ class FakeTextField {
   // The text with "|" at the caret.
   std::u16string WithCaret() const { return text.substr(0, caret) + u"|" + text.substr(caret); }
 
+  // One key event that reached the application.
+  void Key(const KeyStroke& key) {
+    modifiers_ = Apply(modifiers_, key);
+    if (key.up || caret > text.size()) return;
+    const bool ctrl = (modifiers_ & modifier::kCtrl) != 0;
+    if (key.vk == vk::kBack && caret > 0) {
+      const std::size_t n = StepBack();
+      text.erase(caret - n, n);
+      caret -= n;
+    }
+    if (key.vk == vk::kLeft && caret > 0) caret -= StepBack();
+    if (key.vk == 0x0D) Type(u"\r\n");
+    if (key.vk == 0x56 && ctrl && clipboard_.has_text) Type(clipboard_.PasteByOtherApp());
+    if (ctrl) return;
+    if (const char16_t c = TypedChar(UserKey{key, modifiers_})) {
+      Type(std::u16string(1, layout ? layout(c) : c));
+    }
+  }
+  void Type(std::u16string_view typed) {
+    text.insert(caret, typed);
+    caret += typed.size();
+  }
+
   std::u16string text;
   std::size_t caret = 0;
+  // What the active layout types for a key that types c on the US keyboard; none: c.
+  std::function<char16_t(char16_t)> layout;
 
  private:
   static bool Pair(char16_t a, char16_t b) {
@@ -40,27 +67,8 @@ class FakeTextField {
   std::size_t StepBack() const {
     return caret >= 2 && Pair(text[caret - 2], text[caret - 1]) ? 2 : 1;
   }
-  void Key(uint8_t key, bool down) {
-    if (key == vk::kControl) ctrl_ = down;
-    if (!down || caret > text.size()) return;
-    if (key == vk::kBack && caret > 0) {
-      const std::size_t n = StepBack();
-      text.erase(caret - n, n);
-      caret -= n;
-    }
-    if (key == vk::kLeft && caret > 0) caret -= StepBack();
-    if (key == 0x0D) {
-      text.insert(caret, u"\r\n");
-      caret += 2;
-    }
-    if (key == 0x56 && ctrl_ && clipboard_.has_text) {
-      const std::u16string pasted = clipboard_.PasteByOtherApp();
-      text.insert(caret, pasted);
-      caret += pasted.size();
-    }
-  }
   FakeClipboard& clipboard_;
-  bool ctrl_ = false;
+  ModifierSet modifiers_ = 0;  // as the application sees them
 };
 
 }  // namespace ravak::testing

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_system.h"
-#include "tests/fakes/fake_text_field.h"
-#include "typing/key_text.h"
+#include "tests/fakes/fake_typing.h"
 
 namespace ravak {
 namespace {
@@ -28,62 +28,29 @@ class Desk : public ForegroundWindowQuery, public TypingTargetQuery {
 
 constexpr uint16_t kPersian = 0x0429;
 
-// A user typing into a text field while the hook reports each key to the engine, as Kerrak does
-// once the application has the key; the keys Ravak sends come back through the hook too.
+// A user typing into a text field while the engine watches the key stream; the field shows
+// what the active layout types.
 class AutoSwitchTest : public ::testing::Test {
  protected:
   AutoSwitchTest() {
-    const auto field_key = keyboard.on_key;
-    keyboard.on_key = [this, field_key](uint8_t key, bool down) {
-      field_key(key, down);
-      if (down) sent.push_back(key);
+    typing.field.layout = [this](char16_t c) {
+      return desk.language == kPersian && c != u' '
+                 ? map.FarsiChars()[map.LookupChar(c, Table::English)]
+                 : c;
     };
-  }
-  // Types the keys of a US-layout text; the field shows what the active layout types.
-  void Type(std::u16string_view us) {
-    for (const char16_t c : us) {
-      uint16_t key = 0;
-      ShiftState shift;
-      if (c == u' ' || c == u'\r') {
-        key = c == u' ' ? 0x20 : 0x0D;
-      } else {
-        for (uint16_t k = 0; k < 256 && !key; ++k) {
-          if (!TypesCharacter(k)) continue;
-          if (KeyToChar(k, {}) == c) key = k;
-          if (KeyToChar(k, {true, false, false}) == c) key = k, shift.shift = true;
-        }
-      }
-      ASSERT_NE(key, 0) << static_cast<int>(c);
-      if (key == 0x0D) {
-        keyboard.on_key(0x0D, true);
-        sent.pop_back();
-      } else if (key == 0x20 || desk.language != kPersian) {
-        field.text.insert(field.caret++, 1, c);
-      } else {
-        field.text.insert(field.caret++, 1, map.FarsiChars()[map.LookupChar(c, Table::English)]);
-      }
-      Report(key, shift);
-    }
-  }
-  void Backspace() {
-    keyboard.on_key(vk::kBack, true);
-    sent.pop_back();
-    Report(vk::kBack, {});
-  }
-  // The hook reports a key, then the keys Ravak sent meanwhile.
-  bool Report(uint16_t key, ShiftState shift) {
-    const bool acted = engine.KeyDown(switches, key, shift);
-    for (const uint8_t echo : std::exchange(sent, {})) engine.KeyDown(switches, echo, {});
-    return acted;
+    typing.stream.AddWatcher([this](const UserInput& typed, bool taken) {
+      return engine.OnInput(switches, typed, taken);
+    });
   }
 
   Log log;
   FakeKeyboard keyboard{log};
   FakePump pump{log};
   FakeClipboard clipboard{log};
-  FakeTextField field{keyboard, clipboard};
-  FakeKeyHold hold{log};
-  SyntheticInput input{keyboard, pump, hold, [] { return false; }};
+  testing::FakeHotkeys errors;
+  testing::FakeTyping typing{keyboard, clipboard, errors};
+  testing::FakeTextField& field = typing.field;
+  SyntheticInput input{keyboard, pump, typing.gate, [] { return false; }};
   LayoutMap map;
   LayoutDetector detector{map};
   Desk desk;
@@ -91,87 +58,108 @@ class AutoSwitchTest : public ::testing::Test {
   int language_switches = 0;
   AutoSwitchEngine engine{detector, input, desk, desk, exceptions, [this] { ++language_switches; }};
   AutoSwitchSwitches switches{true, true, false};
-  std::vector<uint8_t> sent;
 };
 
 TEST_F(AutoSwitchTest, WordsTypedOnTheWrongLayoutAreRetypedAsEachEnds) {
-  Type(u"sghl o,fd? hello world ");
+  typing.Type(u"sghl o,fd? hello world ");
   EXPECT_EQ(field.text, u"سلام خوبی؟ hello world ");
-  // Retyped as Unicode input while the user's keys are held, never through the clipboard.
-  EXPECT_EQ(std::count(log.begin(), log.end(), "hold"), 2);
+  // Retyped as Unicode input, never through the clipboard.
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& e) { return e.rfind("type ", 0) == 0; }),
+            2);
   EXPECT_EQ(clipboard.sequence, 1u);
-  EXPECT_EQ(hold.depth, 0);
+  EXPECT_FALSE(typing.gate.Holding());
 
   // On the Persian layout, an English word typed by mistake comes back as English.
   desk.language = kPersian;
   field.Show(u"");
-  Type(u"hello ");
+  typing.Type(u"hello ");
   EXPECT_EQ(field.text, u"hello ");
 }
 
-TEST_F(AutoSwitchTest, EnterEndsAWordAndIsSentAgainAsAKey) {
-  Type(u"sghl\r");
+// Tab and Enter act when they reach the application (the focus moves, a form is sent): the
+// word is retyped before they get there, and no undo follows them.
+TEST_F(AutoSwitchTest, TabAndEnterWaitUntilTheWordIsRetyped) {
+  typing.Type(u"sghl\r");
   EXPECT_EQ(field.text, u"سلام\r\n");
-  Type(u"ok");
-  EXPECT_EQ(field.text, u"سلام\r\nok");
+  typing.Type(u"ok\t");
+  const std::size_t tab = log.size();
+  typing.Type(u"sghl\t");
+  const Log after(log.begin() + static_cast<long>(tab), log.end());
+  EXPECT_EQ(after.back(), "release 0x09 scan=0");  // the user's Tab, after the retyping
+  EXPECT_EQ(field.text, u"سلام\r\nokسلام");
+  typing.Type(u"\b");
+  EXPECT_EQ(field.text, u"سلام\r\nokسلا");
 }
 
-// Backspace right after a switch brings the word back as typed and remembers it; the switch's
-// own Backspaces, reported back by the hook, are no undo.
+// Backspace right after a switch brings the word back as typed and remembers it.
 TEST_F(AutoSwitchTest, BackspaceRightAfterASwitchUndoesItAndMakesAnException) {
   int stored = 0;
   engine.SetOnExceptionAdded([&] { ++stored; });
-  Type(u"sghl ");
-  ASSERT_EQ(field.text, u"سلام ");
-  Backspace();
-  EXPECT_EQ(field.text, u"sghl ");
+  typing.Type(u"keep sghl ");
+  ASSERT_EQ(field.text, u"keep سلام ");
+  typing.Type(u"\b");
+  EXPECT_EQ(field.text, u"keep sghl ");
   EXPECT_TRUE(exceptions.Contains(u"sghl"));
   EXPECT_EQ(stored, 1);
-  Type(u"sghl ");
-  EXPECT_EQ(field.text, u"sghl sghl ");  // never switched again
+  typing.Type(u"sghl ");
+  EXPECT_EQ(field.text, u"keep sghl sghl ");  // never switched again
+  // More Backspaces are the user's own: they erase what is there, nothing else.
+  typing.Type(u"\b\b\b\b\b");
+  EXPECT_EQ(field.text, u"keep sghl ");
 
   // A Backspace after any other key only edits the word being typed.
   field.Show(u"");
-  Type(u"o,fdx");
-  Backspace();
-  Type(u" ");
+  typing.Type(u"o,fdx\b ");
   EXPECT_EQ(field.text, u"خوبی ");
-  Type(u"k");
-  Backspace();
+  typing.Type(u"k\b");
   EXPECT_EQ(field.text, u"خوبی ");
 }
 
+// The undo is for the very next Backspace, alone, in the same field: after a caret key, a
+// click, or with Ctrl or Alt, a Backspace is the application's.
+TEST_F(AutoSwitchTest, OnlyTheNextPlainBackspaceUndoes) {
+  typing.Type(u"keep sghl ");
+  typing.Chord(0, 0x24);  // Home
+  typing.Type(u"\b");
+  typing.Click();
+  typing.Type(u"\b");
+  typing.Chord(modifier::kLCtrl, vk::kBack);
+  typing.Chord(modifier::kLAlt, vk::kBack);
+  EXPECT_EQ(field.text, u"keep س");  // (this field's Home leaves the caret where it was)
+  EXPECT_EQ(exceptions.Size(), 0u);
+}
+
 TEST_F(AutoSwitchTest, ShortcutsCaretKeysOtherWindowsPasswordsAndTheSwitchesLeaveWordsAlone) {
-  Type(u"sghl");
-  Report('C', {false, false, true});  // Ctrl+C: the caret may be anywhere now
-  Type(u" ");
-  Type(u"sghl");
-  Report(vk::kLeft, {});
-  Type(u" ");
-  Type(u"sghl");
+  typing.Type(u"sghl");
+  typing.Chord(modifier::kLCtrl, 'C');  // the caret may be anywhere now
+  typing.Type(u" sghl");
+  typing.Chord(0, 0x2E);  // Delete
+  typing.Type(u" sghl");
   desk.window = 8;
-  Type(u" ");
+  typing.Type(u" ");
   EXPECT_EQ(field.text, u"sghl sghl sghl ");
   field.Show(u"");
   desk.password = true;  // never a password
-  Type(u"sghl ");
+  typing.Type(u"sghl ");
+  typing.Type(u"\b");  // and no undo of a switch never made
   desk.password = false;
-  EXPECT_EQ(field.text, u"sghl ");
+  EXPECT_EQ(field.text, u"sghl");
   field.Show(u"");
   switches.active_flag = false;
-  Type(u"sghl ");
+  typing.Type(u"sghl ");
   switches = {true, false, false};
-  Type(u"sghl ");
+  typing.Type(u"sghl ");
   EXPECT_EQ(field.text, u"sghl sghl ");
 }
 
 TEST_F(AutoSwitchTest, LanguageChordFollowsASwitchAndItsUndoWhenAsked) {
   switches.change_language = true;
-  Type(u"sghl ");
+  typing.Type(u"sghl ");
   EXPECT_EQ(language_switches, 1);
-  Backspace();
+  typing.Type(u"\b");
   EXPECT_EQ(language_switches, 2);
-  Type(u"hello ");
+  typing.Type(u"hello ");
   EXPECT_EQ(language_switches, 2);
 }
 

@@ -111,6 +111,23 @@ TEST_F(ClipboardSnapshotTest, OverTheLimitTheTextStaysAndTheRestWhileItFits) {
   EXPECT_EQ(text.Save(40)[0].bytes.size(), 62u);
 }
 
+// A 4K screenshot (33 MB) is kept whole; an owner that renders slowly, when asked, is asked
+// for no more once the snapshot has taken its time, and the text is read first and kept.
+TEST_F(ClipboardSnapshotTest, LargePicturesAreKeptAndSlowOwnersAreNotWaitedForLong) {
+  clipboard.AddByOtherApp(cf::kDib, std::vector<uint8_t>(std::size_t{33} << 20, 7));
+  clipboard.SetByOtherApp(u"mine");
+  clipboard.AddByOtherApp(cf::kDib, std::vector<uint8_t>(std::size_t{33} << 20, 7));
+  EXPECT_EQ(FormatsOf(text.Save()), (std::vector<uint32_t>{cf::kUnicodeText, cf::kDib}));
+
+  clipboard.AddByOtherApp(kHtml, Bytes("<b>x</b>"));
+  clipboard.AddByOtherApp(kRichText, Bytes("{\\rtf1 x}"));
+  clipboard.on_read = [this](uint32_t) { pump.slept_ms += 300; };
+  clipboard.queried.clear();
+  EXPECT_EQ(FormatsOf(text.Save()), (std::vector<uint32_t>{cf::kUnicodeText, cf::kDib}));
+  EXPECT_FALSE(Queried(clipboard, kHtml));
+  EXPECT_FALSE(Queried(clipboard, kRichText));
+}
+
 TEST_F(ClipboardSnapshotTest, EmptyClipboardIsNotOpenedAndStaysEmpty) {
   const ClipboardSnapshot saved = text.Save();
   EXPECT_TRUE(saved.empty());

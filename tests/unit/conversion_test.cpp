@@ -18,9 +18,10 @@ using testing::Normalize;
 
 // A one-line edit control that reacts to the keys it receives the way a Windows edit does:
 // Shift+Home selects to the line start, Shift+Left and Ctrl+Shift+Left extend the selection by a
-// character and by a word, Ctrl+X and Ctrl+C cut and copy a non-empty selection, Ctrl+V pastes
-// over it. The selection runs from the anchor to the caret.
-class FakeEditor {
+// character and by a word, Right ends a selection at its end, Ctrl+X and Ctrl+C cut and copy a
+// non-empty selection (unless it ignores Ctrl+X), Ctrl+V pastes over it, and a key that types a
+// letter replaces the selection. The selection runs from the anchor to the caret.
+class FakeEditor : public TypingTargetQuery {
  public:
   FakeEditor(FakeKeyboard& keyboard, FakeClipboard& clipboard) : clipboard_(clipboard) {
     keyboard.on_key = [this](uint8_t vk, bool down) { Key(vk, down); };
@@ -30,10 +31,24 @@ class FakeEditor {
     caret = anchor = line.size();
   }
   std::u16string Selected() const { return text.substr(Start(), End() - Start()); }
+  // A standard edit: its selection can be read and set.
+  uint16_t ForegroundLanguage() override { return 0x0409; }
+  bool FocusIsPassword() override { return false; }
+  bool FieldSelection(uint32_t& start, uint32_t& end) override {
+    start = static_cast<uint32_t>(anchor);
+    end = static_cast<uint32_t>(caret);
+    return standard;
+  }
+  void SelectInField(uint32_t start, uint32_t end) override {
+    anchor = start;
+    caret = end;
+  }
+  bool standard = true;
   std::u16string text;
   std::size_t caret = 0;
   std::size_t anchor = 0;
   bool ignores_paste = false;
+  bool ignores_cut = false;
 
  private:
   std::size_t Start() const { return std::min(anchor, caret); }
@@ -53,10 +68,13 @@ class FakeEditor {
       while (ctrl_ && caret > 0 && text[caret - 1] != u' ') --caret;
       if (!shift_) anchor = caret;
     }
+    if (key == vk::kRight && !shift_) caret = anchor = End();
+    if (key == 0x58 && ctrl_ && ignores_cut) return;
     if ((key == 0x58 || key == 0x43) && ctrl_ && Start() < End()) {
       clipboard_.SetByOtherApp(Selected());
       if (key == 0x58) Replace(u"");
     }
+    if (key >= 'A' && key <= 'Z' && !ctrl_) Replace(std::u16string(1, key + u'a' - u'A'));
     if (key == 0x56 && ctrl_ && clipboard_.has_text && !ignores_paste)
       Replace(clipboard_.PasteByOtherApp());
   }
@@ -78,8 +96,8 @@ class ConversionTest : public ::testing::Test {
   ClipboardText text{clipboard, pump};
   LayoutMap map;
   InlineThreadStarter threads;
-  ConversionCommand command{map, input, text, pump, threads};
   FakeEditor editor{keyboard, clipboard};
+  ConversionCommand command{map, input, text, pump, threads, editor};
 };
 
 TEST_F(ConversionTest, ConvertsLineAndRestoresClipboardInExactSequence) {
@@ -118,8 +136,9 @@ TEST_F(ConversionTest, SlowSystemKeepsThePausesBetweenSteps) {
   EXPECT_EQ(pump.slept_ms, 11u * 40u);
 }
 
-// An application that takes its time over each chord still gets its line converted, and one
-// that never pastes gives the user's clipboard back a second later.
+// An application that takes its time over each chord still gets its line converted. One that
+// has not pasted a second later may still paste: the converted line stays on offer, and the
+// user's clipboard comes back once it has been read.
 TEST_F(ConversionTest, WaitsForTheApplicationsCutAndPaste) {
   Type(u"sghl");
   clipboard.SetByOtherApp(u"mine");
@@ -144,8 +163,10 @@ TEST_F(ConversionTest, WaitsForTheApplicationsCutAndPaste) {
   editor.ignores_paste = true;
   command.ConvertCurrentLine();
   EXPECT_EQ(editor.text, u"");
-  EXPECT_EQ(clipboard.text, u"mine");
   EXPECT_EQ(pump.slept_ms, ClipboardText::kApplicationWaitMs);
+  EXPECT_EQ(clipboard.ReadByMonitor(), u"");  // nobody else gets the line meanwhile
+  EXPECT_EQ(clipboard.PasteByOtherApp(), u"سلام");
+  EXPECT_EQ(clipboard.text, u"mine");
 }
 
 TEST_F(ConversionTest, KeepsHeadOfMixedLine) {
@@ -157,7 +178,10 @@ TEST_F(ConversionTest, KeepsHeadOfMixedLine) {
   EXPECT_EQ(editor.text, u"سلام اثممخ");
 }
 
-TEST_F(ConversionTest, NothingCutMeansNothingPastedAndClipboardUntouched) {
+// Nothing cut (the caret at a line start, an application that ignores Ctrl+X): nothing is
+// pasted, the clipboard is untouched, and the selection the command made goes again, so that
+// the keys typed next do not replace the line.
+TEST_F(ConversionTest, NothingCutMeansNothingPastedClipboardUntouchedAndTheLineKept) {
   Type(u"");
   clipboard.SetByOtherApp(u"abc");
   const uint32_t sequence = clipboard.sequence;
@@ -166,6 +190,18 @@ TEST_F(ConversionTest, NothingCutMeansNothingPastedAndClipboardUntouched) {
   EXPECT_EQ(clipboard.text, u"abc");
   EXPECT_EQ(clipboard.sequence, sequence);
   EXPECT_EQ(std::count(log.begin(), log.end(), "press 0x56"), 0);
+
+  // A standard edit gets its selection back exactly; in any other field the selection ends
+  // at its end, where the caret was.
+  for (const bool standard : {true, false}) {
+    Type(u"sghl");
+    editor.standard = standard;
+    editor.ignores_cut = true;
+    command.ConvertCurrentLine();
+    keyboard.KeyEvent('H', 1, 0);
+    EXPECT_EQ(editor.text, u"sghlh");
+    EXPECT_EQ(clipboard.text, u"abc");
+  }
 }
 
 TEST_F(ConversionTest, NothingCutLeavesPictureOnClipboard) {
@@ -217,16 +253,17 @@ TEST_F(ConversionTest, BusyClipboardDuringConversionStillConverts) {
   EXPECT_EQ(clipboard.text, u"mine");
 }
 
-TEST_F(ConversionTest, FailureAfterCutStopsWithoutWritingBack) {
+// A clipboard another program holds right after the cut: the cut line goes back where it was.
+TEST_F(ConversionTest, FailureAfterCutPutsTheLineBack) {
   Type(u"sghl");
   clipboard.SetByOtherApp(u"mine");
+  const auto editor_key = keyboard.on_key;
   keyboard.on_key = [&](uint8_t key, bool down) {
-    if (key == 0x58 && down) {
-      clipboard.SetByOtherApp(u"sghl");
-      clipboard.busy_opens = 1000;
-    }
+    editor_key(key, down);
+    if (key == 0x58 && down) clipboard.busy_opens = 1000;
   };
   EXPECT_THROW(command.ConvertCurrentLine(), Error);
+  EXPECT_EQ(editor.text, u"sghl");
   EXPECT_EQ(clipboard.text, u"sghl");
 }
 

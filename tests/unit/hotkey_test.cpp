@@ -85,8 +85,9 @@ class FakeRegistrar : public HotkeyRegistrar, public ErrorReport {
     log.push_back("destroy window");
     windows.erase(window);
   }
-  void Register(WindowId, uint16_t, unsigned modifiers, unsigned key) override {
+  bool Register(WindowId, uint16_t, unsigned modifiers, unsigned key) override {
     log.push_back("register " + std::to_string(modifiers) + " " + Hex(key));
+    return true;
   }
   void Unregister(WindowId, uint16_t) override { log.push_back("unregister"); }
   void ShowError(const std::string& message) override { log.push_back("error: " + message); }
@@ -104,7 +105,8 @@ class FakeRegistrar : public HotkeyRegistrar, public ErrorReport {
 
 TEST(GlobalHotKeyTest, LoadsInactiveThenRegistersOnActivation) {
   FakeRegistrar sys;
-  GlobalHotkey gk(sys, sys);
+  KeyStream keys;
+  GlobalHotkey gk(sys, sys, keys);
   EXPECT_TRUE(gk.Active());
   EXPECT_EQ(sys.log, (Log{"add atom", "create window"}));
   sys.log.clear();
@@ -122,7 +124,8 @@ TEST(GlobalHotKeyTest, LoadsInactiveThenRegistersOnActivation) {
 
 TEST(GlobalHotKeyTest, ActivatingWithNoCombinationStillRegistersKeyZero) {
   FakeRegistrar sys;
-  GlobalHotkey gk(sys, sys);
+  KeyStream keys;
+  GlobalHotkey gk(sys, sys, keys);
   gk.SetActive(false);
   sys.log.clear();
   gk.SetActive(true);
@@ -131,7 +134,8 @@ TEST(GlobalHotKeyTest, ActivatingWithNoCombinationStillRegistersKeyZero) {
 
 TEST(GlobalHotKeyTest, EveryHotKeyMessageRaisesEventWithRegisteredShiftState) {
   FakeRegistrar sys;
-  GlobalHotkey gk(sys, sys);
+  KeyStream keys;
+  GlobalHotkey gk(sys, sys, keys);
   gk.SetCombination(0xC043);
   int presses = 0;
   gk.SetOnPress([&](ShiftState held) {
@@ -145,7 +149,8 @@ TEST(GlobalHotKeyTest, EveryHotKeyMessageRaisesEventWithRegisteredShiftState) {
 
 TEST(GlobalHotKeyTest, HandlerErrorIsReportedOncePerPressAndComponentGoesOn) {
   FakeRegistrar sys;
-  GlobalHotkey gk(sys, sys);
+  KeyStream keys;
+  GlobalHotkey gk(sys, sys, keys);
   gk.SetCombination(0x8041);
   gk.SetOnPress([](ShiftState) { throw std::runtime_error("Cannot open clipboard: busy"); });
   sys.log.clear();
@@ -158,9 +163,10 @@ TEST(GlobalHotKeyTest, HandlerErrorIsReportedOncePerPressAndComponentGoesOn) {
 
 TEST(GlobalHotKeyTest, DestroyUnregistersAndReleasesAtomAndWindow) {
   FakeRegistrar sys;
+  KeyStream keys;
   {
-    GlobalHotkey a(sys, sys);
-    GlobalHotkey b(sys, sys);
+    GlobalHotkey a(sys, sys, keys);
+    GlobalHotkey b(sys, sys, keys);
     EXPECT_EQ(sys.atoms.size(), 2u);  // one identifier per live component
     a.SetCombination(0x8041);
     sys.log.clear();

@@ -210,12 +210,11 @@ TEST_F(SettingsControllerTest, AutoCorrectListRoundTripsAndRunsOnlyWhenSwitchedO
   controller.Start();
   ASSERT_EQ(autocorrect.List().Size(), 2u);  // the incomplete last group is kept
   log.clear();
-  hook_host.PostKey('H');
-  hook_host.PostKey('I');
+  typing.Type(u"hi ");
   EXPECT_TRUE(log.empty());  // auto-correct is off
   Check(IDC_AUTOCORRECT_ENABLED, true);
-  hook_host.PostKey('H');
-  hook_host.PostKey('I');
+  typing.Type(u"hi");
+  EXPECT_EQ(typing.field.text, u"hi hello");
   EXPECT_NE(std::find(log.begin(), log.end(), "offer \"hello\""), log.end());
   controller.Apply(Edits());
   EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"True");

@@ -14,7 +14,7 @@
 #include "hotkeys/global_hotkey.h"
 #include "platform/win32.h"
 #include "tests/e2e/win/host_log.h"
-#include "typing/key_hold_win32.h"
+#include "typing/key_gate_win32.h"
 
 namespace {
 
@@ -48,14 +48,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoggingErrorReport errors(log);
   ravak::win32::Clipboard clipboard;
   ravak::ClipboardText clipboard_text(clipboard, pump);
-  ravak::win32::LowLevelKeyHold hold;
-  ravak::SyntheticInput input(keyboard, pump, hold, [&slow] { return slow; });
+  ravak::KeyStream keys;
+  ravak::KeyGate gate(keys, keyboard, errors, [] { return GetTickCount64(); });
+  ravak::SyntheticInput input(keyboard, pump, gate, [&slow] { return slow; });
   ravak::LayoutMap map;
   map.ApplyKeyboardType(1);
   ravak::DetachedThreadStarter threads;
-  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads);
+  ravak::win32::TypingTarget target;
+  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target);
 
-  ravak::GlobalHotkey conversion_hotkey(registrar, errors);
+  ravak::GlobalHotkey conversion_hotkey(registrar, errors, keys);
   conversion_hotkey.SetActive(false);
   conversion_hotkey.SetCombination(hotkey);
   conversion_hotkey.SetOnPress([&](ravak::ShiftState held) {
@@ -68,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Append(log, ran ? "converted " + std::to_string(us) + " us" : "ignored");
   });
   conversion_hotkey.SetActive(true);
+  ravak::win32::LowLevelKeyGate key_gate(gate);
   if (!ready.empty()) Append(ready, "ready");
   return pump.Run();
 }

@@ -1,13 +1,14 @@
 // ravak-hookhost: deploys and loads Kerrak from the carried image the way the program does,
-// starts the keyboard hook and runs the auto-correct engine on what it reports, so that the
-// hook and the engine can be driven end to end on their own.
+// starts the keyboard hook and logs what it reports, and runs the auto-correct engine on the
+// typing as the program does, so that the hook and the engine can be driven end to end on
+// their own.
 //
 //   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE] [--take-record-name]
 // --list: a UTF-8 file, three lines per entry (after text, before text, keyword), in which
 //         "\n", "\r" and "\\" stand for a line feed, a carriage return and a backslash.
 // --log appends "deployed PATH" / "loaded PATH" / "hooked" at start, then one line per
-// reported key ("key 0xNN" with " shift"/" ctrl"/" alt", " in WINDOW" (the foreground
-// window), then " replaced" when a keyword was replaced) and one per error ("error: ...").
+// key Kerrak reports ("key 0xNN" with " shift"/" ctrl"/" alt" and " in WINDOW", the foreground
+// window), "replaced" after each replacement, and one line per error ("error: ...").
 // --take-record-name: a mutex takes the name of Kerrak's shared record first, so that Kerrak
 //         cannot create it.
 #include <windows.h>
@@ -27,7 +28,7 @@
 #include "platform/utf.h"
 #include "platform/win32.h"
 #include "tests/e2e/win/host_log.h"
-#include "typing/key_hold_win32.h"
+#include "typing/key_gate_win32.h"
 
 namespace {
 
@@ -95,13 +96,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoggingErrorReport errors(log);
   ravak::win32::Clipboard clipboard;
   ravak::ClipboardText clipboard_text(clipboard, pump);
-  ravak::win32::LowLevelKeyHold hold;
-  ravak::SyntheticInput input(keyboard, pump, hold, [&slow] { return slow; });
+  ravak::KeyStream keys;
+  ravak::KeyGate gate(keys, keyboard, errors, [] { return GetTickCount64(); });
+  ravak::SyntheticInput input(keyboard, pump, gate, [&slow] { return slow; });
   ravak::win32::ForegroundQuery foreground;
+  ravak::win32::TypingTarget target;
   ravak::AutoCorrectList list;
   if (!list_path.empty()) list.LoadFlat(ReadItems(list_path));
-  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground);
+  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground, target);
   const ravak::AutoCorrectSwitches switches{true, true};
+  keys.AddWatcher([&](const ravak::UserInput& typed, bool taken) {
+    ravak::KeyVerdict verdict = engine.OnInput(switches, typed, taken);
+    if (verdict.action) {
+      verdict.action = [&log, replace = std::move(verdict.action)] {
+        replace();
+        Append(log, "replaced");
+      };
+    }
+    return verdict;
+  });
+  ravak::win32::LowLevelKeyGate key_gate(gate);
 
   if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);  // held until exit
   ravak::win32::KerrakHost host;
@@ -115,12 +129,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
   if (hook->Hooked()) Append(log, "hooked");
   hook->AddOnKey([&](uint16_t key, ravak::ShiftState shift) {
-    // The keys a replacement sends are reported inside it: their lines come first.
-    const bool replaced = engine.KeyDown(switches, key, shift);
     char window[32];
     std::snprintf(window, sizeof window, " in %llX",
-                  static_cast<unsigned long long>(engine.TypedWindow()));
-    Append(log, KeyLine(key, shift) + window + (replaced ? " replaced" : ""));
+                  static_cast<unsigned long long>(foreground.ForegroundWindow()));
+    Append(log, KeyLine(key, shift) + window);
   });
   if (!ready.empty()) Append(ready, "ready");
   const int code = pump.Run();

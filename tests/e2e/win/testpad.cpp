@@ -3,11 +3,13 @@
 // receives is appended to a key log, so a test can see what a user would see.
 //
 //   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE] [--times FILE]
-//                     [--slow-chords MS]
+//                     [--slow-chords MS] [--slow-keys MS] [--no-cut 1] [--password 1]
 // --times appends "MS key KIND VK" for each key message and "MS text TEXT" for each change of the
 // text (line breaks as \r and \n), MS counted from the pad's start with a fraction, for latency
 // figures.
-// --slow-chords makes the pad a slow application: it takes MS before it handles each Ctrl+letter.
+// --slow-chords makes the pad a slow application: it takes MS before it handles each Ctrl+letter;
+// --slow-keys: MS before it handles each key. --no-cut: the pad ignores Ctrl+X, as some
+// programs do. --password: the edit is a one-line password edit.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -25,6 +27,8 @@ std::wstring g_keys_path;
 std::wstring g_last_state;
 std::wstring g_times_path;
 DWORD g_slow_chord_ms = 0;
+DWORD g_slow_key_ms = 0;
+bool g_no_cut = false;
 LARGE_INTEGER g_start, g_frequency;
 
 std::string Now() {
@@ -117,6 +121,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       (GetKeyState(VK_CONTROL) & 0x8000)) {
     Sleep(g_slow_chord_ms);
   }
+  if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && g_slow_key_ms) Sleep(g_slow_key_ms);
+  if (g_no_cut && (msg == WM_CUT || (msg == WM_CHAR && wp == 0x18))) return 0;
   const LRESULT result = CallWindowProcW(g_edit_proc, hwnd, msg, wp, lp);
   if (kind || msg == WM_CHAR || msg == WM_PASTE || msg == WM_CUT || msg == EM_SETSEL) ReportState();
   return result;
@@ -150,6 +156,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring text, title = L"Ravak Testpad";
+  bool password = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring opt = argv[i];
     if (opt == L"--state") g_state_path = argv[i + 1];
@@ -158,6 +165,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (opt == L"--title") title = argv[i + 1];
     if (opt == L"--times") g_times_path = argv[i + 1];
     if (opt == L"--slow-chords") g_slow_chord_ms = static_cast<DWORD>(_wtoi(argv[i + 1]));
+    if (opt == L"--slow-keys") g_slow_key_ms = static_cast<DWORD>(_wtoi(argv[i + 1]));
+    if (opt == L"--no-cut") g_no_cut = true;
+    if (opt == L"--password") password = true;
   }
   LocalFree(argv);
   QueryPerformanceFrequency(&g_frequency);
@@ -171,10 +181,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   RegisterClassW(&wc);
   HWND main = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 560,
                               200, nullptr, nullptr, instance, nullptr);
-  g_edit = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"EDIT", text.c_str(),
-      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
-      560, 200, main, nullptr, instance, nullptr);
+  const DWORD style =
+      password ? ES_PASSWORD | ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+  g_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", text.c_str(),
+                           WS_CHILD | WS_VISIBLE | ES_NOHIDESEL | style, 0, 0, 560, 200, main,
+                           nullptr, instance, nullptr);
   HFONT font =
       CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
   SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

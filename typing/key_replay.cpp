@@ -1,7 +1,6 @@
-#include "typing/held_keys.h"
+#include "typing/key_replay.h"
 
 #include <array>
-#include <utility>
 
 #include "platform/keyboard.h"
 
@@ -44,54 +43,20 @@ ModifierSet ModifierBit(const KeyStroke& key) {
   return 0;
 }
 
-void HeldKeys::Begin(uint64_t now_ms) {
-  if (depth_++ == 0 && !holding_) since_ = now_ms;
-  if (depth_ == 1) holding_ = true;
+ModifierSet Apply(ModifierSet set, const KeyStroke& key) {
+  const ModifierSet bit = ModifierBit(key);
+  return key.up ? static_cast<ModifierSet>(set & ~bit) : static_cast<ModifierSet>(set | bit);
 }
 
-bool HeldKeys::End() {
-  if (depth_ == 0) return false;
-  return --depth_ == 0;
-}
-
-bool HeldKeys::Offer(const KeyStroke& key) {
-  const ModifierSet before = physical_;
-  if (const ModifierSet bit = ModifierBit(key)) {
-    physical_ = key.up ? static_cast<ModifierSet>(physical_ & ~bit)
-                       : static_cast<ModifierSet>(physical_ | bit);
-  }
-  if (!holding_) return false;
-  if (queue_.keys.empty()) queue_.modifiers_before = before;
-  queue_.keys.push_back(key);
-  return true;
-}
-
-bool HeldKeys::Expired(uint64_t now_ms) const {
-  return holding_ && now_ms - since_ >= kCeilingMs;
-}
-
-HeldBatch HeldKeys::Take() {
-  return std::exchange(queue_, {});
-}
-
-bool HeldKeys::FinishIfEmpty(uint64_t now_ms) {
-  if (!queue_.keys.empty()) return false;
-  if (depth_ == 0 || Expired(now_ms)) holding_ = false;
-  return true;
-}
-
-namespace {
-
-// Brings the modifiers down in the key state to target.
-void Align(std::vector<KeyStroke>& out, ModifierSet& logical, ModifierSet target, bool mask) {
+void ReplayPlanner::Align(ModifierSet target, bool mask, std::vector<KeyStroke>& out) {
   bool pressed_menu_key = false;
   for (int bit = 0; bit < kModifierCount; ++bit) {
     const ModifierSet b = static_cast<ModifierSet>(1u << bit);
-    if ((logical & b) && !(target & b)) out.push_back(ModifierStroke(ModifierKey(bit), true));
+    if ((logical_ & b) && !(target & b)) out.push_back(ModifierStroke(ModifierKey(bit), true));
   }
   for (int bit = 0; bit < kModifierCount; ++bit) {
     const ModifierSet b = static_cast<ModifierSet>(1u << bit);
-    if (!(target & b) || (logical & b)) continue;
+    if (!(target & b) || (logical_ & b)) continue;
     out.push_back(ModifierStroke(ModifierKey(bit), false));
     pressed_menu_key = pressed_menu_key || IsAltOrWindows(ModifierKey(bit));
   }
@@ -99,25 +64,28 @@ void Align(std::vector<KeyStroke>& out, ModifierSet& logical, ModifierSet target
     out.push_back(KeyStroke{vk::kMask, 0, false, false});
     out.push_back(KeyStroke{vk::kMask, 0, true, false});
   }
-  logical = target;
+  logical_ = target;
 }
 
-}  // namespace
-
-std::vector<KeyStroke> PlanLetGo(const HeldBatch& held, ModifierSet logical, ModifierSet physical,
-                                 bool settle) {
-  std::vector<KeyStroke> out;
-  ModifierSet user = held.modifiers_before;
-  for (const KeyStroke& key : held.keys) {
-    if (const ModifierSet bit = ModifierBit(key)) {
-      user = key.up ? static_cast<ModifierSet>(user & ~bit) : static_cast<ModifierSet>(user | bit);
-      continue;
+void ReplayPlanner::Key(const KeyStroke& key, ModifierSet user, std::vector<KeyStroke>& out) {
+  if (const ModifierSet bit = ModifierBit(key)) {
+    // A modifier press joins the others the user held, as a chord does; a modifier goes as
+    // typed when it changes the system's state, and not at all when the system already has it
+    // so (Ravak let go of it before, or the user's press is still down).
+    if (!key.up) Align(static_cast<ModifierSet>((user & ~bit) | (logical_ & bit)), false, out);
+    const bool down = (logical_ & bit) != 0;
+    if (key.up == down) {
+      out.push_back(key);
+      logical_ = Apply(logical_, key);
     }
-    if (!key.up) Align(out, logical, user, false);
-    out.push_back(key);
+    return;
   }
-  if (settle) Align(out, logical, physical, true);
-  return out;
+  if (!key.up) Align(user, false, out);
+  out.push_back(key);
+}
+
+void ReplayPlanner::Settle(ModifierSet physical, std::vector<KeyStroke>& out) {
+  Align(physical, true, out);
 }
 
 }  // namespace ravak

@@ -1,0 +1,132 @@
+#include "platform/win32.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+
+namespace ravak::win32 {
+
+namespace {
+
+// The few methods of UI Automation's client interfaces that Ravak calls, in their vtable order
+// (the system's headers here do not declare them).
+struct AutomationElement : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void** ids) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindFirst(int scope, void* condition, void** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindAll(int scope, void* condition, void** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(int scope, void* condition, void* cache,
+                                                        void** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(int scope, void* condition, void* cache,
+                                                      void** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void* cache, void** updated) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int property, VARIANT* value) = 0;
+};
+
+struct Automation : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CompareElements(void* a, void* b, BOOL* same) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(void* a, void* b, BOOL* same) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetRootElement(AutomationElement** root) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window, AutomationElement** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT point, AutomationElement** found) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(AutomationElement** focused) = 0;
+};
+
+constexpr CLSID kAutomationClass = {
+    0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
+constexpr IID kAutomationInterface = {
+    0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
+constexpr int kIsPasswordProperty = 30019;         // UIA_IsPasswordPropertyId
+constexpr DWORD kSearchSystemFolder = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// The control with the keyboard focus in the foreground window; null when there is none.
+HWND FocusedControl() {
+  const HWND window = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+    return nullptr;
+  return info.hwndFocus;
+}
+
+// A standard edit or rich edit control: its selection can be read and set with EM_GETSEL and
+// EM_SETSEL, which other controls may read as something else.
+bool IsStandardTextControl(HWND control) {
+  wchar_t name[32] = L"";
+  if (!control || !GetClassNameW(control, name, 32)) return false;
+  return lstrcmpiW(name, L"Edit") == 0 ||
+         CompareStringOrdinal(name, 8, L"RichEdit", 8, TRUE) == CSTR_EQUAL;
+}
+
+constexpr UINT kFieldAnswerMs = 200;
+
+}  // namespace
+
+TypingTarget::~TypingTarget() {
+  if (automation_) static_cast<Automation*>(automation_)->Release();
+}
+
+uint16_t TypingTarget::ForegroundLanguage() {
+  const HWND window = GetForegroundWindow();
+  const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+}
+
+bool TypingTarget::FocusIsPassword() {
+  const HWND focused = FocusedControl();
+  if (focused && (GetWindowLongPtrW(focused, GWL_STYLE) & ES_PASSWORD)) return true;
+  return AutomationSaysPassword();
+}
+
+bool TypingTarget::FieldSelection(uint32_t& start, uint32_t& end) {
+  const HWND control = FocusedControl();
+  if (!IsStandardTextControl(control)) return false;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(control, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kFieldAnswerMs, &answer))
+    return false;
+  // Both ends in 16 bits; past that the answer is -1 and the selection unknown.
+  if (static_cast<DWORD>(answer) == 0xFFFFFFFF) return false;
+  start = LOWORD(answer);
+  end = HIWORD(answer);
+  return true;
+}
+
+void TypingTarget::SelectInField(uint32_t start, uint32_t end) {
+  const HWND control = FocusedControl();
+  if (!IsStandardTextControl(control)) return;
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(control, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, kFieldAnswerMs, &answer);
+}
+
+bool TypingTarget::AutomationSaysPassword() {
+  if (!automation_tried_) {
+    automation_tried_ = true;
+    HMODULE ole = LoadLibraryExW(L"ole32.dll", nullptr, kSearchSystemFolder);
+    using InitFn = HRESULT(WINAPI*)(void*, DWORD);
+    using CreateFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+    auto init = ole ? reinterpret_cast<InitFn>(
+                          reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")))
+                    : nullptr;
+    auto create = ole ? reinterpret_cast<CreateFn>(
+                            reinterpret_cast<void*>(GetProcAddress(ole, "CoCreateInstance")))
+                      : nullptr;
+    if (init && create && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED))) {
+      void* object = nullptr;
+      if (SUCCEEDED(create(kAutomationClass, nullptr, CLSCTX_INPROC_SERVER, kAutomationInterface,
+                           &object))) {
+        automation_ = object;
+      }
+    }
+  }
+  if (!automation_) return false;
+  AutomationElement* focused = nullptr;
+  if (FAILED(static_cast<Automation*>(automation_)->GetFocusedElement(&focused)) || !focused)
+    return false;
+  VARIANT value;
+  value.vt = VT_EMPTY;
+  const bool password = SUCCEEDED(focused->GetCurrentPropertyValue(kIsPasswordProperty, &value)) &&
+                        value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
+  focused->Release();
+  return password;
+}
+
+}  // namespace ravak::win32

@@ -1,0 +1,108 @@
+// A user typing into an application while Ravak watches, over the real key stream and key gate:
+// each key the user types is offered to the gate as the low-level hook offers it, a key that
+// goes on reaches the application (a FakeTextField), and the keys Ravak sends reach it too and
+// come back through the gate as the hook sees them. The user-interface thread's pending work (a
+// drain of what is held) runs at once, or when the test lets it (Idle) while the thread is busy,
+// so a test can type on before Ravak has acted, as a fast typist does; and the watchers can be
+// made too slow to judge a key in time.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tests/fakes/fake_system.h"
+#include "tests/fakes/fake_text_field.h"
+#include "typing/key_gate.h"
+#include "typing/key_text.h"
+
+namespace ravak::testing {
+
+class FakeTyping {
+ public:
+  FakeTyping(FakeKeyboard& keyboard, FakeClipboard& clipboard, ErrorReport& errors)
+      : gate(stream, keyboard, errors, [this] { return now_ms; }), field(keyboard, clipboard) {
+    keyboard.on_key = [this](uint8_t vk, bool down) {
+      const KeyStroke key{vk, 0, !down, false};
+      gate.Passed(key);
+      field.Key(key);
+    };
+    gate.drain_requested = [this] { drain_due_ = true; };
+  }
+
+  // Types each character of a US-keyboard text with its key (Shift held for capitals and shifted
+  // symbols; "\r" is Enter, "\t" Tab, "\b" Backspace), then lets the user-interface thread catch
+  // up unless it is busy.
+  void Type(std::u16string_view text) {
+    for (const char16_t c : text) TypeKey(c);
+    if (!busy) Idle();
+  }
+  // A key with modifiers held around it (a chord), then the user-interface thread catches up.
+  void Chord(ModifierSet modifiers, uint8_t vk) {
+    for (int bit = 0; bit < kModifierCount; ++bit)
+      if (modifiers & (1u << bit)) Event(ModifierKey(bit), false);
+    Event(vk, false);
+    Event(vk, true);
+    for (int bit = 0; bit < kModifierCount; ++bit)
+      if (modifiers & (1u << bit)) Event(ModifierKey(bit), true);
+    if (!busy) Idle();
+  }
+  // One key event of the user.
+  void Event(uint8_t vk, bool up) {
+    UserInput input{UserInput::Kind::kKey, UserKey{KeyStroke{vk, 0, up, false}, 0}};
+    if (Offer(input)) field.Key(input.key.stroke);
+  }
+  void Click() {
+    UserInput input{UserInput::Kind::kClick, {}};
+    Offer(input);
+    if (!busy) Idle();
+  }
+  // The user-interface thread carries out what is held, until nothing is due.
+  void Idle() {
+    while (drain_due_) {
+      drain_due_ = false;
+      gate.Drain();
+    }
+  }
+
+  KeyStream stream;
+  KeyGate gate;
+  FakeTextField field;
+  // The user-interface thread drains only at Idle; with late_answers it does not judge a key
+  // in time for the hook either.
+  bool busy = false;
+  bool late_answers = false;
+  uint64_t now_ms = 0;
+
+ private:
+  bool Offer(UserInput& input) {
+    now_ms += 30;
+    if (gate.Arrive(input) == KeyGate::Admission::kHeld) return input.kind != UserInput::Kind::kKey;
+    if (!late_answers) gate.ClaimAndAnswer();
+    bool drain = false;
+    const bool passes = gate.Settle(input, drain);
+    drain_due_ = drain_due_ || drain;
+    return passes;
+  }
+  void TypeKey(char16_t c) {
+    if (c == u'\r' || c == u'\t' || c == u'\b') {
+      const uint8_t vk = c == u'\r' ? 0x0D : c == u'\t' ? 0x09 : vk::kBack;
+      Event(vk, false);
+      Event(vk, true);
+      return;
+    }
+    for (int vk = 1; vk < 256; ++vk) {
+      const auto key = static_cast<uint8_t>(vk);
+      for (const ModifierSet shift : {ModifierSet{0}, modifier::kLShift}) {
+        if (TypedChar(UserKey{KeyStroke{key, 0, false, false}, shift}) != c) continue;
+        if (shift) Event(vk::kLShift, false);
+        Event(key, false);
+        Event(key, true);
+        if (shift) Event(vk::kLShift, true);
+        return;
+      }
+    }
+  }
+  bool drain_due_ = false;
+};
+
+}  // namespace ravak::testing

@@ -1,0 +1,199 @@
+#include "typing/key_gate.h"
+
+#include <gtest/gtest.h>
+
+#include "hotkeys/global_hotkey.h"
+#include "platform/keyboard.h"
+#include "tests/fakes/fake_hotkeys.h"
+#include "tests/fakes/fake_typing.h"
+#include "typing/synthetic_input.h"
+
+namespace ravak {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeHotkeys;
+using testing::FakeKeyboard;
+using testing::FakePump;
+using testing::FakeTyping;
+using testing::Log;
+
+KeyStroke Down(uint8_t key) {
+  return KeyStroke{key, 0, false, false};
+}
+KeyStroke Up(uint8_t key) {
+  return KeyStroke{key, 0, true, false};
+}
+KeyStroke DownExt(uint8_t key) {
+  return KeyStroke{key, 0, false, true};
+}
+KeyStroke UpExt(uint8_t key) {
+  return KeyStroke{key, 0, true, true};
+}
+ModifierSet Bit(uint8_t key) {
+  return ModifierBit(Down(key));
+}
+
+constexpr uint8_t kH = 0x48, kI = 0x49, kV = 0x56;
+using Keys = std::vector<KeyStroke>;
+
+// The events that give back held keys, each with the modifiers the user held when it was typed.
+Keys Plan(ModifierSet logical, std::vector<std::pair<KeyStroke, ModifierSet>> held,
+          ModifierSet physical) {
+  ReplayPlanner planner(logical);
+  Keys out;
+  for (const auto& [key, user] : held) planner.Key(key, user, out);
+  planner.Settle(physical, out);
+  return out;
+}
+
+// Alt+A, then the user lets go of Alt and types on: the letters come out plain, and no Alt
+// event is sent at all (a lone Alt release would open the application's menu).
+TEST(ReplayPlannerTest, KeysTypedAfterLettingGoOfTheHotkeyArePlain) {
+  const ModifierSet alt = Bit(vk::kLMenu);
+  EXPECT_EQ(Plan(0, {{Up(vk::kLMenu), alt}, {Down(kH), 0}, {Up(kH), 0}, {Down(kI), 0}}, 0),
+            (Keys{Down(kH), Up(kH), Down(kI)}));
+  // Ctrl+Alt still held and V pressed again: they go down again before the V.
+  const ModifierSet ctrl_alt = Bit(vk::kLControl) | alt;
+  EXPECT_EQ(Plan(0, {{Down(kV), ctrl_alt}, {Up(kV), ctrl_alt}}, ctrl_alt),
+            (Keys{Down(vk::kLControl), Down(vk::kLMenu), Down(kV), Up(kV)}));
+}
+
+// A chord of modifiers alone (the language switch, a tap of the Windows key) is sent as typed;
+// Shift pressed and let go gives a capital.
+TEST(ReplayPlannerTest, ModifierChordsAndShiftAreSentAsTyped) {
+  const ModifierSet alt = Bit(vk::kLMenu), shift = Bit(vk::kLShift);
+  EXPECT_EQ(Plan(0,
+                 {{Down(vk::kLMenu), 0},
+                  {Down(vk::kLShift), alt},
+                  {Up(vk::kLShift), alt | shift},
+                  {Up(vk::kLMenu), alt}},
+                 0),
+            (Keys{Down(vk::kLMenu), Down(vk::kLShift), Up(vk::kLShift), Up(vk::kLMenu)}));
+  EXPECT_EQ(Plan(0, {{DownExt(vk::kLWin), 0}, {UpExt(vk::kLWin), Bit(vk::kLWin)}}, 0),
+            (Keys{DownExt(vk::kLWin), UpExt(vk::kLWin)}));
+  EXPECT_EQ(Plan(0, {{Down(vk::kLShift), 0}, {Down(kH), shift}, {Up(vk::kLShift), shift}}, 0),
+            (Keys{Down(vk::kLShift), Down(kH), Up(vk::kLShift)}));
+}
+
+// At the end what Ravak left down goes up (the right Shift with the extended flag), and an Alt
+// the user still holds comes back followed by the mask key.
+TEST(ReplayPlannerTest, SettlingLeavesNothingOfRavaksDownAndRestoresTheUsers) {
+  EXPECT_EQ(Plan(Bit(vk::kRShift) | Bit(vk::kRControl), {}, 0),
+            (Keys{UpExt(vk::kRShift), UpExt(vk::kRControl)}));
+  EXPECT_EQ(Plan(0, {}, Bit(vk::kLMenu)), (Keys{Down(vk::kLMenu), Down(vk::kMask), Up(vk::kMask)}));
+}
+
+// ---- the gate, with a user typing ----------------------------------------------------------
+
+class KeyGateTest : public ::testing::Test {
+ protected:
+  Log log;
+  FakeKeyboard keyboard{log};
+  FakePump pump{log};
+  FakeClipboard clipboard{log};
+  FakeHotkeys system;
+  FakeTyping typing{keyboard, clipboard, system};
+  SyntheticInput input{keyboard, pump, typing.gate, [] { return false; }};
+};
+
+// Hotkeys pressed while Ravak is busy act in the order typed: the Enter typed after two pastes
+// comes after both, and the hotkey's own key never reaches the application.
+TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
+  GlobalHotkey paste(system, system, typing.stream);
+  paste.SetCombination(0xC056);  // Ctrl+Alt+V
+  int item = 0;
+  paste.SetOnPress([&](ShiftState held) {
+    EXPECT_EQ(held, (ShiftState{false, true, true}));
+    Sequence sequence(input);
+    input.ReleaseModifiers(held);
+    keyboard.TypeText(u"<" + std::u16string(1, static_cast<char16_t>(u'1' + item++)) + u">");
+  });
+  typing.busy = typing.late_answers = true;
+  const ModifierSet ctrl_alt = Bit(vk::kLControl) | Bit(vk::kLMenu);
+  typing.Chord(ctrl_alt, kV);
+  typing.Chord(ctrl_alt, kV);
+  typing.Type(u"\r");
+  EXPECT_EQ(typing.field.text, u"");
+  typing.busy = typing.late_answers = false;
+  typing.Idle();
+  EXPECT_EQ(typing.field.text, u"<1><2>\r\n");
+  EXPECT_TRUE(system.errors.empty());
+
+  // A combination another program holds is left to that program.
+  system.taken.insert((kModAlt | kModControl) << 16 | 'C');
+  GlobalHotkey copy(system, system, typing.stream);
+  copy.SetCombination(0xC043);
+  copy.SetOnPress([](ShiftState) { FAIL(); });
+  typing.Chord(ctrl_alt, 'C');
+  EXPECT_FALSE(typing.gate.Holding());
+}
+
+// Past the ceiling, a stuck user-interface thread no longer holds the keyboard: the keys go to
+// the application unjudged, and the watchers hear that input went by.
+TEST_F(KeyGateTest, CeilingLetsTheKeysGoUnjudged) {
+  int judged = 0, lost = 0;
+  typing.stream.AddWatcher([&](const UserInput& in, bool) {
+    if (in.kind == UserInput::Kind::kLost) ++lost;
+    if (in.kind == UserInput::Kind::kKey && !in.key.stroke.up) ++judged;
+    return KeyVerdict{};
+  });
+  typing.gate.Begin();  // a sequence that never ends
+  typing.Type(u"hi");
+  EXPECT_EQ(typing.field.text, u"");
+  EXPECT_TRUE(typing.gate.LetGoAtCeiling().empty());  // not yet
+  typing.now_ms += KeyGate::kCeilingMs;
+  std::vector<KeyStroke> strokes = typing.gate.LetGoAtCeiling();
+  for (const KeyStroke& k : strokes) keyboard.KeyEvent(k.vk, k.scan, k.up ? kKeyEventKeyUp : 0);
+  EXPECT_EQ(typing.field.text, u"hi");
+  EXPECT_FALSE(typing.gate.Holding());
+  typing.Type(u"x");
+  EXPECT_EQ(typing.field.text, u"hix");
+  EXPECT_EQ(judged, 1);
+  EXPECT_EQ(lost, 1);
+  typing.gate.End();
+}
+
+// A hook that asked the watchers but got no answer in time holds the key; one asked just before
+// a sequence began goes after that sequence, ahead of what was held meanwhile.
+TEST_F(KeyGateTest, AKeyAskedAboutKeepsItsPlaceWhateverHappensMeanwhile) {
+  UserInput first{UserInput::Kind::kKey, UserKey{Down(kH), 0}};
+  ASSERT_EQ(typing.gate.Arrive(first), KeyGate::Admission::kAsk);
+  typing.gate.Begin();  // the user-interface thread starts a sequence before it answers
+  UserInput second{UserInput::Kind::kKey, UserKey{Down(kI), 0}};
+  EXPECT_EQ(typing.gate.Arrive(second), KeyGate::Admission::kHeld);
+  EXPECT_TRUE(typing.gate.ClaimAndAnswer());
+  bool drain = false;
+  EXPECT_FALSE(typing.gate.Settle(first, drain));
+  keyboard.TypeText(u"<seq>");
+  typing.gate.End();
+  typing.Idle();
+  EXPECT_EQ(typing.field.text, u"<seq>hi");
+  // Too late an answer is no answer: the key was judged in its turn.
+  UserInput late{UserInput::Kind::kKey, UserKey{Down(kH), 0}};
+  ASSERT_EQ(typing.gate.Arrive(late), KeyGate::Admission::kAsk);
+  EXPECT_FALSE(typing.gate.Settle(late, drain));
+  EXPECT_FALSE(typing.gate.ClaimAndAnswer());
+  typing.gate.Drain();
+  EXPECT_EQ(typing.field.text, u"<seq>hih");
+}
+
+TEST(HookWatchdogTest, RenewsTheHookWhenKerrakReportsKeysItNeverSaw) {
+  HookWatchdog dog;
+  // Keys the low-level hook saw a moment ago: all is well.
+  EXPECT_FALSE(dog.Reported(1500, 1000));
+  EXPECT_FALSE(dog.Reported(1600, 1000));
+  EXPECT_FALSE(dog.Reported(1700, 1000));
+  // Silence past a second while three presses were reported: set it again, once.
+  EXPECT_FALSE(dog.Reported(2100, 1000));
+  EXPECT_FALSE(dog.Reported(2200, 1000));
+  EXPECT_TRUE(dog.Reported(2300, 1000));
+  for (uint64_t t = 2400; t < 2300 + HookWatchdog::kRetryMs; t += 100)
+    EXPECT_FALSE(dog.Reported(t, 1000)) << t;
+  EXPECT_TRUE(dog.Reported(2300 + HookWatchdog::kRetryMs, 1000));
+  // Seen again: the count starts over.
+  EXPECT_FALSE(dog.Reported(20000, 19990));
+}
+
+}  // namespace
+}  // namespace ravak
