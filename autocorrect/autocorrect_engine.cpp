@@ -21,12 +21,14 @@ ReplacementPlan PlanReplacement(const AutoCorrectEntry& entry, const std::u16str
 
 AutoCorrectEngine::AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input,
                                      ClipboardText& clipboard, ForegroundWindowQuery& foreground,
-                                     TypingTargetQuery& target, KeywordLookup lookup)
+                                     TypingTargetQuery& target, TypedRecord& record,
+                                     KeywordLookup lookup)
     : list_(list),
       input_(input),
       clipboard_(clipboard),
       foreground_(foreground),
       target_(target),
+      record_(record),
       lookup_(lookup) {
   typed_buffer_.reserve(kMaxKeywordLength);
 }
@@ -76,13 +78,16 @@ void AutoCorrectEngine::Replace(const ReplacementPlan& plan) {
   if (target_.FocusIsPassword()) return;
   Sequence sequence(input_);
   input_.ReleaseShifts();
-  Paste(input_, clipboard_, plan.paste, plan.backspaces);
-  input_.ReleaseShifts();
-  for (std::size_t left = plan.left_arrows; left > 0;) {
-    const std::size_t taps = std::min<std::size_t>(left, 255);
-    input_.SendKeyTimes(vk::kLeft, static_cast<uint8_t>(taps));
-    left -= taps;
+  if (plan.paste.find_first_of(u"\r\n") == std::u16string::npos) {
+    input_.Retype(plan.backspaces, plan.paste);
+    record_.Edited(plan.backspaces, plan.paste);
+  } else {
+    Paste(input_, clipboard_, plan.paste, plan.backspaces);
+    record_.End();
   }
+  input_.ReleaseShifts();
+  if (plan.left_arrows > 0) record_.End();
+  input_.SendKeyTimes(vk::kLeft, plan.left_arrows);
 }
 
 }  // namespace ravak

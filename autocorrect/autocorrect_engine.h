@@ -14,6 +14,7 @@
 #include "typing/clipboard_text.h"
 #include "typing/key_stream.h"
 #include "typing/synthetic_input.h"
+#include "typing/typed_record.h"
 
 namespace ravak {
 
@@ -43,14 +44,16 @@ class AutoCorrectEngine {
  public:
   AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input, ClipboardText& clipboard,
                     ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                    KeywordLookup lookup = KeywordLookup::kIndexed);
+                    TypedRecord& record, KeywordLookup lookup = KeywordLookup::kIndexed);
 
   // One input of the user, in the order typed (taken: another feature acts on it). Only keys
   // that type text extend the word; any other key, and any click, ends it. A keyword completed
   // gives the replacement to carry out.
   KeyVerdict OnInput(const AutoCorrectSwitches& switches, const UserInput& input, bool taken);
-  // Erases the keyword and pastes the entry's text; nothing in a password field. The text is
-  // ready on the clipboard before the keyword is erased. Errors travel to the caller.
+  // Erases the keyword and types the entry's text as Unicode input, the caret then stepped back
+  // over the after text; nothing in a password field. A text of several lines is pasted (a line
+  // break typed would send a chat or a form), ready on the clipboard before the keyword is
+  // erased. Errors travel to the caller.
   void Replace(const ReplacementPlan& plan);
 
   // The first row whose keyword is str, or -1.
@@ -65,6 +68,7 @@ class AutoCorrectEngine {
   ClipboardText& clipboard_;
   ForegroundWindowQuery& foreground_;
   TypingTargetQuery& target_;
+  TypedRecord& record_;
   KeywordLookup lookup_;
   std::u16string typed_buffer_;
   WindowId typed_window_ = 0;

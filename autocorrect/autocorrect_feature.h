@@ -12,7 +12,8 @@ class AutoCorrectFeature {
  public:
   AutoCorrectFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
                      SyntheticInput& input, ClipboardText& clipboard,
-                     ForegroundWindowQuery& foreground, TypingTargetQuery& target);
+                     ForegroundWindowQuery& foreground, TypingTargetQuery& target,
+                     TypedRecord& record);
 
   AutoCorrectList& List() { return list_; }
   AutoCorrectEditor& Editor() { return editor_; }

@@ -24,13 +24,14 @@ void WordExceptions::SetLines(const std::vector<std::u16string>& lines) {
 
 AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
                                    ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                                   WordExceptions& exceptions,
+                                   WordExceptions& exceptions, TypedRecord& record,
                                    std::function<void()> switch_language)
     : detector_(detector),
       input_(input),
       foreground_(foreground),
       target_(target),
       exceptions_(exceptions),
+      record_(record),
       switch_language_(std::move(switch_language)) {}
 
 void AutoSwitchEngine::Reset() {
@@ -125,9 +126,8 @@ void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switche
 
 void AutoSwitchEngine::Retype(std::size_t erase, const std::u16string& text) {
   Sequence sequence(input_);
-  input_.SendKeyTimes(vk::kBack, static_cast<uint8_t>(std::min<std::size_t>(erase, 255)));
-  input_.keyboard().TypeText(text);
-  input_.Pause(10);
+  input_.Retype(erase, text);
+  record_.Edited(erase, text);
 }
 
 }  // namespace ravak

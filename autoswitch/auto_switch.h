@@ -18,6 +18,7 @@
 #include "platform/typing_target.h"
 #include "typing/key_stream.h"
 #include "typing/synthetic_input.h"
+#include "typing/typed_record.h"
 
 namespace ravak {
 
@@ -50,9 +51,11 @@ class AutoSwitchEngine {
   static constexpr std::size_t kMaxWord = 64;
 
   // switch_language: presses the system's language chord (the conversion's).
+  // record: what was typed, which a switch keeps up to date.
   AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
                    ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                   WordExceptions& exceptions, std::function<void()> switch_language);
+                   WordExceptions& exceptions, TypedRecord& record,
+                   std::function<void()> switch_language);
 
   // One input of the user, in the order typed (taken: another feature acts on it). A word to
   // switch, or a switch to undo, gives the retyping to carry out.
@@ -76,7 +79,7 @@ class AutoSwitchEngine {
   KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending);
   void Switch(const Switched& s, const AutoSwitchSwitches& switches);
   void Undo(const Switched& s, const AutoSwitchSwitches& switches);
-  // Erases count characters and types text as Unicode input.
+  // Erases count characters and types text as Unicode input; the record follows.
   void Retype(std::size_t erase, const std::u16string& text);
   Language TypedLanguage();
 
@@ -85,6 +88,7 @@ class AutoSwitchEngine {
   ForegroundWindowQuery& foreground_;
   TypingTargetQuery& target_;
   WordExceptions& exceptions_;
+  TypedRecord& record_;
   std::function<void()> switch_language_;
   std::function<void()> on_exception_;
 

@@ -5,11 +5,11 @@ namespace ravak {
 AutoSwitchFeature::AutoSwitchFeature(const Settings& settings, const MasterSwitch& master,
                                      KeyStream& keys, const LayoutMap& map, SyntheticInput& input,
                                      ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                                     ConversionCommand& conversion)
+                                     TypedRecord& record, ConversionCommand& conversion)
     : settings_(settings),
       master_(master),
       detector_(map),
-      engine_(detector_, input, foreground, target, exceptions_,
+      engine_(detector_, input, foreground, target, exceptions_, record,
               [&conversion] { conversion.SwitchKeyboardLanguage(); }) {
   keys.AddWatcher([this](const UserInput& typed, bool taken) {
     return engine_.OnInput({master_.on, settings_.auto_detect, settings_.switch_language}, typed,

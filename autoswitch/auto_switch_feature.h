@@ -13,7 +13,7 @@ class AutoSwitchFeature {
  public:
   AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
                     const LayoutMap& map, SyntheticInput& input, ForegroundWindowQuery& foreground,
-                    TypingTargetQuery& target, ConversionCommand& conversion);
+                    TypingTargetQuery& target, TypedRecord& record, ConversionCommand& conversion);
 
   WordExceptions& Exceptions() { return exceptions_; }
   // Called after an undo has added an exception (the store keeps them at once).

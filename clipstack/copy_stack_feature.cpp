@@ -4,7 +4,7 @@ namespace ravak {
 
 CopyStackFeature::CopyStackFeature(const MasterSwitch& master, SyntheticInput& input,
                                    ClipboardText& clipboard, HotkeyRegistrar& registrar,
-                                   ErrorReport& errors, KeyStream& keys)
+                                   ErrorReport& errors, KeyStream& keys, TypedRecord& record)
     : master_(master),
       commands_(list_, input, clipboard),
       copy_(registrar, errors, keys),
@@ -14,7 +14,10 @@ CopyStackFeature::CopyStackFeature(const MasterSwitch& master, SyntheticInput& i
   copy_.SetOnPress([this](ShiftState held) { commands_.CopyHotkeyPressed(master_.on, held); });
   paste_.SetActive(false);
   paste_.SetCombination(0xC056);
-  paste_.SetOnPress([this](ShiftState held) { commands_.PasteHotkeyPressed(master_.on, held); });
+  // A paste puts text the record never saw before the caret.
+  paste_.SetOnPress([this, &record](ShiftState held) {
+    if (commands_.PasteHotkeyPressed(master_.on, held)) record.End();
+  });
 }
 
 }  // namespace ravak

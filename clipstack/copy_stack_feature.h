@@ -5,13 +5,15 @@
 #include "clipstack/clip_stack.h"
 #include "hotkeys/global_hotkey.h"
 #include "settings/settings.h"
+#include "typing/typed_record.h"
 
 namespace ravak {
 
 class CopyStackFeature {
  public:
   CopyStackFeature(const MasterSwitch& master, SyntheticInput& input, ClipboardText& clipboard,
-                   HotkeyRegistrar& registrar, ErrorReport& errors, KeyStream& keys);
+                   HotkeyRegistrar& registrar, ErrorReport& errors, KeyStream& keys,
+                   TypedRecord& record);
 
   ClipItemList& List() { return list_; }
   AdvancedCopyPaste& Commands() { return commands_; }

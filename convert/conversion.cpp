@@ -9,15 +9,34 @@ namespace ravak {
 
 ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input,
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
-                                     ThreadStarter& threads, TypingTargetQuery& target)
+                                     ThreadStarter& threads, TypingTargetQuery& target,
+                                     TypedRecord& record)
     : map_(map),
       input_(input),
       clipboard_(clipboard),
       thread_sleeper_(thread_sleeper),
       threads_(threads),
-      target_(target) {}
+      target_(target),
+      record_(record) {}
+
+bool ConversionCommand::RecordHoldsTheLine() {
+  uint32_t column = 0;
+  return target_.FieldCaretColumn(column) && column == record_.Shown(record_.LineStart()).size();
+}
+
+bool ConversionCommand::TypeFromRecord(ShiftState held,
+                                       const std::optional<RecordConversion>& conversion) {
+  if (!conversion) return false;
+  Sequence sequence(input_);
+  input_.ReleaseModifiers(held);
+  input_.Retype(conversion->backspaces, conversion->text);
+  record_.Edited(conversion->entries, conversion->text);
+  return true;
+}
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
+  if (TypeFromRecord(held, ConvertRecordRun(record_, map_, RecordHoldsTheLine()))) return;
+  record_.End();
   Sequence sequence(input_);
   ClipboardLoan loan(clipboard_);
   uint32_t start = 0, end = 0;
@@ -95,20 +114,22 @@ bool ConversionCommand::ReplaceSelection(bool reselect, bool known, uint32_t sta
       loan, [this](const std::u16string& text) { return map_.ConvertEach(text); }, false);
   if (reselect) {
     input_.Press(vk::kLShift);
-    input_.SendKeyTimes(vk::kLeft,
-                        static_cast<uint8_t>(std::min<std::size_t>(CaretSteps(converted), 255)));
+    input_.SendKeyTimes(vk::kLeft, CaretSteps(converted));
     input_.ReleaseShifts();
   }
   return true;
 }
 
 bool ConversionCommand::ConvertSelection(ShiftState held) {
+  record_.End();
   Sequence sequence(input_);
   input_.ReleaseModifiers(held);
   return ReplaceSelection(true, false, 0, 0);
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
+  if (TypeFromRecord(held, ConvertRecordWord(record_, map_, RecordHoldsTheLine()))) return true;
+  record_.End();
   Sequence sequence(input_);
   uint32_t start = 0, end = 0;
   const bool known = target_.FieldSelection(start, end);

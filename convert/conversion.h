@@ -1,10 +1,13 @@
 // The conversion command: retype the current line's trailing one-layout run in the other
-// layout, in the focused application, through Shift+Home, cut and paste.
+// layout, in the focused application. When the record of what was typed holds the run, it is
+// erased with Backspace and typed again, and the document's formatting, its selection and the
+// clipboard are left alone; otherwise through Shift+Home, cut and paste.
 #pragma once
 
 #include <cstdint>
 
 #include "convert/layout_map.h"
+#include "convert/record_conversion.h"
 #include "hotkeys/shortcut.h"
 #include "platform/message_pump.h"
 #include "platform/threads.h"
@@ -24,7 +27,8 @@ struct ConversionSwitches {
 class ConversionCommand {
  public:
   ConversionCommand(const LayoutMap& map, SyntheticInput& input, ClipboardText& clipboard,
-                    Sleeper& thread_sleeper, ThreadStarter& threads, TypingTargetQuery& target);
+                    Sleeper& thread_sleeper, ThreadStarter& threads, TypingTargetQuery& target,
+                    TypedRecord& record);
 
   // held: the modifiers of the combination that started the command, which the user usually
   // still holds; they are released (after a mask key) before the first key of the sequence.
@@ -61,6 +65,10 @@ class ConversionCommand {
   // back. taken_away: the text was cut, and goes back as it was when it cannot be converted.
   template <typename Convert>
   std::u16string PasteConverted(ClipboardLoan& loan, Convert convert, bool taken_away);
+  // Erases what the record says and types its conversion; false when there is none.
+  bool TypeFromRecord(ShiftState held, const std::optional<RecordConversion>& conversion);
+  // The field says the caret's line starts where the record's line does.
+  bool RecordHoldsTheLine();
   // Gives back the selection the field had before the command made one: in a standard text
   // control exactly (before: what it read then), elsewhere the caret at the new selection's end.
   void RestoreSelection(bool known, uint32_t start, uint32_t end);
@@ -71,6 +79,7 @@ class ConversionCommand {
   Sleeper& thread_sleeper_;
   ThreadStarter& threads_;
   TypingTargetQuery& target_;
+  TypedRecord& record_;
   bool running_ = false;
 };
 

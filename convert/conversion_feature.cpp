@@ -9,10 +9,10 @@ ConversionFeature::ConversionFeature(const Settings& settings, const MasterSwitc
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
                                      ThreadStarter& threads, HotkeyRegistrar& registrar,
                                      ErrorReport& errors, KeyStream& keys,
-                                     TypingTargetQuery& target)
+                                     TypingTargetQuery& target, TypedRecord& record)
     : settings_(settings),
       master_(master),
-      command_(map, input, clipboard, thread_sleeper, threads, target),
+      command_(map, input, clipboard, thread_sleeper, threads, target, record),
       hotkey_(registrar, errors, keys),
       selection_hotkey_(registrar, errors, keys),
       last_word_hotkey_(registrar, errors, keys) {

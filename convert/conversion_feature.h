@@ -13,7 +13,7 @@ class ConversionFeature {
   ConversionFeature(const Settings& settings, const MasterSwitch& master, const LayoutMap& map,
                     SyntheticInput& input, ClipboardText& clipboard, Sleeper& thread_sleeper,
                     ThreadStarter& threads, HotkeyRegistrar& registrar, ErrorReport& errors,
-                    KeyStream& keys, TypingTargetQuery& target);
+                    KeyStream& keys, TypingTargetQuery& target, TypedRecord& record);
 
   // The hotkey, inactive until the settings are loaded; until then it holds Ctrl+F8.
   GlobalHotkey& Hotkey() { return hotkey_; }

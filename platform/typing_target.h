@@ -20,6 +20,12 @@ class TypingTargetQuery {
     (void)end;
     return false;
   }
+  // How many characters lie before the caret on its line in that control; false when it is
+  // another kind of field or text is selected.
+  virtual bool FieldCaretColumn(uint32_t& column) {
+    (void)column;
+    return false;
+  }
   // Selects from start to end (the caret at end) in that control.
   virtual void SelectInField(uint32_t start, uint32_t end) {
     (void)start;

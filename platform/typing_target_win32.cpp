@@ -90,6 +90,20 @@ bool TypingTarget::FieldSelection(uint32_t& start, uint32_t& end) {
   return true;
 }
 
+bool TypingTarget::FieldCaretColumn(uint32_t& column) {
+  uint32_t start = 0, end = 0;
+  if (!FieldSelection(start, end) || start != end) return false;
+  DWORD_PTR line_start = 0;
+  // The first character of the caret's line (-1: that line).
+  if (!SendMessageTimeoutW(FocusedControl(), EM_LINEINDEX, static_cast<WPARAM>(-1), 0,
+                           SMTO_ABORTIFHUNG, kFieldAnswerMs, &line_start) ||
+      static_cast<LONG_PTR>(line_start) < 0 || line_start > end) {
+    return false;
+  }
+  column = end - static_cast<uint32_t>(line_start);
+  return true;
+}
+
 void TypingTarget::SelectInField(uint32_t start, uint32_t end) {
   const HWND control = FocusedControl();
   if (!IsStandardTextControl(control)) return;

@@ -66,6 +66,7 @@ class TypingTarget : public TypingTargetQuery {
   uint16_t ForegroundLanguage() override;
   bool FocusIsPassword() override;
   bool FieldSelection(uint32_t& start, uint32_t& end) override;
+  bool FieldCaretColumn(uint32_t& column) override;
   void SelectInField(uint32_t start, uint32_t end) override;
 
  private:

@@ -206,11 +206,7 @@ void Paste(SyntheticInput& input, ClipboardText& clipboard, const std::u16string
            std::size_t erase) {
   ClipboardLoan loan(clipboard);
   loan.Offer(text);
-  for (std::size_t left = erase; left > 0;) {
-    const std::size_t taps = std::min<std::size_t>(left, 255);
-    input.SendKeyTimes(vk::kBack, static_cast<uint8_t>(taps));
-    left -= taps;
-  }
+  input.SendKeyTimes(vk::kBack, erase);
   input.SendCtrlChord(u'V');
   loan.WaitUntilTaken();
   loan.Return();

@@ -57,7 +57,12 @@ class KeyStream {
   // taken: an earlier watcher acts on this input (the text is about to change).
   using Watcher = std::function<KeyVerdict(const UserInput& input, bool taken)>;
 
+  // Sees each input with the verdict on it, after the watchers (a swallowed key never reached
+  // the application).
+  using Observer = std::function<void(const UserInput& input, const KeyVerdict& verdict)>;
+
   void AddWatcher(Watcher watcher) { watchers_.push_back(std::move(watcher)); }
+  void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
   // Every watcher sees the input, in the order added; the first that acts takes it.
   KeyVerdict Classify(const UserInput& input) {
     KeyVerdict verdict;
@@ -65,11 +70,13 @@ class KeyStream {
       KeyVerdict mine = watcher(input, verdict.Acts());
       if (!verdict.Acts() && mine.Acts()) verdict = std::move(mine);
     }
+    for (const Observer& observer : observers_) observer(input, verdict);
     return verdict;
   }
 
  private:
   std::vector<Watcher> watchers_;
+  std::vector<Observer> observers_;
 };
 
 }  // namespace ravak

@@ -31,8 +31,14 @@ void SyntheticInput::SendKey(uint8_t key, bool release, bool press) {
   Pause(10);
 }
 
-void SyntheticInput::SendKeyTimes(uint8_t key, uint8_t count) {
-  for (unsigned i = 0; i < count; ++i) SendKey(key, true, true);
+void SyntheticInput::SendKeyTimes(uint8_t key, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) SendKey(key, true, true);
+}
+
+void SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
+  SendKeyTimes(vk::kBack, count);
+  if (!text.empty()) keyboard_.TypeText(text);
+  Pause(10);
 }
 
 void SyntheticInput::SendCtrlChord(char16_t letter) {

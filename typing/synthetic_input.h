@@ -3,8 +3,10 @@
 // hold on the user's own keys while a sequence runs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 #include "hotkeys/shortcut.h"
 #include "platform/keyboard.h"
@@ -29,7 +31,10 @@ class SyntheticInput {
   // Press (if press), then release (if release), then a pause of 10 on a slow system.
   void SendKey(uint8_t key, bool release, bool press);
   // count taps of key.
-  void SendKeyTimes(uint8_t key, uint8_t count);
+  void SendKeyTimes(uint8_t key, std::size_t count);
+  // Erases count characters before the caret with Backspace, then types text as Unicode input
+  // (whatever the layout), which leaves the field's formatting and the clipboard alone.
+  void Retype(std::size_t count, std::u16string_view text);
   // Ctrl + the letter's key (A to Z: the key's own code, whatever layout is active, so that
   // Ctrl+X, Ctrl+C and Ctrl+V are the same keys on the Persian layout), a pause of 20 between
   // its events.

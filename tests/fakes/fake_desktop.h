@@ -44,14 +44,21 @@ struct FakeDesktop {
   MasterSwitch master;
   LayoutMap layout;
   SettingsStore store{registry};
+  TypedRecord record;
   ConversionFeature conversion{settings, master,  layout,  input,         clipboard_text, pump,
-                               threads,  hotkeys, hotkeys, typing.stream, foreground};
-  CopyStackFeature copy_stack{master, input, clipboard_text, hotkeys, hotkeys, typing.stream};
+                               threads,  hotkeys, hotkeys, typing.stream, foreground,     record};
+  CopyStackFeature copy_stack{master,  input,         clipboard_text, hotkeys,
+                              hotkeys, typing.stream, record};
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
-                                 clipboard_text, foreground, foreground};
-  AutoSwitchFeature autoswitch{settings, master,     typing.stream, layout,
-                               input,    foreground, foreground,    conversion.Command()};
+                                 clipboard_text, foreground, foreground,    record};
+  AutoSwitchFeature autoswitch{settings,   master, typing.stream,       layout, input, foreground,
+                               foreground, record, conversion.Command()};
+  // The record follows the typing as the program's does.
+  const bool keeping_record = [this] {
+    KeepRecord(typing.stream, record, layout, foreground, foreground);
+    return true;
+  }();
   SettingsController controller{settings,   store,       layout,     conversion,
                                 copy_stack, autocorrect, autoswitch, hotkeys};
 };

@@ -56,7 +56,9 @@ class AutoSwitchTest : public ::testing::Test {
   Desk desk;
   WordExceptions exceptions;
   int language_switches = 0;
-  AutoSwitchEngine engine{detector, input, desk, desk, exceptions, [this] { ++language_switches; }};
+  TypedRecord record;
+  AutoSwitchEngine engine{
+      detector, input, desk, desk, exceptions, record, [this] { ++language_switches; }};
   AutoSwitchSwitches switches{true, true, false};
 };
 

@@ -97,7 +97,8 @@ class ConversionTest : public ::testing::Test {
   LayoutMap map;
   InlineThreadStarter threads;
   FakeEditor editor{keyboard, clipboard};
-  ConversionCommand command{map, input, text, pump, threads, editor};
+  TypedRecord record;  // empty: the clipboard's way
+  ConversionCommand command{map, input, text, pump, threads, editor, record};
 };
 
 TEST_F(ConversionTest, ConvertsLineAndRestoresClipboardInExactSequence) {

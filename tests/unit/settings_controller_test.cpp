@@ -215,7 +215,7 @@ TEST_F(SettingsControllerTest, AutoCorrectListRoundTripsAndRunsOnlyWhenSwitchedO
   Check(IDC_AUTOCORRECT_ENABLED, true);
   typing.Type(u"hi");
   EXPECT_EQ(typing.field.text, u"hi hello");
-  EXPECT_NE(std::find(log.begin(), log.end(), "offer \"hello\""), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "type \"hello\""), log.end());
   controller.Apply(Edits());
   EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"True");
   EXPECT_EQ(registry.Get(kAutoCorrect, u"lstSaveAC.Items_Count")->data[0], 6);

@@ -55,7 +55,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   map.ApplyKeyboardType(1);
   ravak::DetachedThreadStarter threads;
   ravak::win32::TypingTarget target;
-  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target);
+  ravak::TypedRecord record;
+  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target, record);
 
   ravak::GlobalHotkey conversion_hotkey(registrar, errors, keys);
   conversion_hotkey.SetActive(false);

@@ -103,7 +103,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::win32::TypingTarget target;
   ravak::AutoCorrectList list;
   if (!list_path.empty()) list.LoadFlat(ReadItems(list_path));
-  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground, target);
+  ravak::TypedRecord record;
+  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground, target, record);
   const ravak::AutoCorrectSwitches switches{true, true};
   keys.AddWatcher([&](const ravak::UserInput& typed, bool taken) {
     ravak::KeyVerdict verdict = engine.OnInput(switches, typed, taken);

@@ -1,0 +1,42 @@
+// Conversions worked out from the record of what was typed, instead of from text cut from the
+// document: which characters to erase and what to type instead. Nothing when the record does not
+// hold the whole text to convert (text that was there before, pasted, or typed before a click).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "convert/layout_map.h"
+#include "platform/foreground.h"
+#include "platform/typing_target.h"
+#include "typing/key_stream.h"
+#include "typing/typed_record.h"
+
+namespace ravak {
+
+struct RecordConversion {
+  std::size_t entries = 0;     // the record's last entries it replaces
+  std::size_t backspaces = 0;  // the characters to erase (a surrogate pair is one)
+  std::u16string text;         // what to type instead
+};
+
+// The current line's trailing one-layout run in the other layout, as Alt+A converts it. The
+// record holds the whole run when a change of layout lies inside its line, or when it knows
+// where the line starts: it holds the line break before it, or line_start_known (the field says
+// the caret's line starts where the record's does). A letter typed on the Persian layout goes
+// back to the key's own character, so a capital typed with Shift stays a capital.
+std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, const LayoutMap& map,
+                                                 bool line_start_known);
+// The word before the caret (with the spaces after it), each letter by its own layout, when the
+// record holds the whole word: a space or a line break typed before it, or line_start_known.
+std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, const LayoutMap& map,
+                                                  bool line_start_known);
+
+// Keeps the record from the user's typing: every key the application in front got (a swallowed
+// hotkey never reached it), read in the layout of that window (English or Persian; any other
+// ends the record, as does a change of window, and a key that waits for an action before it).
+void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map,
+                ForegroundWindowQuery& foreground, TypingTargetQuery& target);
+
+}  // namespace ravak

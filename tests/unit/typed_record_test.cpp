@@ -1,0 +1,100 @@
+#include "typing/typed_record.h"
+
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "convert/record_conversion.h"
+#include "tests/fakes/fake_desktop.h"
+
+namespace ravak {
+namespace {
+
+using testing::FakeDesktop;
+
+constexpr uint16_t kPersian = 0x0429;
+
+// The record kept from the typing, as the program keeps it.
+class TypedRecordTest : public ::testing::Test, protected FakeDesktop {
+ protected:
+  void Persian(bool on) {
+    foreground.language = on ? kPersian : 0x0409;
+    typing.field.layout = [this, on](char16_t c) {
+      const int i = layout.LookupChar(c, Table::English);
+      return on && i < kLayoutSize ? layout.FarsiChars()[static_cast<std::size_t>(i)] : c;
+    };
+  }
+  std::optional<RecordConversion> Run(bool line_start_known = false) {
+    return ConvertRecordRun(record, layout, line_start_known);
+  }
+};
+
+// Typed text, Backspace and line breaks are recorded; anything that moves the caret or whose
+// effect is unknown ends the record; a swallowed hotkey never reached the field.
+TEST_F(TypedRecordTest, KeepsWhatWasTypedUntilTheCaretMovesByOtherMeans) {
+  typing.Type(u"ab\rcdx\b");
+  EXPECT_EQ(record.Shown(), u"ab\rcd");
+  EXPECT_EQ(record.Shown(record.LineStart()), u"cd");
+  Persian(true);
+  typing.Type(u"sghl");
+  EXPECT_EQ(record.Shown(), u"ab\rcdسلام");
+  for (const auto end : {+[](testing::FakeTyping& t) { t.Click(); },
+                         +[](testing::FakeTyping& t) { t.Chord(0, 0x25); },  // Left
+                         +[](testing::FakeTyping& t) { t.Chord(modifier::kLCtrl, 'Z'); },
+                         +[](testing::FakeTyping& t) { t.Type(u"\t"); },
+                         +[](testing::FakeTyping& t) { t.Type(u"1"); }}) {  // Persian digit
+    typing.Type(u"a");
+    end(typing);
+    EXPECT_TRUE(record.Entries().empty());
+  }
+  Persian(false);
+  foreground.language = 0x0407;  // a layout whose characters are not known
+  typing.Type(u"a");
+  EXPECT_TRUE(record.Entries().empty());
+  foreground.language = 0x0409;
+  for (int i = 0; i < 450; ++i) typing.Type(u"a");
+  EXPECT_EQ(record.Entries().size(), TypedRecord::kLimit);
+}
+
+// Alt+A from the record: the trailing run back in the other layout, a capital typed with Shift
+// on the Persian layout coming back as a capital.
+TEST_F(TypedRecordTest, ConvertsTheTrailingRunWhenTheRecordHoldsIt) {
+  typing.Type(u"hello ");
+  Persian(true);
+  typing.Type(u"Return it");
+  const std::optional<RecordConversion> run = Run();
+  ASSERT_TRUE(run);                     // a change of layout lies inside the record
+  EXPECT_EQ(run->text, u" Return it");  // from the space after the English word, as Alt+A does
+  EXPECT_EQ(run->backspaces, 10u);
+  // One layout all through: the record must know where its line starts.
+  record.End();
+  Persian(false);
+  typing.Type(u"sghl");
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Run(true)->text, u"سلام");
+  typing.Type(u"\rsghl");
+  EXPECT_EQ(Run()->text, u"سلام");
+  EXPECT_EQ(Run()->entries, 4u);
+  // The word before the caret, with the spaces after it.
+  typing.Type(u" o,fd  ");
+  const std::optional<RecordConversion> word = ConvertRecordWord(record, layout, false);
+  ASSERT_TRUE(word);
+  EXPECT_EQ(word->text, u"خوبی  ");
+}
+
+// The conversion hotkey erases what was typed and types the conversion: the clipboard is never
+// touched, and the record then holds the conversion, so a second press converts it back.
+TEST_F(TypedRecordTest, AltAWorksFromTheRecordWithoutTheClipboard) {
+  controller.Start();
+  controller.SetChecked(*FieldOfControl(IDC_CONVERSION_ENABLED), true);
+  clipboard.SetByOtherApp(u"mine");
+  const uint32_t sequence = clipboard.sequence;
+  typing.Type(u"x\rsghl");
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"x\r\nسلام");
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"x\r\nsghl");
+  EXPECT_EQ(clipboard.sequence, sequence);
+}
+
+}  // namespace
+}  // namespace ravak
