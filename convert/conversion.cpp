@@ -19,9 +19,14 @@ ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input
       target_(target),
       record_(record) {}
 
-bool ConversionCommand::RecordHoldsTheLine() {
-  uint32_t column = 0;
-  return target_.FieldCaretColumn(column) && column == record_.Shown(record_.LineStart()).size();
+std::optional<std::u16string> ConversionCommand::FieldLine() {
+  std::u16string line;
+  if (target_.FieldLineBeforeCaret(line)) return line;
+  // A console's input line is what was typed there: Ctrl+X and Ctrl+V type control characters
+  // into it, so the record is taken for the whole line.
+  if (target_.FocusIsConsole() && !record_.Entries().empty())
+    return record_.Shown(record_.LineStart());
+  return std::nullopt;
 }
 
 bool ConversionCommand::TypeFromRecord(ShiftState held,
@@ -35,7 +40,7 @@ bool ConversionCommand::TypeFromRecord(ShiftState held,
 }
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
-  if (TypeFromRecord(held, ConvertRecordRun(record_, map_, RecordHoldsTheLine()))) return;
+  if (TypeFromRecord(held, ConvertRecordRun(record_, map_, FieldLine()))) return;
   record_.End();
   Sequence sequence(input_);
   ClipboardLoan loan(clipboard_);
@@ -128,7 +133,7 @@ bool ConversionCommand::ConvertSelection(ShiftState held) {
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
-  if (TypeFromRecord(held, ConvertRecordWord(record_, map_, RecordHoldsTheLine()))) return true;
+  if (TypeFromRecord(held, ConvertRecordWord(record_, map_, FieldLine()))) return true;
   record_.End();
   Sequence sequence(input_);
   uint32_t start = 0, end = 0;

@@ -67,8 +67,8 @@ class ConversionCommand {
   std::u16string PasteConverted(ClipboardLoan& loan, Convert convert, bool taken_away);
   // Erases what the record says and types its conversion; false when there is none.
   bool TypeFromRecord(ShiftState held, const std::optional<RecordConversion>& conversion);
-  // The field says the caret's line starts where the record's line does.
-  bool RecordHoldsTheLine();
+  // The field's text before the caret on its line, as far as it can be known.
+  std::optional<std::u16string> FieldLine();
   // Gives back the selection the field had before the command made one: in a standard text
   // control exactly (before: what it read then), elsewhere the caret at the new selection's end.
   void RestoreSelection(bool known, uint32_t start, uint32_t end);

@@ -1,6 +1,7 @@
 #include "convert/record_conversion.h"
 
 #include <memory>
+#include <vector>
 
 #include "typing/key_text.h"
 
@@ -20,10 +21,48 @@ char16_t Convert(const TypedRecord::Entry& e, bool to_farsi, const LayoutMap& ma
   return e.key != 0 && e.key != u'\r' ? e.key : map.EnglishChars()[static_cast<std::size_t>(i)];
 }
 
-RecordConversion Replace(const TypedRecord& record, std::size_t begin, std::u16string text) {
+// The caret's line as far as it is known: the field's text before the record's part of the line
+// (empty when the record holds the line break before it), then the record's entries.
+struct KnownLine {
+  std::optional<std::u16string> before;  // nothing: what lies before the record is unknown
+  std::vector<TypedRecord::Entry> entries;
+  std::size_t first_entry = 0;  // of the record, where the line's part begins
+};
+
+std::optional<KnownLine> LineOf(const TypedRecord& record,
+                                const std::optional<std::u16string>& field_line) {
+  KnownLine line;
+  line.first_entry = record.LineStart();
+  const std::u16string typed = record.Shown(line.first_entry);
+  if (record.LineStartKnown()) {
+    line.before = u"";
+  } else if (field_line) {
+    // The field must show what the record says was typed, or the record is not of this field.
+    if (field_line->size() < typed.size() ||
+        field_line->compare(field_line->size() - typed.size(), typed.size(), typed) != 0) {
+      return std::nullopt;
+    }
+    line.before = field_line->substr(0, field_line->size() - typed.size());
+  }
+  for (const char16_t c : line.before.value_or(u"")) line.entries.push_back({0, c});
+  for (std::size_t i = line.first_entry; i < record.Entries().size(); ++i)
+    line.entries.push_back(record.Entries()[i]);
+  return line;
+}
+
+std::u16string ShownOf(const std::vector<TypedRecord::Entry>& entries, std::size_t begin) {
+  std::u16string text;
+  for (std::size_t i = begin; i < entries.size(); ++i) text += entries[i].shown;
+  return text;
+}
+
+// Replaces the line's entries from begin on with text.
+RecordConversion Replace(const TypedRecord& record, const KnownLine& line, std::size_t begin,
+                         std::u16string text) {
+  const std::size_t before = line.before ? line.before->size() : 0;
   RecordConversion c;
-  c.entries = record.Entries().size() - begin;
-  c.backspaces = CaretSteps(record.Shown(begin));
+  c.entries = record.Entries().size() - line.first_entry - (begin > before ? begin - before : 0);
+  c.backspaces = CaretSteps(ShownOf(line.entries, begin));
   c.text = std::move(text);
   return c;
 }
@@ -31,27 +70,28 @@ RecordConversion Replace(const TypedRecord& record, std::size_t begin, std::u16s
 }  // namespace
 
 std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, const LayoutMap& map,
-                                                 bool line_start_known) {
-  const std::size_t line = record.LineStart();
-  const std::u16string shown = record.Shown(line);
-  const LayoutRun run = map.DetectLayoutRun(shown);
-  const bool whole_line = run.start == 1;
-  if (whole_line && !record.LineStartKnown() && !line_start_known) return std::nullopt;
-  const std::size_t begin = line + run.start - 1;
+                                                 const std::optional<std::u16string>& field_line) {
+  const std::optional<KnownLine> line = LineOf(record, field_line);
+  if (!line) return std::nullopt;
+  const LayoutRun run = map.DetectLayoutRun(ShownOf(line->entries, 0));
+  // Where the line begins is unknown: the run must begin inside the record.
+  if (!line->before && run.start == 1) return std::nullopt;
+  const std::size_t begin = run.start - 1;
   std::u16string text;
-  for (std::size_t i = begin; i < record.Entries().size(); ++i)
-    text += Convert(record.Entries()[i], run.language == Language::English, map);
-  return Replace(record, begin, std::move(text));
+  for (std::size_t i = begin; i < line->entries.size(); ++i)
+    text += Convert(line->entries[i], run.language == Language::English, map);
+  return Replace(record, *line, begin, std::move(text));
 }
 
 std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, const LayoutMap& map,
-                                                  bool line_start_known) {
-  const auto& entries = record.Entries();
+                                                  const std::optional<std::u16string>& field_line) {
+  const std::optional<KnownLine> line = LineOf(record, field_line);
+  if (!line) return std::nullopt;
+  const auto& entries = line->entries;
   std::size_t begin = entries.size();
   while (begin > 0 && entries[begin - 1].shown == u' ') --begin;
-  while (begin > 0 && entries[begin - 1].shown != u' ' && entries[begin - 1].shown != u'\r')
-    --begin;
-  if (begin == 0 && !line_start_known) return std::nullopt;
+  while (begin > 0 && entries[begin - 1].shown != u' ') --begin;
+  if (begin == 0 && !line->before) return std::nullopt;
   // A character in one table only belongs to that layout; letters decide the rest.
   int english = 0, farsi = 0;
   for (std::size_t i = begin; i < entries.size(); ++i) {
@@ -67,7 +107,7 @@ std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, con
     const bool in_farsi = map.LookupChar(e.shown, Table::Farsi) != kNotFound;
     text += Convert(e, in_english && (!in_farsi || farsi <= english), map);
   }
-  return Replace(record, begin, std::move(text));
+  return Replace(record, *line, begin, std::move(text));
 }
 
 void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map,

@@ -21,17 +21,19 @@ struct RecordConversion {
   std::u16string text;         // what to type instead
 };
 
-// The current line's trailing one-layout run in the other layout, as Alt+A converts it. The
-// record holds the whole run when a change of layout lies inside its line, or when it knows
-// where the line starts: it holds the line break before it, or line_start_known (the field says
-// the caret's line starts where the record's does). A letter typed on the Persian layout goes
-// back to the key's own character, so a capital typed with Shift stays a capital.
+// The current line's trailing one-layout run in the other layout, as Alt+A converts it, erased
+// and typed again. field_line: the field's text before the caret on its line, when the field
+// can tell (it must end with what the record holds of that line); with it the run may reach
+// into text typed before the record began. Without it the record must hold the whole run: a
+// change of layout lies inside its line, or it holds the line break before the line. A letter
+// typed on the Persian layout goes back to the key's own character, so a capital typed with
+// Shift stays a capital.
 std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, const LayoutMap& map,
-                                                 bool line_start_known);
-// The word before the caret (with the spaces after it), each letter by its own layout, when the
-// record holds the whole word: a space or a line break typed before it, or line_start_known.
+                                                 const std::optional<std::u16string>& field_line);
+// The word before the caret (with the spaces after it), each letter by its own layout, when it
+// is known whole: a space or a line break before it in the record, or field_line.
 std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, const LayoutMap& map,
-                                                  bool line_start_known);
+                                                  const std::optional<std::u16string>& field_line);
 
 // Keeps the record from the user's typing: every key the application in front got (a swallowed
 // hotkey never reached it), read in the layout of that window (English or Persian; any other

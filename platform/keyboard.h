@@ -1,6 +1,7 @@
 // Synthetic keyboard output: the one way Ravak acts on other applications besides the clipboard.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -40,6 +41,14 @@ class KeyboardOutput {
   virtual bool IsKeyDown(uint8_t vk) = 0;
   // SendInput of each code unit as Unicode input (KEYEVENTF_UNICODE), whatever the layout.
   virtual void TypeText(std::u16string_view text) = 0;
+  // When the window in front is a console: erase characters erased with Backspace and text
+  // typed, written straight into the console's input, which a console may not take as Unicode
+  // key input. False when it is no console, or its input cannot be reached.
+  virtual bool TypeIntoConsole(std::size_t erase, std::u16string_view text) {
+    (void)erase;
+    (void)text;
+    return false;
+  }
 };
 
 }  // namespace ravak

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace ravak {
 
@@ -20,12 +21,15 @@ class TypingTargetQuery {
     (void)end;
     return false;
   }
-  // How many characters lie before the caret on its line in that control; false when it is
-  // another kind of field or text is selected.
-  virtual bool FieldCaretColumn(uint32_t& column) {
-    (void)column;
+  // The text before the caret on its line in that control; false when it is another kind of
+  // field, text is selected, or the line is too long to read.
+  virtual bool FieldLineBeforeCaret(std::u16string& text) {
+    (void)text;
     return false;
   }
+  // Whether the window in front is a console or terminal, which cuts and pastes with no Ctrl+X
+  // and Ctrl+V.
+  virtual bool FocusIsConsole() { return false; }
   // Selects from start to end (the caret at end) in that control.
   virtual void SelectInField(uint32_t start, uint32_t end) {
     (void)start;

@@ -90,18 +90,39 @@ bool TypingTarget::FieldSelection(uint32_t& start, uint32_t& end) {
   return true;
 }
 
-bool TypingTarget::FieldCaretColumn(uint32_t& column) {
+bool TypingTarget::FieldLineBeforeCaret(std::u16string& text) {
+  constexpr DWORD kLongest = 2048;  // characters of a line read at most
   uint32_t start = 0, end = 0;
   if (!FieldSelection(start, end) || start != end) return false;
-  DWORD_PTR line_start = 0;
-  // The first character of the caret's line (-1: that line).
-  if (!SendMessageTimeoutW(FocusedControl(), EM_LINEINDEX, static_cast<WPARAM>(-1), 0,
-                           SMTO_ABORTIFHUNG, kFieldAnswerMs, &line_start) ||
-      static_cast<LONG_PTR>(line_start) < 0 || line_start > end) {
+  const HWND control = FocusedControl();
+  DWORD_PTR line = 0, line_start = 0;
+  if (!SendMessageTimeoutW(control, EM_LINEFROMCHAR, end, 0, SMTO_ABORTIFHUNG, kFieldAnswerMs,
+                           &line) ||
+      !SendMessageTimeoutW(control, EM_LINEINDEX, line, 0, SMTO_ABORTIFHUNG, kFieldAnswerMs,
+                           &line_start) ||
+      static_cast<LONG_PTR>(line_start) < 0 || line_start > end || end - line_start > kLongest) {
     return false;
   }
-  column = end - static_cast<uint32_t>(line_start);
+  const DWORD column = end - static_cast<DWORD>(line_start);
+  if (column == 0) {
+    text.clear();
+    return true;
+  }
+  // EM_GETLINE: the buffer's first word gives its size in characters.
+  std::wstring buffer(kLongest + 1, L'\0');
+  buffer[0] = static_cast<wchar_t>(kLongest);
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(control, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kFieldAnswerMs, &copied) ||
+      copied < column) {
+    return false;
+  }
+  text = FromWide(buffer.substr(0, column));
   return true;
+}
+
+bool TypingTarget::FocusIsConsole() {
+  return IsConsoleWindow(GetForegroundWindow());
 }
 
 void TypingTarget::SelectInField(uint32_t start, uint32_t end) {

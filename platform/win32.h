@@ -54,7 +54,11 @@ class Keyboard : public KeyboardOutput {
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
   bool IsKeyDown(uint8_t vk) override;
   void TypeText(std::u16string_view text) override;
+  bool TypeIntoConsole(std::size_t erase, std::u16string_view text) override;
 };
+
+// Whether a top-level window is a console or terminal window.
+bool IsConsoleWindow(HWND window);
 
 // The foreground window's input language, and whether what has the focus is a password field:
 // an edit with ES_PASSWORD, or an element UI Automation marks so (browsers', WPF's and modern
@@ -66,7 +70,8 @@ class TypingTarget : public TypingTargetQuery {
   uint16_t ForegroundLanguage() override;
   bool FocusIsPassword() override;
   bool FieldSelection(uint32_t& start, uint32_t& end) override;
-  bool FieldCaretColumn(uint32_t& column) override;
+  bool FieldLineBeforeCaret(std::u16string& text) override;
+  bool FocusIsConsole() override;
   void SelectInField(uint32_t start, uint32_t end) override;
 
  private:

@@ -36,6 +36,7 @@ void SyntheticInput::SendKeyTimes(uint8_t key, std::size_t count) {
 }
 
 void SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
+  if (keyboard_.TypeIntoConsole(count, text)) return;
   SendKeyTimes(vk::kBack, count);
   if (!text.empty()) keyboard_.TypeText(text);
   Pause(10);

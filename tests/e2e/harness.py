@@ -337,7 +337,7 @@ class Testpad:
     TITLE = "Ravak Testpad"
 
     def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0, slow_keys_ms=0,
-                 no_cut=False, password=False):
+                 no_cut=False, password=False, rich=False, custom_class=False):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
@@ -355,6 +355,11 @@ class Testpad:
             args += ["--no-cut", "1"]
         if password:
             args += ["--password", "1"]
+        self.rtf_path = desktop.dir / f"{title.replace(' ', '_')}.rtf"
+        if rich:
+            args += ["--rich", win_path(self.rtf_path)]
+        if custom_class:
+            args += ["--custom-class", "1"]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")
@@ -382,6 +387,10 @@ class Testpad:
         except OSError:
             return None
 
+    def rtf(self):
+        """A rich pad's text with its formatting, as RTF."""
+        return self.rtf_path.read_bytes().decode("latin-1")
+
     def key_log(self):
         try:
             return self.keys_path.read_text().splitlines()
@@ -400,6 +409,31 @@ class Testpad:
             ms, kind, rest = line.split(" ", 2)
             events.append((float(ms), kind, rest))
         return events
+
+
+class Consolepad:
+    """A console program reading its input line as a command prompt does, in a console window."""
+    TITLE = "Ravak Consolepad"
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+        self.out = desktop.dir / "consolepad.txt"
+        self.proc = desktop.start("wineconsole", E2E_BIN / "ravak-consolepad.exe", win_path(self.out))
+        wait_for(lambda: "ready" in self.lines(), timeout=30, what="the console program")
+        self.window = desktop.find_window(self.TITLE)
+
+    def lines(self):
+        try:
+            return self.out.read_bytes().decode("utf-8").splitlines()
+        except FileNotFoundError:
+            return []
+
+    def focus(self):
+        self.desktop.focus(self.window)
+
+    def wait_line(self, expected, timeout=10):
+        return wait_for(lambda: f"line {expected}" in self.lines(), timeout=timeout,
+                        what=f"the console to read {expected!r} (read {self.lines()[-3:]!r})")
 
 
 class Notepad:
@@ -437,6 +471,13 @@ def clipboard_text(desktop):
     out = desktop.dir / "clip.txt"
     desktop.probe_command("clip-get", win_path(out))
     return out.read_bytes().decode("utf-8")
+
+
+def clipboard_sequence(desktop):
+    """The clipboard's sequence number: it changes with every write."""
+    out = desktop.dir / "clip-seq.txt"
+    desktop.probe_command("clip-seq", win_path(out))
+    return int(out.read_text())
 
 
 def set_clipboard(desktop, text):

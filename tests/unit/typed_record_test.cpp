@@ -23,8 +23,8 @@ class TypedRecordTest : public ::testing::Test, protected FakeDesktop {
       return on && i < kLayoutSize ? layout.FarsiChars()[static_cast<std::size_t>(i)] : c;
     };
   }
-  std::optional<RecordConversion> Run(bool line_start_known = false) {
-    return ConvertRecordRun(record, layout, line_start_known);
+  std::optional<RecordConversion> Run(std::optional<std::u16string> field_line = {}) {
+    return ConvertRecordRun(record, layout, field_line);
   }
 };
 
@@ -70,13 +70,20 @@ TEST_F(TypedRecordTest, ConvertsTheTrailingRunWhenTheRecordHoldsIt) {
   Persian(false);
   typing.Type(u"sghl");
   EXPECT_FALSE(Run());
-  EXPECT_EQ(Run(true)->text, u"سلام");
+  // The field can tell what lies before: the run may reach into it, and a field that does not
+  // show what the record says is not the field the record is of.
+  EXPECT_EQ(Run(u"sghl")->text, u"سلام");
+  EXPECT_EQ(Run(u"گفت sghl")->text, u" سلام");
+  EXPECT_EQ(Run(u"gtj sghl")->text, u"لفت سلام");
+  EXPECT_EQ(Run(u"gtj sghl")->backspaces, 8u);
+  EXPECT_EQ(Run(u"gtj sghl")->entries, 4u);
+  EXPECT_FALSE(Run(u"other"));
   typing.Type(u"\rsghl");
   EXPECT_EQ(Run()->text, u"سلام");
   EXPECT_EQ(Run()->entries, 4u);
   // The word before the caret, with the spaces after it.
   typing.Type(u" o,fd  ");
-  const std::optional<RecordConversion> word = ConvertRecordWord(record, layout, false);
+  const std::optional<RecordConversion> word = ConvertRecordWord(record, layout, std::nullopt);
   ASSERT_TRUE(word);
   EXPECT_EQ(word->text, u"خوبی  ");
 }

@@ -3,6 +3,7 @@
 //   clip-set TEXT          put TEXT (Unicode) on the clipboard
 //   clip-get OUTFILE       write the clipboard's Unicode text (UTF-8) to OUTFILE, or
 //                          "<no text>" when there is none
+//   clip-seq OUTFILE       write the clipboard's sequence number (it changes with every write)
 //   clip-hold MS READY     open the clipboard, create READY, keep it open MS ms, close it
 //   clip-formats OUTFILE   write the names/ids of the formats on the clipboard
 //   clip-picture NAME TEXT put a 4x2 24-bit picture (CF_DIB) and TEXT (UTF-8, with its NUL) in
@@ -69,6 +70,10 @@ int ClipGet(const std::wstring& out) {
   }
   CloseClipboard();
   return WriteUtf8(out, result) ? 0 : 4;
+}
+
+int ClipSequence(const std::wstring& out) {
+  return WriteUtf8(out, std::to_string(GetClipboardSequenceNumber())) ? 0 : 4;
 }
 
 std::string FormatName(UINT format) {
@@ -276,6 +281,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring cmd = argv[1];
   if (cmd == L"clip-set" && argc == 3) return ClipSet(argv[2]);
   if (cmd == L"clip-get" && argc == 3) return ClipGet(argv[2]);
+  if (cmd == L"clip-seq" && argc == 3) return ClipSequence(argv[2]);
   if (cmd == L"clip-formats" && argc == 3) return ClipFormats(argv[2]);
   if (cmd == L"clip-picture" && argc == 4) return ClipPicture(argv[2], argv[3]);
   if (cmd == L"clip-dump" && argc == 3) return ClipDump(argv[2]);

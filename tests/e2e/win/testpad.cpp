@@ -4,14 +4,20 @@
 //
 //   ravak-testpad.exe --state FILE [--keys FILE] [--text TEXT] [--title TITLE] [--times FILE]
 //                     [--slow-chords MS] [--slow-keys MS] [--no-cut 1] [--password 1]
+//                     [--rich RTFFILE] [--custom-class 1]
 // --times appends "MS key KIND VK" for each key message and "MS text TEXT" for each change of the
 // text (line breaks as \r and \n), MS counted from the pad's start with a fraction, for latency
 // figures.
 // --slow-chords makes the pad a slow application: it takes MS before it handles each Ctrl+letter;
 // --slow-keys: MS before it handles each key. --no-cut: the pad ignores Ctrl+X, as some
-// programs do. --password: the edit is a one-line password edit.
+// programs do. --password: the edit is a one-line password edit. --rich: the edit is a rich edit
+// (RICHEDIT50W, as word processors and mail programs use) whose first word is bold, and its text
+// with the formatting is written to RTFFILE (RTF) at every change. --custom-class: the edit is
+// registered under a class name of its own, as an application's own text control is, so nothing
+// outside can tell it is an edit control.
 #include <windows.h>
 
+#include <richedit.h>
 #include <shellapi.h>
 
 #include <string>
@@ -29,6 +35,7 @@ std::wstring g_times_path;
 DWORD g_slow_chord_ms = 0;
 DWORD g_slow_key_ms = 0;
 bool g_no_cut = false;
+std::wstring g_rtf_path;
 LARGE_INTEGER g_start, g_frequency;
 
 std::string Now() {
@@ -68,6 +75,20 @@ void AppendFile(const std::wstring& path, const std::string& bytes) {
   CloseHandle(f);
 }
 
+DWORD CALLBACK AppendRtf(DWORD_PTR cookie, LPBYTE bytes, LONG size, LONG* done) {
+  reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(bytes),
+                                                 static_cast<std::size_t>(size));
+  *done = size;
+  return 0;
+}
+
+void ReportRtf() {
+  std::string rtf;
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rtf), 0, AppendRtf};
+  SendMessageW(g_edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  WriteFileAtomically(g_rtf_path, rtf);
+}
+
 // "sel START END" on the first line, then the text (UTF-8) as it stands.
 void ReportState() {
   DWORD start = 0, end = 0;
@@ -78,6 +99,7 @@ void ReportState() {
   const bool text_changed =
       g_last_state.substr(g_last_state.find(L'\n') + 1) != state.substr(state.find(L'\n') + 1);
   g_last_state = state;
+  if (!g_rtf_path.empty()) ReportRtf();
   WriteFileAtomically(g_state_path, ravak::win32::Narrow(state));
   if (text_changed && !g_times_path.empty()) {
     std::string line;  // one line: the text's line breaks written as \r and \n
@@ -157,6 +179,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring text, title = L"Ravak Testpad";
   bool password = false;
+  bool custom_class = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring opt = argv[i];
     if (opt == L"--state") g_state_path = argv[i + 1];
@@ -168,6 +191,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (opt == L"--slow-keys") g_slow_key_ms = static_cast<DWORD>(_wtoi(argv[i + 1]));
     if (opt == L"--no-cut") g_no_cut = true;
     if (opt == L"--password") password = true;
+    if (opt == L"--rich") g_rtf_path = argv[i + 1];
+    if (opt == L"--custom-class") custom_class = true;
   }
   LocalFree(argv);
   QueryPerformanceFrequency(&g_frequency);
@@ -183,7 +208,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                               200, nullptr, nullptr, instance, nullptr);
   const DWORD style =
       password ? ES_PASSWORD | ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-  g_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", text.c_str(),
+  if (!g_rtf_path.empty()) LoadLibraryW(L"msftedit.dll");
+  const wchar_t* edit_class = g_rtf_path.empty() ? L"EDIT" : L"RICHEDIT50W";
+  if (custom_class) {
+    WNDCLASSW own{};
+    GetClassInfoW(nullptr, L"EDIT", &own);
+    own.hInstance = instance;
+    own.lpszClassName = L"RavakPadField";
+    RegisterClassW(&own);
+    edit_class = own.lpszClassName;
+  }
+  g_edit = CreateWindowExW(WS_EX_CLIENTEDGE, edit_class, text.c_str(),
                            WS_CHILD | WS_VISIBLE | ES_NOHIDESEL | style, 0, 0, 560, 200, main,
                            nullptr, instance, nullptr);
   HFONT font =
@@ -192,6 +227,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   g_edit_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
   const int len = GetWindowTextLengthW(g_edit);
+  if (!g_rtf_path.empty()) {
+    // The first word bold.
+    const std::size_t space = text.find(L' ');
+    SendMessageW(g_edit, EM_SETSEL, 0, space == std::wstring::npos ? len : static_cast<int>(space));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD;
+    format.dwEffects = CFE_BOLD;
+    SendMessageW(g_edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  }
   SendMessageW(g_edit, EM_SETSEL, len, len);
   ShowWindow(main, SW_SHOW);
   SetForegroundWindow(main);
