@@ -37,6 +37,8 @@ PLACEHOLDER = re.compile(r"<[^>]*>|&[a-z]+;|\$\([A-Za-z0-9_]+\)|%[0-9A-Za-z_]+%?
                          r"\$[A-Za-z0-9_]+\$?|\{[^{}]*\}")
 FLUENT_ENTRY = re.compile(r"^\s*(?:-?[A-Za-z][\w-]*|\.[\w-]+)\s*=\s*(.*)$")
 DIGITS = str.maketrans("۰۱۲۳۴۵۶۷۸۹٠١٢٣٤٥٦٧٨٩", "01234567890123456789")
+SUFFIXES = set("ها های هایی هایم هایت هایش هایمان هایتان هایشان هاست تر ترین تری ای ام ات اش ایم "
+               "اید اند مان تان شان ی".split())
 TARGETS = {"unchanged": 0.99, "zwnj-as-space": 0.90, "other-spaces": 0.005, "arabic-letters": 0.995}
 
 
@@ -111,6 +113,14 @@ def context(line, index):
     return "".join(chars[start:index]) + "_" + "".join(chars[index:end])
 
 
+def kind(piece):
+    """The kind of ZWNJ a context names: after a verbal prefix, before a suffix, or other."""
+    left, right = piece.split("_", 1)
+    if left.endswith("\u0645\u06cc"):
+        return "verbal prefix"
+    return "suffix" if right.rstrip(".،؛؟!:)»") in SUFFIXES else "compound and other"
+
+
 def rate(n, d):
     return n / d if d else 1.0
 
@@ -160,11 +170,14 @@ def main():
         out = fix(args, [l.replace(ZWNJ, damage) for l in with_zwnj])
         restored = total = spaces = changed = spurious = 0
         misses, false = collections.Counter(), collections.Counter()
+        by_kind = collections.defaultdict(lambda: [0, 0])
         for l, o in zip(with_zwnj, out):
             for i, (want, got) in enumerate(aligned_gaps(l, o)):
                 if want == "z":
                     total += 1
                     restored += got == "z"
+                    by_kind[kind(context(l, i))][0] += got == "z"
+                    by_kind[kind(context(l, i))][1] += 1
                     if got != "z":
                         misses[context(l, i)] += 1
                 elif want == "s":
@@ -183,6 +196,8 @@ def main():
         else:
             print(f"  ZWNJs restored: {rate(restored, total):.2%}; ZWNJs put where there was "
                   f"none: {spurious}")
+        print("  by kind:", "; ".join(f"{k} {n}/{d} = {rate(n, d):.2%}"
+                                      for k, (n, d) in sorted(by_kind.items())))
         if args.verbose:
             print("  commonest misses:", " ".join(f"{k} x{n}" for k, n in misses.most_common(40)))
             print("  commonest changes:", " ".join(f"{k} x{n}" for k, n in false.most_common(25)))
