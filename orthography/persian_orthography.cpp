@@ -373,12 +373,10 @@ constexpr std::u16string_view kPersianPunctuation = u"،؛؟«»";
 // No space before these, one after, in Persian text.
 constexpr std::u16string_view kClosing = u"،؛؟.!:)»";
 
-// Persian on its side of a punctuation mark: a Persian word or number, or Persian punctuation.
+// Persian on its side of a punctuation mark: a Persian word or Persian punctuation (a number
+// belongs to either).
 bool PersianSide(const Tokens& t, std::size_t i) {
-  if (i >= t.size()) return false;
-  if (t[i].kind == Kind::Word) return true;
-  if (t[i].kind == Kind::Number) return t[i].text[0] > u'9';
-  return IsChar(t, i, kPersianPunctuation);
+  return i < t.size() && (t[i].kind == Kind::Word || IsChar(t, i, kPersianPunctuation));
 }
 
 void FixPunctuationSpacing(Tokens& t) {
@@ -470,8 +468,10 @@ std::u16string FixOrthography(std::u16string_view text, const OrthographyOptions
   CollapseSpaces(t);
   RestoreSpacedNonJoiners(words, t);
   RestoreJoinedNonJoiners(words, t);
-  FixDigits(t, options.persian_digits);
+  // Spacing first: whether a number stands among Latin letters is judged as the text will read.
   FixPunctuationSpacing(t);
+  t = Tokenise(Join(t));
+  FixDigits(t, options.persian_digits);
   return Join(t);
 }
 
