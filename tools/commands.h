@@ -14,6 +14,9 @@ int ConvertCommand(const Args& args, std::istream& in, std::ostream& out, std::o
 // detect [--keyboard-type N]: each stdin line typed word by word, each word ended by a space,
 // as it stands after automatic layout switching.
 int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+// fix [--latin-digits] [--non-joiners]: each stdin line with its Persian orthography fixed (only
+// the zero-width non-joiner fixes with --non-joiners; Latin digits kept with --latin-digits).
+int FixCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // date [YYYY-MM-DD]: the Solar date (yyyy/mm/dd) and weekday of a Gregorian date, today by default.
 int DateCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // saying N: the carried saying that the stored position N shows.

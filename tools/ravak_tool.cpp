@@ -20,6 +20,8 @@ void Usage(std::ostream& err) {
          "layout\n"
          "  detect [--keyboard-type N]    type each stdin line word by word, switching the words "
          "typed in the wrong layout\n"
+         "  fix [--latin-digits] [--non-joiners]\n"
+         "                                fix the Persian orthography of each stdin line\n"
          "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"
          "  saying N                      the saying that the stored position N shows\n";
 }
@@ -34,9 +36,8 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   using Command = int (*)(const ravak::tool::Args&, std::istream&, std::ostream&, std::ostream&);
   const std::map<std::string, Command> commands = {
-      {"convert", ravak::tool::ConvertCommand},
-      {"date", ravak::tool::DateCommand},
-      {"detect", ravak::tool::DetectCommand},
+      {"convert", ravak::tool::ConvertCommand}, {"date", ravak::tool::DateCommand},
+      {"detect", ravak::tool::DetectCommand},   {"fix", ravak::tool::FixCommand},
       {"saying", ravak::tool::SayingCommand},
   };
   if (argc < 2 || commands.find(argv[1]) == commands.end()) {

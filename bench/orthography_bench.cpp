@@ -1,0 +1,64 @@
+// Cost of fixing one line of about 100 characters (FixOrthography), as typed with the usual
+// mistakes and as already correct, and of the ZWNJ fixes alone on a converted run.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "orthography/persian_orthography.h"
+#include "platform/utf.h"
+
+namespace ravak {
+namespace {
+
+std::vector<std::u16string> Lines() {
+  std::vector<std::u16string> lines;
+  // The last line is already correct ("\u200c" is the ZWNJ).
+  for (const char* line : {
+           "کتاب ها را می خواهم ، ولی نمیتوانم همه را بخوانم . "
+           "فایل های ذخیره سازی شده 10 تا بود و هست",
+           "تنظیمات پیش فرض نرم افزار را در صفحه 12 ببینید؛"
+           "Windows 10 و ساعت 10:30 را هم ببینید و بروید",
+           "كتاب هاي قديمي ايـــن  كتابخانه   را در سال 1402 "
+           "به روز كرده اند و خانهها زيباترند و بهتر",
+           "کتاب\u200cها را می\u200cخواهم، ولی نمی\u200cتوانم همه را بخوانم. "
+           "فایل\u200cهای ذخیره\u200cسازی\u200cشده ۱۰ تا است و بود",
+       }) {
+    lines.push_back(*Utf8ToUtf16(line));
+  }
+  return lines;
+}
+
+void BM_FixLine(benchmark::State& state) {
+  const std::vector<std::u16string> lines = Lines();
+  OrthographyWords::Embedded();  // parsed once, before timing
+  std::size_t chars = 0;
+  for (const auto& l : lines) chars += l.size();
+  for (auto _ : state) {
+    for (const auto& l : lines) benchmark::DoNotOptimize(FixOrthography(l));
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines.size()));
+  state.counters["chars_per_line"] = static_cast<double>(chars) / lines.size();
+  state.counters["ns_per_line"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FixLine);
+
+void BM_FixNonJoinersOnConvertedRun(benchmark::State& state) {
+  const std::u16string run = *Utf8ToUtf16("می روم و کتاب ها را می خوانم");
+  OrthographyWords::Embedded();
+  for (auto _ : state) benchmark::DoNotOptimize(FixNonJoiners(run));
+}
+BENCHMARK(BM_FixNonJoinersOnConvertedRun);
+
+// Parsing the embedded word lists, which the first fix pays once.
+void BM_ParseWords(benchmark::State& state) {
+  const auto image = OrthographyWordsImage();
+  const std::string_view text(reinterpret_cast<const char*>(image.data()), image.size());
+  for (auto _ : state) benchmark::DoNotOptimize(OrthographyWords::Parse(text));
+}
+BENCHMARK(BM_ParseWords);
+
+}  // namespace
+}  // namespace ravak

@@ -1,0 +1,61 @@
+// Persian orthography fixes: the zero-width non-joiner (ZWNJ) where a space or nothing was typed,
+// Persian yeh and kaf for the Arabic ones, Persian digits in Persian text, the spacing around
+// punctuation, repeated spaces and kashida. Pure computation over UTF-16 text and word lists
+// carried in the program (orthography_words.txt, made by tools/build_orthography_words.py).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ravak {
+
+// The word lists the fixes consult, each sorted for lookup.
+class OrthographyWords {
+ public:
+  enum List {
+    kPresentStems,   // present stems of verbs (کن، شو): what می/نمی come before
+    kPastStems,      // past stems (کرد، شد)
+    kNotVerbs,       // words that read as می + a verb but are words of their own (میلاد)
+    kPronouncedHeh,  // words whose final ه is a consonant, beyond those after ا and و
+    kJoinedWords,    // words that end like a silent ه with a suffix joined, written so
+    kComparatives,   // adjectives that take تر and ترین
+    kCompounds,      // two-part words written with a ZWNJ (نرم‌افزار)
+    kListCount
+  };
+
+  // Reads the lists' text: '#' comments, "[name]" section lines, one word a line. nullopt when
+  // a section is missing or unknown, or a line stands outside a section.
+  static std::optional<OrthographyWords> Parse(std::string_view utf8);
+  // The lists carried in the program.
+  static const OrthographyWords& Embedded();
+
+  bool Contains(List list, std::u16string_view word) const;
+
+ private:
+  std::array<std::vector<std::u16string>, kListCount> lists_;
+};
+
+// The embedded lists' bytes (orthography/orthography_words.txt).
+std::span<const uint8_t> OrthographyWordsImage();
+
+struct OrthographyOptions {
+  // Latin digits in Persian text become Persian digits (never in Latin text, a number with a
+  // Latin unit or name, a time or an address).
+  bool persian_digits = true;
+};
+
+// Every fix, on text of one or several lines (line breaks stay where they are).
+std::u16string FixOrthography(std::u16string_view text, const OrthographyOptions& options = {},
+                              const OrthographyWords& words = OrthographyWords::Embedded());
+
+// Only the ZWNJ fixes: for a run just typed in Persian by the layout conversion, where the
+// non-joiner's key can only have typed a space (می روم -> می‌روم).
+std::u16string FixNonJoiners(std::u16string_view text,
+                             const OrthographyWords& words = OrthographyWords::Embedded());
+
+}  // namespace ravak

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "orthography/persian_orthography.h"
+#include "platform/utf.h"
+#include "tools/commands.h"
+
+namespace ravak {
+namespace {
+
+// Each case: the text as typed, then as fixed ("_" stands for the ZWNJ, which is invisible).
+struct Case {
+  const char* typed;
+  const char* fixed;
+};
+
+std::u16string FromCase(const char* text) {
+  std::string s(text);
+  for (std::size_t p; (p = s.find('_')) != std::string::npos;) s.replace(p, 1, "\u200c");
+  return *Utf8ToUtf16(s);
+}
+
+std::string ToCase(const std::u16string& text) {
+  std::string s = Utf16ToUtf8(text);
+  for (std::size_t p; (p = s.find("\u200c")) != std::string::npos;) s.replace(p, 3, "_");
+  return s;
+}
+
+void ExpectFixes(std::initializer_list<Case> cases, const OrthographyOptions& options = {}) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToCase(FixOrthography(FromCase(c.typed), options)), c.fixed) << c.typed;
+  }
+}
+
+TEST(OrthographyWordsTest, EmbeddedListsParseAndUnknownSectionsFail) {
+  const std::string_view image(reinterpret_cast<const char*>(OrthographyWordsImage().data()),
+                               OrthographyWordsImage().size());
+  ASSERT_TRUE(OrthographyWords::Parse(image).has_value());
+  EXPECT_TRUE(OrthographyWords::Embedded().Contains(OrthographyWords::kPresentStems, u"کن"));
+  EXPECT_FALSE(OrthographyWords::Parse(std::string(image) + "[elsewhere]\n").has_value());
+  EXPECT_FALSE(OrthographyWords::Parse("[present-stems]\nکن\n").has_value());  // lists missing
+}
+
+TEST(OrthographyTest, VerbalPrefixTakesANonJoiner) {
+  ExpectFixes({
+      {"می روم", "می_روم"},
+      {"نمی شود", "نمی_شود"},
+      {"میشود و نمیتوانم", "می_شود و نمی_توانم"},
+      {"او برمی گرداند", "او برمی_گرداند"},
+      {"می گفتمش", "می_گفتمش"},
+      // می as a noun or the month, and words that begin with می.
+      {"۱۵ می سفر کردم", "۱۵ می سفر کردم"},
+      {"ماه می", "ماه می"},
+      {"می ناب", "می ناب"},
+      {"میز و میلاد و میدان", "میز و میلاد و میدان"},
+  });
+}
+
+TEST(OrthographyTest, SuffixesTakeANonJoiner) {
+  ExpectFixes({
+      {"کتاب ها و کتاب های من", "کتاب_ها و کتاب_های من"},
+      {"خانه هایی بزرگ تر و بزرگ ترین", "خانه_هایی بزرگ_تر و بزرگ_ترین"},
+      {"خانه ای که خسته ام", "خانه_ای که خسته_ام"},
+      {"رفته اند", "رفته_اند"},
+      {"خانهها را دیدهاید", "خانه_ها را دیده_اید"},
+      {"تازهترین", "تازه_ترین"},
+      // ها inside a word, a pronounced ه, a joined plural that is right as it stands, تر the
+      // adjective (wet) and ام of a word that is no suffix.
+      {"تنها رها شد", "تنها رها شد"},
+      {"دستگاهها و کتابها", "دستگاهها و کتابها"},
+      {"لباس تر", "لباس تر"},
+      {"الهام و اتهام", "الهام و اتهام"},
+  });
+}
+
+TEST(OrthographyTest, CompoundsTakeANonJoiner) {
+  ExpectFixes({
+      {"نرم افزار", "نرم_افزار"},
+      {"همگام سازی و بی عنوان", "همگام_سازی و بی_عنوان"},
+      {"تنظیمات پیش فرض", "تنظیمات پیش_فرض"},
+      {"رنگ پس زمینه", "رنگ پس_زمینه"},
+      {"پنج میلی متر", "پنج میلی_متر"},
+      {"فایل انتخاب شدهٔ من", "فایل انتخاب_شدهٔ من"},
+      // پیش and پس as words of their own; a participle that may be the verb.
+      {"دو روز پیش رفت و از پیش تعریف شد", "دو روز پیش رفت و از پیش تعریف شد"},
+      {"پس از آن، پس باید رفت", "پس از آن، پس باید رفت"},
+      {"انتخاب شده است", "انتخاب شده است"},
+  });
+}
+
+TEST(OrthographyTest, StrayNonJoinersGo) {
+  ExpectFixes({
+      {"کتاب__ها", "کتاب_ها"},
+      {"کتاب_ ها _ و", "کتاب_ها و"},
+      {"_سلام_", "سلام"},
+  });
+}
+
+TEST(OrthographyTest, ArabicLettersKashidaAndSpaces) {
+  ExpectFixes({
+      {"كتاب علي", "کتاب علی"},
+      {"ســـلام   دنیا", "سلام دنیا"},
+      {"  تورفتگی", "  تورفتگی"},
+      // A kashida standing for a letter's attached form is no stretching.
+      {"پسوند ـها", "پسوند ـها"},
+  });
+}
+
+TEST(OrthographyTest, DigitsInPersianTextArePersian) {
+  ExpectFixes({
+      {"صفحه 12 از 30", "صفحه ۱۲ از ۳۰"},
+      {"تاریخ 1402/05/12 و عدد ٤٥", "تاریخ ۱۴۰۲/۰۵/۱۲ و عدد ۴۵"},
+      // Latin runs, a Latin unit or name, a time, an address.
+      {"Windows 10 را نصب کنید", "Windows 10 را نصب کنید"},
+      {"حجم 10 MB است", "حجم 10 MB است"},
+      {"ساعت 10:30 و نشانی 192.168.1.1 و x86", "ساعت 10:30 و نشانی 192.168.1.1 و x86"},
+      {"see page 12", "see page 12"},
+  });
+  ExpectFixes({{"صفحه 12 و ٤٥", "صفحه 12 و ۴۵"}}, {.persian_digits = false});
+}
+
+TEST(OrthographyTest, PunctuationSpacing) {
+  ExpectFixes({
+      {"سلام ، خوبی ؟ بله !", "سلام، خوبی؟ بله!"},
+      {"سلام،خوبی؟بله.", "سلام، خوبی؟ بله."},
+      {"او گفت« سلام »و رفت", "او گفت «سلام» و رفت"},
+      {"نام : علی (دوست )", "نام: علی (دوست)"},
+      // Latin text, an abbreviation, a decimal number.
+      {"ls -l . ( x )", "ls -l . ( x )"},
+      {"سال ۱۴۰۲ ه.ش", "سال ۱۴۰۲ ه.ش"},
+      {"۳.۵ کیلو", "۳.۵ کیلو"},
+  });
+}
+
+TEST(OrthographyTest, FixingTwiceChangesNothingMore) {
+  // Spacing that a fix adds or takes away decides whether a number stands among Latin letters.
+  for (const char* typed :
+       {"\tب1!اخي٠ک ،اZ8زهن32خ", "ب 72ه:خ\\٤۵-bي ( ؛7", "یخaز؟0ب.ر ؛ 6تتى7566_نبک@ @ر6ك(د9یز"}) {
+    const std::u16string once = FixOrthography(FromCase(typed));
+    EXPECT_EQ(ToCase(FixOrthography(once)), ToCase(once)) << typed;
+  }
+}
+
+TEST(OrthographyTest, ConvertedRunGetsOnlyTheNonJoinerFixes) {
+  EXPECT_EQ(ToCase(FixNonJoiners(FromCase("می روم ، کتاب ها 10"))), "می_روم ، کتاب_ها 10");
+}
+
+TEST(ToolFixTest, FixesEachLineAndStopsAtBadUtf8) {
+  std::istringstream in("می روم ، 10\r\nab\xff\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(tool::FixCommand({}, in, out, err), 2);
+  EXPECT_EQ(ToCase(*Utf8ToUtf16(out.str())), "می_روم، ۱۰\r\n");
+  EXPECT_EQ(err.str(), "ravak-tool: line 2: invalid UTF-8 at byte 3\n");
+  std::istringstream in2("می روم 10\n");
+  std::ostringstream out2;
+  EXPECT_EQ(tool::FixCommand({"--latin-digits"}, in2, out2, err), 0);
+  EXPECT_EQ(ToCase(*Utf8ToUtf16(out2.str())), "می_روم 10\n");
+  EXPECT_EQ(tool::FixCommand({"--bogus"}, in2, out2, err), 2);
+}
+
+}  // namespace
+}  // namespace ravak

@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""Measures the Persian orthography fixes (`ravak-tool fix`) on running text they were not made
+from: the Persian strings of Debian's Firefox and LibreOffice translations, the corpora of
+tools/eval_detect.py (fetched the same way, into the same cache). Strings with placeholders or
+markup are left out, since taking those out leaves spaces the translator never typed. Each line
+goes to the tuning or the test split by its MD5, so the two never share a line.
+
+Per line of the split, each figure from correct text and from a damaged copy of it:
+  unchanged        correct lines that come out as they went in (with Persian digits on, the
+                   default, and off)
+  zwnj-as-space    every ZWNJ typed as a space: the ZWNJs restored, and the other spaces changed
+  zwnj-left-out    every ZWNJ left out: the ZWNJs restored, and ZWNJs put where there was none
+  arabic-letters   ی and ک typed as the Arabic ي and ك: lines that come out as the correct line
+                   does
+A gap between two characters is compared with the same gap of the correct line (the text aligned
+on everything but spaces and ZWNJs, digits read alike).
+
+Run after `make host`:
+  tools/eval_orthography.py [--split test|tune] [--tool build/host/tools/ravak-tool] [-v]
+"""
+
+import argparse
+import collections
+import difflib
+import glob
+import os
+import re
+import subprocess
+import sys
+import zipfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import eval_detect as corpus  # noqa: E402  (the corpora, their cache and the split)
+
+ZWNJ = "\u200c"
+PLACEHOLDER = re.compile(r"<[^>]*>|&[a-z]+;|\$\([A-Za-z0-9_]+\)|%[0-9A-Za-z_]+%?|"
+                         r"\$[A-Za-z0-9_]+\$?|\{[^{}]*\}")
+FLUENT_ENTRY = re.compile(r"^\s*(?:-?[A-Za-z][\w-]*|\.[\w-]+)\s*=\s*(.*)$")
+DIGITS = str.maketrans("۰۱۲۳۴۵۶۷۸۹٠١٢٣٤٥٦٧٨٩", "01234567890123456789")
+SUFFIXES = set("ها های هایی هایم هایت هایش هایمان هایتان هایشان هاست تر ترین تری ای ام ات اش ایم "
+               "اید اند مان تان شان ی".split())
+TARGETS = {"unchanged": 0.99, "zwnj-as-space": 0.90, "other-spaces": 0.005, "arabic-letters": 0.995}
+
+
+def fluent_strings(text):
+    """Message and attribute values of a Fluent file, continuation lines joined."""
+    current = None
+    for line in text.split("\n"):
+        m = FLUENT_ENTRY.match(line)
+        if m or not line.strip() or line.startswith("#"):
+            if current is not None:
+                yield current
+            current = m.group(1) if m else None
+        elif current is not None and line.startswith(" "):
+            current += " " + line.strip()
+    if current is not None:
+        yield current
+
+
+def persian_lines(root):
+    strings = []
+    for mo in sorted(glob.glob(os.path.join(root, "usr/lib/libreoffice/program/resource/fa/"
+                                                   "LC_MESSAGES/*.mo"))):
+        strings.extend(msgstr.replace("~", "") for msgid, msgstr in corpus.read_mo(mo) if msgid)
+    for xpi in glob.glob(os.path.join(root, "usr/lib/firefox-esr/browser/extensions/"
+                                            "langpack-fa@*.xpi")):
+        with zipfile.ZipFile(xpi) as z:
+            for name in sorted(n for n in z.namelist() if n.endswith(".ftl")):
+                strings.extend(fluent_strings(z.read(name).decode("utf-8", "replace")))
+    return corpus.dedupe(s for s in strings if not PLACEHOLDER.search(s) and
+                         any(c in corpus.PERSIAN_LETTERS for c in s))
+
+
+def fix(args, lines, extra=()):
+    res = subprocess.run([args.tool, "fix"] + list(extra), input="\n".join(lines) + "\n",
+                         capture_output=True, text=True, check=True)
+    out = res.stdout.split("\n")[:-1]
+    assert len(out) == len(lines)
+    return out
+
+
+def gaps(line):
+    """(characters, the separator before each: '', 's' for spaces, 'z' for ZWNJs only)."""
+    chars, seps, sep = [], [], ""
+    for c in line:
+        if c in (" ", ZWNJ):
+            sep += c
+            continue
+        chars.append(c.translate(DIGITS))
+        seps.append("" if not sep else "s" if " " in sep else "z")
+        sep = ""
+    return chars, seps
+
+
+def aligned_gaps(correct, out):
+    """For each gap of the correct line: (its separator, the output's at that gap, or None)."""
+    a, sa = gaps(correct)
+    b, sb = gaps(out)
+    if a == b:
+        return list(zip(sa, sb))
+    result = [(s, None) for s in sa]
+    for block in difflib.SequenceMatcher(None, a, b, autojunk=False).get_matching_blocks():
+        for k in range(1, block.size):
+            result[block.a + k] = (sa[block.a + k], sb[block.b + k])
+    return result
+
+
+def context(line, index):
+    """The pieces either side of the index-th gap of a line, for the lists of misses."""
+    chars, seps = gaps(line)
+    start = max([k for k in range(index) if seps[k]] or [0])
+    end = min([k for k in range(index + 1, len(chars)) if seps[k]] or [len(chars)])
+    return "".join(chars[start:index]) + "_" + "".join(chars[index:end])
+
+
+def kind(piece):
+    """The kind of ZWNJ a context names: after a verbal prefix, before a suffix, or other."""
+    left, right = piece.split("_", 1)
+    if left.endswith("\u0645\u06cc"):
+        return "verbal prefix"
+    return "suffix" if right.rstrip(".،؛؟!:)»") in SUFFIXES else "compound and other"
+
+
+def rate(n, d):
+    return n / d if d else 1.0
+
+
+def report(name, value, target, fmt="{:.2%}", higher=True):
+    met = value >= target if higher else value <= target
+    print(f"  {name}: {fmt.format(value)} (target {'>=' if higher else '<='} "
+          f"{fmt.format(target)}: {'met' if met else 'NOT met'})")
+    return met
+
+
+def main():
+    root_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--split", choices=["tune", "test"], default="test")
+    ap.add_argument("--tool", default=os.path.join(root_dir, "build", "host", "tools",
+                                                   "ravak-tool"))
+    ap.add_argument("--cache", default=os.path.join(root_dir, "build", "detect-eval"))
+    ap.add_argument("--verbose", "-v", action="store_true")
+    args = ap.parse_args()
+    root = corpus.fetch(args.cache)
+    print("sources:", ", ".join(open(os.path.join(args.cache, "versions.txt")).read().split()))
+    lines = [l for l in persian_lines(root) if corpus.split_of(l) == args.split]
+    print(f"Persian {args.split} split: {len(lines)} lines, "
+          f"{sum(len(l.split()) for l in lines)} words, {sum(l.count(ZWNJ) for l in lines)} ZWNJs")
+    ok = True
+
+    fixed = fix(args, lines)
+    changes = collections.Counter()
+    for l, f in zip(lines, fixed):
+        if f != l:
+            for op in difflib.SequenceMatcher(None, l, f, autojunk=False).get_opcodes():
+                if op[0] != "equal":
+                    i, j = op[1], op[2]
+                    changes[f"{l[max(0, i - 6):j + 6]!r}->{f[max(0, op[3] - 6):op[4] + 6]!r}"] += 1
+    unchanged = rate(sum(l == f for l, f in zip(lines, fixed)), len(lines))
+    latin = fix(args, lines, ["--latin-digits"])
+    print("correct text:")
+    ok &= report("lines unchanged", unchanged, TARGETS["unchanged"])
+    print(f"  lines unchanged with Latin digits kept: "
+          f"{rate(sum(l == f for l, f in zip(lines, latin)), len(lines)):.2%}")
+    if args.verbose:
+        print("  commonest changes:", "  ".join(f"{k} x{n}" for k, n in changes.most_common(30)))
+
+    with_zwnj = [l for l in lines if ZWNJ in l]
+    for damage, label in ((" ", "ZWNJ typed as a space"), ("", "ZWNJ left out")):
+        out = fix(args, [l.replace(ZWNJ, damage) for l in with_zwnj])
+        restored = total = spaces = changed = spurious = 0
+        misses, false = collections.Counter(), collections.Counter()
+        by_kind = collections.defaultdict(lambda: [0, 0])
+        for l, o in zip(with_zwnj, out):
+            for i, (want, got) in enumerate(aligned_gaps(l, o)):
+                if want == "z":
+                    total += 1
+                    restored += got == "z"
+                    by_kind[kind(context(l, i))][0] += got == "z"
+                    by_kind[kind(context(l, i))][1] += 1
+                    if got != "z":
+                        misses[context(l, i)] += 1
+                elif want == "s":
+                    spaces += 1
+                    changed += got != "s"
+                    if got != "s":
+                        false[context(l, i)] += 1
+                elif got == "z":
+                    spurious += 1
+                    false[context(l, i)] += 1
+        print(f"{label}: {len(with_zwnj)} lines, {total} ZWNJs")
+        if damage:
+            ok &= report("ZWNJs restored", rate(restored, total), TARGETS["zwnj-as-space"])
+            ok &= report("other spaces changed", rate(changed, spaces), TARGETS["other-spaces"],
+                         "{:.3%}", higher=False)
+        else:
+            print(f"  ZWNJs restored: {rate(restored, total):.2%}; ZWNJs put where there was "
+                  f"none: {spurious}")
+        print("  by kind:", "; ".join(f"{k} {n}/{d} = {rate(n, d):.2%}"
+                                      for k, (n, d) in sorted(by_kind.items())))
+        if args.verbose:
+            print("  commonest misses:", " ".join(f"{k} x{n}" for k, n in misses.most_common(40)))
+            print("  commonest changes:", " ".join(f"{k} x{n}" for k, n in false.most_common(25)))
+
+    arabic = [l for l in lines if "ی" in l or "ک" in l]
+    out = fix(args, [l.replace("ی", "ي").replace("ک", "ك") for l in arabic])
+    reference = dict(zip(lines, fixed))
+    good = sum(o == reference[l] for l, o in zip(arabic, out))
+    print(f"Arabic yeh and kaf: {len(arabic)} lines")
+    ok &= report("lines fixed", rate(good, len(arabic)), TARGETS["arabic-letters"])
+    print("targets:", "met" if ok else "NOT all met")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
