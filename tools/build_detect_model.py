@@ -8,7 +8,9 @@ Sources (each fetched by its ordinary client into a cache folder, versions pinne
            combine_tessdata and dawg2wordlist from Debian's tesseract-ocr package
   English  Debian tesseract-ocr-eng 1:4.1.0-2 (Apache-2.0): its LSTM word list, the same way
   Both     Debian chromium-l10n (BSD-3-Clause): the British English and Persian user-interface
-           strings of its en-GB.pak and fa.pak, counted for word frequencies
+           strings of its en-GB.pak and fa.pak, counted for word frequencies. Security updates
+           replace its version (the model was made from 156.0.8078.129-1~deb12u1); the .deb in
+           the cache folder is the one used.
 
 Run (as root on Debian 12, network to the Debian and npm registries):
   tools/build_detect_model.py [--cache build/detect-sources] [--out detect/detect_model.bin]
