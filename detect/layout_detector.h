@@ -71,7 +71,8 @@ class LayoutDetector {
   LayoutDetector(const LayoutMap& map, const DetectModel& model);
 
   struct Judgement {
-    float margin;  // how much likelier, in bits, the keys are as a word of the other layout
+    float margin;  // how much likelier, in bits, the keys are as a word of the other layout, the
+                   // field's previous word counted
     int letters;   // letters of the other layout's reading
     bool meant_other;
   };

@@ -51,7 +51,7 @@ import tarfile
 VERSION = 2
 
 # Decision parameters, tuned with tools/eval_detect.py --split tune (never on the test split).
-THRESHOLDS = [24.0, 12.0, 5.0, 6.0]
+THRESHOLDS = [24.0, 8.0, 5.0, 6.0]
 PENALTIES = [8.0, 12.0, 8.0, 0.0]
 # The previous word: about the odds that a field's next word is typed like it (on the same
 # layout, in the same language), a little more against a switch.
@@ -200,22 +200,33 @@ def ui_strings(cache, locale):
     return out
 
 
+def typed_words(text):
+    """The words as a typist ends them: runs between spaces, without the punctuation around them.
+    A run with punctuation inside (Wi-Fi, example.com) is no word of its own."""
+    for run in text.split():
+        word = re.sub(r"^[^\w']+|[^\w']+$", "", run)
+        if word:
+            yield word
+
+
 def english_counts(cache):
     """Occurrences of each word (small letters) in the English strings; capitals count as the word
     in small letters, so an acronym counts as its letters."""
     counts = {}
     for text in ui_strings(cache, "en-GB"):
-        for w in re.findall(r"[A-Za-z]+(?:'[A-Za-z]+)*", text):
-            w = w.lower()
-            counts[w] = counts.get(w, 0) + 1
+        for w in typed_words(text):
+            if re.fullmatch(r"[A-Za-z]+(?:'[A-Za-z]+)*", w):
+                w = w.lower()
+                counts[w] = counts.get(w, 0) + 1
     return counts
 
 
 def persian_counts(cache):
     counts = {}
     for text in ui_strings(cache, "fa"):
-        for part in re.split(r"[^\w\u064b-\u0652\u0640]+|_|\u200c", text):
-            w = persian_normalise(part) if part else None
+        # A zero-width non-joiner parts a word where typing does (می<ZWNJ>کند).
+        for part in typed_words(text.replace("\u200c", " ")):
+            w = persian_normalise(part)
             if w:
                 counts[w] = counts.get(w, 0) + 1
     return counts
