@@ -90,8 +90,8 @@ class LayoutDetector {
                            bool switched) const;
   // The same keys read in the other layout, as the conversion hotkey reads them (so a bracket
   // typed on one layout turns into what its key types on the other); characters outside
-  // `from`'s table stay. A key whose character is the same with and without Shift reads as a
-  // capital inside a word of capitals (قٍ of the Persian layout reads as "RE", not "rE").
+  // `from`'s table stay. A Persian character that a capital's key types too reads as that
+  // capital inside a word of capitals (قٍ reads as "RE", not "rE"; ي as "X", not "d").
   std::u16string ConvertWord(std::u16string_view word, Language from) const;
   // Whether the key that types english_char on the US layout types punctuation on the other
   // layout too (a full stop, a question mark...), and so ends a word whichever was meant.
