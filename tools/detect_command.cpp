@@ -34,6 +34,7 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
   int32_t keyboard_type = 1;
   std::string model_path;
   bool margins = false;
+  bool context = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--keyboard-type" && i + 1 < args.size() &&
         ParseInt(args[i + 1], keyboard_type)) {
@@ -48,7 +49,12 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
       margins = true;
       continue;
     }
-    err << "usage: ravak-tool detect [--keyboard-type N] [--model FILE] [--margins]\n";
+    if (args[i] == "--no-context") {
+      context = false;
+      continue;
+    }
+    err << "usage: ravak-tool detect [--keyboard-type N] [--model FILE] [--margins] "
+           "[--no-context]\n";
     return 2;
   }
   LayoutMap map;
@@ -67,8 +73,10 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
   }
   const LayoutDetector detector(map, model_file ? *model_file : DetectModel::Embedded());
 
+  // Each line is a field: its words are judged after the ones before them.
   return FilterLines(in, out, err, [&](const std::u16string& text) {
     std::u16string result;
+    WordContext field;
     std::size_t pos = 0;
     while (pos < text.size()) {
       const std::size_t space = std::min(text.find(u' ', pos), text.size());
@@ -77,21 +85,18 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
       if (word.empty()) continue;
       if (!result.empty()) result += u' ';
       const auto typed = TypedOn(map, word);
+      const auto j = typed ? detector.Judge(word, *typed, field) : std::nullopt;
       if (margins) {
         // One line a word: the other reading's letters and the margin in bits, or "-".
-        const auto j = typed ? detector.Judge(word, *typed) : std::nullopt;
         if (j) {
           out << j->letters << '\t' << std::fixed << std::setprecision(3) << j->margin << '\n';
         } else {
           out << "0\t-\n";
         }
-        continue;
       }
-      if (typed && detector.ShouldSwitch(word, *typed)) {
-        result += detector.ConvertWord(word, *typed);
-      } else {
-        result += word;
-      }
+      const bool switched = j && j->meant_other;
+      result += switched ? detector.ConvertWord(word, *typed) : std::u16string(word);
+      if (typed && context) field = detector.ContextAfter(field, word, *typed, switched);
     }
     return margins ? std::nullopt : std::optional<std::u16string>(result);
   });

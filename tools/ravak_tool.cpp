@@ -20,6 +20,8 @@ void Usage(std::ostream& err) {
          "layout\n"
          "  detect [--keyboard-type N]    type each stdin line word by word, switching the words "
          "typed in the wrong layout\n"
+         "                                (each line a field: a word is judged after the words "
+         "before it; --no-context judges each word alone)\n"
          "  fix [--latin-digits] [--non-joiners]\n"
          "                                fix the Persian orthography of each stdin line\n"
          "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"

@@ -58,9 +58,37 @@ TEST_F(LayoutDetectorTest, WordsThatSpellAWordInBothLayoutsStay) {
     EXPECT_FALSE(detector_.ShouldSwitch(w, Language::English))
         << Utf16ToUtf8(Typed(w, Language::English));
   }
-  for (const auto* w : {u"بعدی", u"رشد", u"مخزن", u"شدی", u"شد", u"است"}) {
+  for (const auto* w : {u"بعدی", u"رشد", u"مخزن", u"شد", u"است"}) {
     EXPECT_FALSE(detector_.ShouldSwitch(w, Language::Farsi));
   }
+}
+
+TEST_F(LayoutDetectorTest, TheFieldsPreviousWordDecidesBetweenTwoLikelyWords) {
+  // "and" typed on the Persian layout shows شدی, a Persian word too: far rarer than "and", so
+  // alone it comes back, after a Persian word typed as such it stays, and after words switched
+  // into English it comes back all the more.
+  const WordContext persian{Language::Farsi, false};
+  EXPECT_TRUE(detector_.ShouldSwitch(u"شدی", Language::Farsi));
+  EXPECT_FALSE(detector_.ShouldSwitch(u"شدی", Language::Farsi, persian));
+  // بعدی typed on the English layout shows "fund": it stays alone and after English, and turns
+  // Persian after a word switched into Persian.
+  const WordContext switched = detector_.ContextAfter({}, u"sghl", Language::English, true);
+  EXPECT_EQ(switched.previous, Language::Farsi);
+  EXPECT_FALSE(detector_.ShouldSwitch(u"fund", Language::English));
+  EXPECT_TRUE(detector_.ShouldSwitch(u"fund", Language::English, switched));
+  // A word without letters leaves the context as it was.
+  EXPECT_EQ(detector_.ContextAfter(switched, u"123", Language::English, false).previous,
+            Language::Farsi);
+}
+
+TEST_F(LayoutDetectorTest, CapitalsTypedOnThePersianLayoutComeBackAsAKnownWord) {
+  // Shift on the Persian layout types diacritics and punctuation; ق (R) and ي (X) are typed with
+  // and without Shift, and read as capitals among capitals.
+  for (const auto* w : {u"HTTP", u"URL", u"PDF", u"USB", u"RGB", u"POSIX", u"OK", u"AND"}) {
+    const std::u16string shown = detector_.ConvertWord(w, Language::English);
+    EXPECT_EQ(Typed(shown, Language::Farsi), w);
+  }
+  EXPECT_EQ(detector_.ConvertWord(u"قثی", Language::Farsi), u"red");
 }
 
 TEST_F(LayoutDetectorTest, ShortWordsSwitchOnlyWhenSure) {
@@ -77,7 +105,7 @@ TEST_F(LayoutDetectorTest, ShortWordsSwitchOnlyWhenSure) {
         << Utf16ToUtf8(Typed(w, Language::English));
   }
   EXPECT_EQ(Typed(u"hc", Language::English), u"از");
-  EXPECT_EQ(Typed(u"fi", Language::English), u"به");
+  EXPECT_EQ(Typed(u"vh", Language::English), u"را");
   for (const auto* w : {u"از", u"به", u"در", u"که", u"تو", u"من"}) {
     EXPECT_FALSE(detector_.ShouldSwitch(w, Language::Farsi));
   }
@@ -178,6 +206,9 @@ TEST(ToolDetectTest, SwitchesWordsTypedInTheWrongLayoutKeepingLineEndings) {
   EXPECT_EQ(r.out, "سلام خوبی hello\r\nhello world 123\nسلام");
   EXPECT_EQ(Detect({}, "\n\n").out, "\n\n");
   EXPECT_EQ(Detect({"--keyboard-type", "3"}, "\\hgi \\nv\n").out, "ژاله ژدر\n");
+  // Each line is a field: "fund" after a word switched into Persian is بعدی, alone it stays.
+  EXPECT_EQ(Detect({}, "sghl fund\nfund\n").out, "سلام بعدی\nfund\n");
+  EXPECT_EQ(Detect({"--no-context"}, "sghl fund\n").out, "سلام fund\n");
 }
 
 TEST(ToolDetectTest, MarginsListOneLineAWord) {
