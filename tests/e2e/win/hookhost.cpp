@@ -3,13 +3,16 @@
 // hook and the engine can be driven end to end on their own.
 //
 //   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE] [--take-record-name]
+//                      [--squat-record]
 // --list: a UTF-8 file, three lines per entry (after text, before text, keyword), in which
 //         "\n", "\r" and "\\" stand for a line feed, a carriage return and a backslash.
 // --log appends "deployed PATH" / "loaded PATH" / "hooked" at start, then one line per
 // reported key ("key 0xNN" with " shift"/" ctrl"/" alt", " in WINDOW" (the foreground
 // window), then " replaced" when a keyword was replaced) and one per error ("error: ...").
-// --take-record-name: a mutex takes the name of Kerrak's shared record first, so that Kerrak
-//         cannot create it.
+// --take-record-name: a mutex takes the name of Kerrak's shared record first, so that it
+//         cannot be created.
+// --squat-record: a file mapping of that name is created first with the default security, as
+//         another program could create it before Ravak starts.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -73,6 +76,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring list_path, ready, log;
   bool slow = false;
   bool take_record_name = false;
+  bool squat_record = false;
   for (int i = 1; i < argc; ++i) {
     const std::wstring opt = argv[i];
     if (opt == L"--list" && i + 1 < argc) list_path = argv[++i];
@@ -80,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (opt == L"--ready" && i + 1 < argc) ready = argv[++i];
     if (opt == L"--log" && i + 1 < argc) log = argv[++i];
     if (opt == L"--take-record-name") take_record_name = true;
+    if (opt == L"--squat-record") squat_record = true;
   }
   LocalFree(argv);
 
@@ -103,7 +108,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground);
   const ravak::AutoCorrectSwitches switches{true, true};
 
-  if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);  // held until exit
+  // Held until exit.
+  if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);
+  if (squat_record) {
+    CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, KERRAK_HOOK_REC_SIZE,
+                       KERRAK_MAPPING_NAME);
+  }
   ravak::win32::KerrakHost host;
   std::unique_ptr<ravak::KeyboardHook> hook;
   try {
@@ -112,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Append(log, std::string("error: ") + e.what());
     return 1;
   }
-  Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
+  if (hook->Loaded()) Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
   if (hook->Hooked()) Append(log, "hooked");
   hook->AddOnKey([&](uint16_t key, ravak::ShiftState shift) {
     // The keys a replacement sends are reported inside it: their lines come first.
