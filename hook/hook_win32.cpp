@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/error.h"
+#include "platform/object_security.h"
 #include "platform/object_security_win32.h"
 #include "platform/win32.h"
 
@@ -173,6 +174,10 @@ std::u16string KerrakFiles::ProgramFolder() {
   }
   const std::size_t slash = buffer.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::u16string() : FromWide(buffer.substr(0, slash));
+}
+
+bool KerrakFiles::RunsElevated() {
+  return ProcessIntegrity() >= kHighIntegrity;
 }
 
 bool KerrakFiles::FileExists(const std::u16string& path) {

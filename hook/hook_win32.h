@@ -41,6 +41,7 @@ class KerrakFiles : public KerrakFileSystem {
   std::u16string SystemFolder() override;
   std::u16string LocalAppDataFolder() override;
   std::u16string ProgramFolder() override;
+  bool RunsElevated() override;
   bool FileExists(const std::u16string& path) override;
   bool CreateFolders(const std::u16string& path, std::string& error_text) override;
   std::vector<uint8_t> ReadFileStart(const std::u16string& path, std::size_t max_bytes) override;

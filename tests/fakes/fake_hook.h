@@ -96,6 +96,7 @@ class FakeKerrakFiles : public KerrakFileSystem {
   std::u16string SystemFolder() override { return system_folder; }
   std::u16string LocalAppDataFolder() override { return local_app_data; }
   std::u16string ProgramFolder() override { return program_folder; }
+  bool RunsElevated() override { return elevated; }
   bool FileExists(const std::u16string& path) override { return files.count(path) != 0; }
   bool CreateFolders(const std::u16string& path, std::string& error_text) override {
     log.push_back("mkdir " + Utf16ToUtf8(path));
@@ -125,6 +126,7 @@ class FakeKerrakFiles : public KerrakFileSystem {
   std::u16string system_folder = u"C:\\Windows\\system32";
   std::u16string local_app_data = u"C:\\Users\\u\\AppData\\Local";
   std::u16string program_folder = u"C:\\Program Files\\Tirnak\\Ravak";
+  bool elevated = false;
   std::map<std::u16string, std::vector<uint8_t>> files;
   std::vector<std::u16string> read_only;  // folder prefixes
   std::vector<std::string> log;
