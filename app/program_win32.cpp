@@ -31,6 +31,16 @@
 namespace ravak::win32 {
 namespace {
 
+// Libraries are taken from System32 alone, never from the program's folder (a download folder,
+// say) or the current one. Windows 7 without its update KB2533623 lacks the call.
+void LoadLibrariesFromSystem32Only() {
+  using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (const auto set = reinterpret_cast<SetDirectoriesFn>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))) {
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
+}
+
 std::u16string ProgramFileName() {
   wchar_t path[MAX_PATH] = L"";
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -146,6 +156,8 @@ class Program final : public CommandHandler, public ApplicationEvents {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ravak;
+  // Before anything loads a library by name (GDI+ is loaded at its first use).
+  win32::LoadLibrariesFromSystem32Only();
   const std::wstring title = win32::ToWide(DefaultApplicationTitle(win32::ProgramFileName()));
   // The single-instance marker stays open for the life of the process. One that another owner
   // made says nothing about a running Ravak of this user: it is not taken for one.

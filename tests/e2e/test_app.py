@@ -2,6 +2,8 @@
 import pytest
 
 import os
+import shutil
+import struct
 import time
 
 from harness import DIST, E2E_BIN, Testpad, reset_keys, wait_for
@@ -130,6 +132,42 @@ def test_preseeded_registry_loads_with_bad_values_reported(desktop):
 
 def test_program_is_small():
     assert (DIST / "Ravak.exe").stat().st_size < 1024 * 1024
+
+
+def dependent_load_flags(image):
+    """The DependentLoadFlags of a PE image's load configuration (0 without one)."""
+    data = image.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    plus = struct.unpack_from("<H", data, pe + 24)[0] == 0x20B
+    rva, size = struct.unpack_from("<II", data, pe + 24 + (112 if plus else 96) + 8 * 10)
+    if size == 0:
+        return 0
+    for i in range(sections):
+        vsize, vaddr, _, raw = struct.unpack_from("<IIII", data, pe + 24 + optional_size + 40 * i + 8)
+        if vaddr <= rva < vaddr + vsize:
+            return struct.unpack_from("<H", data, raw + rva - vaddr + (78 if plus else 54))[0]
+    return 0
+
+
+def test_libraries_come_from_system32_not_from_the_programs_folder(desktop):
+    # Ravak started from a download folder where someone left a gdiplus.dll and a shcore.dll.
+    folder = desktop.dir / "Downloads"
+    folder.mkdir()
+    for name in ("Ravak.exe", "Kerrak.dll"):
+        shutil.copy(DIST / name, folder)
+    for name in ("gdiplus.dll", "shcore.dll"):
+        shutil.copy(E2E_BIN / "ravak-planted.dll", folder / name)
+    app = Ravak(desktop, exe=folder / "Ravak.exe")
+    app.menu("next")  # a saying: its card is drawn with GDI+
+    wait_for(lambda: desktop.win32_visible("RavakTip"), what="the saying's card")
+    app.open_settings()  # laid out for the monitor's DPI (shcore.dll)
+    assert sorted(p.name for p in folder.glob("*.loaded")) == []
+    # The libraries the system loads with the program come from System32 too (Windows 10 and
+    # later read this; Wine does not).
+    assert dependent_load_flags(DIST / "Ravak.exe") == 0x800  # LOAD_LIBRARY_SEARCH_SYSTEM32
+
+
 
 
 def resident_kib(exe_name):
