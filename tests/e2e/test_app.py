@@ -6,8 +6,8 @@ import shutil
 import struct
 import time
 
-from harness import DIST, E2E_BIN, Testpad, reset_keys, wait_for
-from ravak_app import AUTOCORRECT, GENERAL, SPLASH, Ravak
+from harness import DIST, E2E_BIN, Testpad, reset_keys, wait_for, win_path
+from ravak_app import AUTOCORRECT, ERROR_BOX, GENERAL, SPLASH, Ravak
 
 
 def test_tray_menu_and_settings_window_in_persian(desktop):
@@ -168,6 +168,29 @@ def test_libraries_come_from_system32_not_from_the_programs_folder(desktop):
     assert dependent_load_flags(DIST / "Ravak.exe") == 0x800  # LOAD_LIBRARY_SEARCH_SYSTEM32
 
 
+def test_stored_values_past_the_limits_are_reported_and_left_unread(desktop):
+    huge = "x" * 40000  # 80 KB stored
+    lines = ["after", huge, "btw"]
+    reg = "\r\n".join(["Windows Registry Editor Version 5.00", "",
+                        "[HKEY_CURRENT_USER\\Software\\Tirnak\\Ravak\\General]",
+                        f'"chkSlowSystem.Checked"="{huge}"', '"chkRavak.Checked"="True"', "",
+                        "[HKEY_CURRENT_USER\\Software\\Tirnak\\Ravak\\AutoCorrect]",
+                        '"lstSaveAC.Items_Count"=dword:00000003',
+                        *[f'"lstSaveAC.Items[{i}]"="{t}"' for i, t in enumerate(lines)], ""])
+    (desktop.dir / "huge.reg").write_bytes(b"\xff\xfe" + reg.encode("utf-16-le"))
+    desktop.reg("import", win_path(desktop.dir / "huge.reg"))
+    app = Ravak(desktop, wait_icon=False)
+    texts = []
+    for _ in range(2):  # one box for each value
+        app.error_box()
+        texts.append(wait_for(lambda: desktop.probe("text", ERROR_BOX, "65535"),
+                              what="the error box's text"))
+        app.dismiss_error_box()
+    assert texts == ["The stored value 'chkSlowSystem.Checked' is longer than 64 KiB and was not read.",
+                     "The stored value 'lstSaveAC.Items[1]' is longer than 64 KiB and was not read."]
+    app.wait_tray_icon()
+    app.open_settings()
+    assert app.checked("CONVERSION_ENABLED")  # the rest was read
 
 
 def resident_kib(exe_name):
