@@ -19,6 +19,7 @@
 #include "hook/hook_win32.h"
 #include "hookdll/kerrak_image.h"
 #include "platform/error.h"
+#include "platform/object_security_win32.h"
 #include "platform/registry.h"
 #include "platform/win32.h"
 #include "platform/win32_window.h"
@@ -29,6 +30,16 @@
 
 namespace ravak::win32 {
 namespace {
+
+// Libraries are taken from System32 alone, never from the program's folder (a download folder,
+// say) or the current one. Windows 7 without its update KB2533623 lacks the call.
+void LoadLibrariesFromSystem32Only() {
+  using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (const auto set = reinterpret_cast<SetDirectoriesFn>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")))) {
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
+}
 
 std::u16string ProgramFileName() {
   wchar_t path[MAX_PATH] = L"";
@@ -157,10 +168,13 @@ class Program final : public CommandHandler, public ApplicationEvents {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace ravak;
+  // Before anything loads a library by name (GDI+ is loaded at its first use).
+  win32::LoadLibrariesFromSystem32Only();
   const std::wstring title = win32::ToWide(DefaultApplicationTitle(win32::ProgramFileName()));
-  // The single-instance marker stays open for the life of the process.
-  CreateMutexW(nullptr, FALSE, win32::ToWide(kMutexName).c_str());
-  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+  // The single-instance marker stays open for the life of the process. One that another owner
+  // made says nothing about a running Ravak of this user: it is not taken for one.
+  const win32::PrivateObject marker = win32::CreatePrivateMutex(win32::ToWide(kMutexName).c_str());
+  const bool existed = marker.existed && !marker.foreign;
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   const std::u16string first = argc > 1 && argv ? win32::FromWide(argv[1]) : u"";

@@ -1,8 +1,11 @@
 #include "hook/hook_win32.h"
 
+#include <iterator>
 #include <memory>
 
 #include "platform/error.h"
+#include "platform/object_security.h"
+#include "platform/object_security_win32.h"
 #include "platform/win32.h"
 
 namespace ravak::win32 {
@@ -55,6 +58,13 @@ bool Down(int vk) {
 
 KerrakHost::~KerrakHost() {
   CloseKerrak();
+  if (record_) CloseHandle(record_);
+}
+
+bool KerrakHost::CreateSharedRecord() {
+  if (!record_)
+    record_ = CreatePrivateFileMapping(L"" KERRAK_MAPPING_NAME, KERRAK_HOOK_REC_SIZE).handle;
+  return record_ != nullptr;
 }
 
 bool KerrakHost::OpenKerrak(const std::u16string& path) {
@@ -103,6 +113,13 @@ WindowId KerrakHost::CreateKeyWindow(std::function<void(uint16_t key)> on_key) {
 
 WindowId KerrakHost::CreateReleaseWindow() {
   return reinterpret_cast<WindowId>(CreateHidden(kReleaseWindowClass, ReleaseWindowProc));
+}
+
+bool KerrakHost::IsKeyWindow(uint32_t window) {
+  const HWND hwnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(window)));
+  wchar_t class_name[std::size(kKeyWindowClass) + 1] = L"";
+  return IsWindow(hwnd) && GetClassNameW(hwnd, class_name, std::size(class_name)) != 0 &&
+         lstrcmpW(class_name, kKeyWindowClass) == 0;
 }
 
 void KerrakHost::DestroyHookWindow(WindowId window) {
@@ -157,6 +174,10 @@ std::u16string KerrakFiles::ProgramFolder() {
   }
   const std::size_t slash = buffer.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::u16string() : FromWide(buffer.substr(0, slash));
+}
+
+bool KerrakFiles::RunsElevated() {
+  return ProcessIntegrity() >= kHighIntegrity;
 }
 
 bool KerrakFiles::FileExists(const std::u16string& path) {

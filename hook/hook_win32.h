@@ -13,6 +13,7 @@ namespace ravak::win32 {
 class KerrakHost : public HookLibraryHost {
  public:
   ~KerrakHost() override;
+  bool CreateSharedRecord() override;
   bool OpenKerrak(const std::u16string& path) override;
   bool ResolveEntryPoints() override;
   void CloseKerrak() override;
@@ -21,12 +22,14 @@ class KerrakHost : public HookLibraryHost {
   void CallStopKeyboardHook() override;
   WindowId CreateKeyWindow(std::function<void(uint16_t key)> on_key) override;
   WindowId CreateReleaseWindow() override;
+  bool IsKeyWindow(uint32_t window) override;
   void DestroyHookWindow(WindowId window) override;
   ShiftState CurrentShiftState() override;
 
  private:
   using GetRecFn = HookRec* (*)();
   using VoidFn = void (*)();
+  HANDLE record_ = nullptr;  // the shared record, held for the life of the program
   HMODULE module_ = nullptr;
   GetRecFn get_rec_ = nullptr;
   VoidFn start_ = nullptr;
@@ -38,6 +41,7 @@ class KerrakFiles : public KerrakFileSystem {
   std::u16string SystemFolder() override;
   std::u16string LocalAppDataFolder() override;
   std::u16string ProgramFolder() override;
+  bool RunsElevated() override;
   bool FileExists(const std::u16string& path) override;
   bool CreateFolders(const std::u16string& path, std::string& error_text) override;
   std::vector<uint8_t> ReadFileStart(const std::u16string& path, std::size_t max_bytes) override;

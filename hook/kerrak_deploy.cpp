@@ -1,5 +1,7 @@
 #include "hook/kerrak_deploy.h"
 
+#include <algorithm>
+
 #include "platform/utf.h"
 
 namespace ravak {
@@ -79,39 +81,37 @@ KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> ima
     return result;
   }
   const KerrakPaths paths = KerrakLocations(fs, *machine);
-  auto usable = [&](const std::u16string& path) {
-    return !path.empty() && fs.FileExists(path) &&
-           PeMachine(fs.ReadFileStart(path, kPeHeaderReadSize)) == machine;
-  };
-  std::string failure;  // the message of the last attempt that failed
-  auto write = [&](const std::u16string& path, bool create_folder) {
-    std::string reason;
-    if ((!create_folder || fs.CreateFolders(FolderOf(path), reason)) &&
-        fs.WriteNewFile(path, image, reason)) {
-      result.written = path;
-      return true;
-    }
-    failure = CannotCreate(path, reason);
-    return false;
+  // The carried image and nothing else: one byte more is read to see a longer file.
+  auto is_image = [&](const std::u16string& path) {
+    if (path.empty() || !fs.FileExists(path)) return false;
+    const std::vector<uint8_t> bytes = fs.ReadFileStart(path, image.size() + 1);
+    return std::equal(bytes.begin(), bytes.end(), image.begin(), image.end());
   };
 
-  // The System folder copy is never replaced, not even one that cannot serve this program:
-  // it may belong to something else. Ravak's own per-user copy is.
-  const bool system_usable =
-      usable(paths.system) ||
-      (!paths.system.empty() && !fs.FileExists(paths.system) && write(paths.system, false));
-  const bool per_user_usable =
-      usable(paths.per_user) ||
-      (!system_usable && !paths.per_user.empty() && write(paths.per_user, true));
-
-  if (system_usable) result.load_order.push_back(paths.system);
-  if (per_user_usable) result.load_order.push_back(paths.per_user);
-  if (usable(paths.program) && paths.program != paths.system && paths.program != paths.per_user)
-    result.load_order.push_back(paths.program);
-  if (result.load_order.empty()) {
-    result.error =
-        failure.empty() ? CannotCreate(kKerrakFileName, "No folder to write it to.") : failure;
+  if (is_image(paths.program)) result.load_order.push_back(paths.program);
+  if (paths.system != paths.program && is_image(paths.system))
+    result.load_order.push_back(paths.system);
+  if (!result.load_order.empty()) return result;
+  if (fs.RunsElevated()) {
+    result.error = kElevatedWithoutCopy;
+    return result;
   }
+
+  // Ravak's own per-user copy, written again whenever it is not the carried image.
+  if (paths.per_user.empty()) {
+    result.error = CannotCreate(kKerrakFileName, "No folder to write it to.");
+    return result;
+  }
+  if (!is_image(paths.per_user)) {
+    std::string reason;
+    if (!fs.CreateFolders(FolderOf(paths.per_user), reason) ||
+        !fs.WriteNewFile(paths.per_user, image, reason)) {
+      result.error = CannotCreate(paths.per_user, reason);
+      return result;
+    }
+    result.written = paths.per_user;
+  }
+  result.load_order.push_back(paths.per_user);
   return result;
 }
 

@@ -1,13 +1,19 @@
-// Putting Kerrak where the hook component loads it from. Only a copy built for the same
-// machine as the image Ravak carries is ever used: x86 and x64 builds of Ravak can be installed
-// side by side, and a library of the other architecture does not load. At start Ravak writes
-// its carried image to the System folder when no copy is there; when the System folder cannot
-// be written (the usual case for a standard user), or holds a copy of another architecture or
-// one that is not a library at all, it uses its own per-user copy in
-// %LOCALAPPDATA%\Tirnak\Ravak\<x64|x86>, writing it when missing and replacing it when it is of
-// another architecture or damaged. A copy in the System folder is never replaced, and a usable
-// copy is never compared with the image. Kerrak is then loaded by the full path of a usable
-// copy, never by a bare name from the search path.
+// Putting Kerrak where the hook component loads it from. Ravak loads only a copy that is byte
+// for byte the image it carries, so that a fixed Kerrak reaches every user with the program
+// that carries it, and never a copy of the other architecture (x86 and x64 builds of Ravak
+// each carry their own).
+//
+// - The copy installed beside the program (by the package) and one in the System folder are
+//   used when they are that image. Ravak never writes into either folder: a copy there may
+//   belong to another build or another program, and one it wrote would outlive it.
+// - An elevated Ravak (high integrity level or above) loads nothing else. Its hook is loaded
+//   into elevated programs, so it never takes a copy from a folder the user can write.
+// - Otherwise, when neither serves, Ravak uses its own per-user copy in
+//   %LOCALAPPDATA%\Tirnak\Ravak\<x64|x86>, writing it when missing and replacing it when it
+//   is anything but the carried image.
+//
+// Kerrak is then loaded by the full path of such a copy, never by a bare name from the search
+// path.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +35,8 @@ class KerrakFileSystem {
   virtual std::u16string LocalAppDataFolder() = 0;
   // The folder of the running program.
   virtual std::u16string ProgramFolder() = 0;
+  // The program runs elevated: at a high integrity level or above.
+  virtual bool RunsElevated() = 0;
   // A file of that name exists (following a link); a folder does not count.
   virtual bool FileExists(const std::u16string& path) = 0;
   // Creates the folder and its missing parents. On failure: false, and the system's text for
@@ -49,9 +57,6 @@ constexpr char16_t kKerrakFileName[] = u"Kerrak.dll";
 constexpr uint16_t kMachineX86 = 0x014C;
 constexpr uint16_t kMachineX64 = 0x8664;
 
-// How much of a copy is read to find its machine type.
-constexpr std::size_t kPeHeaderReadSize = 4096;
-
 // The machine type in the PE file header of a module image, or nullopt when the bytes do not
 // hold an MZ header and a complete PE file header that it points to.
 std::optional<uint16_t> PeMachine(std::span<const uint8_t> bytes);
@@ -69,15 +74,19 @@ struct KerrakPaths {
 KerrakPaths KerrakLocations(KerrakFileSystem& fs, uint16_t machine);
 
 struct KerrakDeployment {
-  // The copies of the carried image's machine type that exist after deployment, in the order
-  // to try loading them: System folder, per-user folder, program folder.
+  // The copies that are the carried image after deployment, in the order to try loading
+  // them: program folder, System folder, or else the per-user folder.
   std::vector<std::u16string> load_order;
   // The path written in this run; empty when nothing was written.
   std::u16string written;
-  // "Cannot create file "<path>". <reason>": set only when no usable copy exists and none
-  // could be written.
+  // Set only when no copy can be loaded: "Cannot create file "<path>". <reason>" when the
+  // per-user copy could not be written, kElevatedWithoutCopy for an elevated Ravak.
   std::optional<std::string> error;
 };
+
+constexpr char kElevatedWithoutCopy[] =
+    "Cannot use Kerrak.dll: an elevated Ravak loads only the copy installed beside it or in "
+    "the System folder, and neither is this build's.";
 
 KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> image);
 

@@ -1,5 +1,6 @@
 #include "hook/keyboard_hook.h"
 
+#include <atomic>
 #include <exception>
 
 #include "platform/error.h"
@@ -13,6 +14,11 @@ KeyboardHook::KeyboardHook(HookLibraryHost& host, ErrorReport& errors,
 }
 
 void KeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths) {
+  // The record first: Kerrak, in this process as in every other, only opens it.
+  if (!host_.CreateSharedRecord()) {
+    errors_.ShowError(kMappingError);
+    return;
+  }
   bool opened = false;
   for (const std::u16string& path : kerrak_paths) {
     if (host_.OpenKerrak(path)) {
@@ -44,10 +50,9 @@ void KeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths) {
     host_.CloseKerrak();
     throw;
   }
-  // Window handles are 32-bit values on 64-bit Windows too: the record keeps the low half.
+  // Another Ravak listening keeps the record: this one runs without key events.
+  if (!Claim()) return;
   rec_->HookHandle = 0;
-  rec_->KeyWindow = static_cast<uint32_t>(key_window_);
-  rec_->ReleaseWindow = static_cast<uint32_t>(release_window_);
   rec_->ReleaseCount = 0;
   rec_->BlockShortCut = 0;
   rec_->BlockFlag = 0;
@@ -55,9 +60,34 @@ void KeyboardHook::Start(const std::vector<std::u16string>& kerrak_paths) {
   host_.CallStartKeyboardHook();
 }
 
+bool KeyboardHook::Claim() {
+  // Window handles are 32-bit values on 64-bit Windows too: the record keeps the low half.
+  const uint32_t key_window = static_cast<uint32_t>(key_window_);
+  std::atomic_ref<uint32_t> record_key(rec_->KeyWindow);
+  uint32_t seen = record_key.load();
+  // Free when it names no window, or one that is no Ravak's key window any more (its program
+  // ended without giving it up). A failed exchange reads the record again.
+  do {
+    if (seen != 0 && host_.IsKeyWindow(seen)) return false;
+  } while (!record_key.compare_exchange_strong(seen, key_window));
+  std::atomic_ref<uint32_t>(rec_->ReleaseWindow).store(static_cast<uint32_t>(release_window_));
+  claimed_ = true;
+  return true;
+}
+
 KeyboardHook::~KeyboardHook() {
+  const uint32_t key_window = static_cast<uint32_t>(key_window_);
+  // Only a record that still names this program's windows is given up, and its hook, the
+  // one this program put there, stopped first: the next Ravak to claim the record puts its
+  // own hook's handle there. (While this program's key window lives, nobody else claims it.)
+  if (claimed_ && std::atomic_ref<uint32_t>(rec_->KeyWindow).load() == key_window) {
+    if (rec_->HookHandle != 0) host_.CallStopKeyboardHook();
+    uint32_t release_window = static_cast<uint32_t>(release_window_);
+    std::atomic_ref<uint32_t>(rec_->ReleaseWindow).compare_exchange_strong(release_window, 0);
+    uint32_t mine = key_window;
+    std::atomic_ref<uint32_t>(rec_->KeyWindow).compare_exchange_strong(mine, 0);
+  }
   if (loaded_) {
-    if (rec_ != nullptr && rec_->HookHandle != 0) host_.CallStopKeyboardHook();
     host_.CloseKerrak();
     loaded_ = false;
     rec_ = nullptr;
@@ -67,7 +97,7 @@ KeyboardHook::~KeyboardHook() {
 }
 
 bool KeyboardHook::Hooked() const {
-  return loaded_ && rec_ != nullptr && rec_->HookHandle != 0;
+  return loaded_ && claimed_ && rec_ != nullptr && rec_->HookHandle != 0;
 }
 
 void KeyboardHook::HandleKeyNotification(uint16_t key) {

@@ -1,6 +1,11 @@
-// KeyboardHook: loads Kerrak, points its shared record at two hidden windows of the
-// user-interface thread, starts the system-wide keyboard hook and turns every key-press
-// notification that Kerrak posts into one OnKeyDown event.
+// KeyboardHook: creates Kerrak's shared record, loads Kerrak, claims the record for two hidden
+// windows of the user-interface thread, starts the system-wide keyboard hook and turns every
+// key-press notification that Kerrak posts into one OnKeyDown event.
+//
+// One program at a time listens: the record names the key window of the Ravak that claimed it
+// first, and a second Ravak leaves it alone. The claim is a compare-and-exchange on the
+// record's KeyWindow, and at exit the record is cleared only if it still names this program's
+// windows.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,10 @@ namespace ravak {
 class HookLibraryHost {
  public:
   virtual ~HookLibraryHost() = default;
+  // Creates Kerrak's shared record ("HookRecMemBlock") before Kerrak is loaded, for Kerrak only
+  // opens it: private to this user and SYSTEM, closed to lower integrity levels. An existing
+  // record is used only when it is protected so; false when it is not, or cannot be created.
+  virtual bool CreateSharedRecord() = 0;
   // LoadLibraryW of a full path; false when the file is missing or cannot be loaded.
   virtual bool OpenKerrak(const std::u16string& path) = 0;
   // GetProcAddress of GETHOOKRECPOINTER, STARTKEYBOARDHOOK and STOPKEYBOARDHOOK; false when
@@ -33,6 +42,10 @@ class HookLibraryHost {
   virtual WindowId CreateKeyWindow(std::function<void(uint16_t key)> on_key) = 0;
   // A hidden window that accepts WM_MOUSEMOVE and ignores it.
   virtual WindowId CreateReleaseWindow() = 0;
+  // The window a record's KeyWindow names (32 bits, widened as Kerrak widens them) is the
+  // live key window of a Ravak. A window destroyed with its program is not: its handle may
+  // already belong to another program.
+  virtual bool IsKeyWindow(uint32_t window) = 0;
   virtual void DestroyHookWindow(WindowId window) = 0;
   // GetKeyState of Shift, Ctrl and Alt in the calling thread (down = high bit set).
   virtual ShiftState CurrentShiftState() = 0;
@@ -47,14 +60,17 @@ class KeyboardHook {
   // Kerrak loaded but could not create or map its shared record (it shows nothing itself).
   static constexpr char kMappingError[] = "Could not create file map object";
 
-  // Loads Kerrak from the first of kerrak_paths (full paths, in order of preference) that
-  // loads, fills the record and starts the hook. Raises kLoadError when none loads. A library
-  // without the entry points is released again and the component runs without a hook, saying
-  // nothing; so it does when the library has no record, after reporting kMappingError to
-  // errors. Errors raised by OnKeyDown go to errors as well.
+  // Creates the shared record, loads Kerrak from the first of kerrak_paths (full paths, in
+  // order of preference) that loads, claims the record, fills it and starts the hook. Raises
+  // kLoadError when no copy loads. Without a record of its own (it cannot be created, or one
+  // made by another owner holds the name) it reports kMappingError to errors and runs
+  // without loading Kerrak; so it does, after loading, when Kerrak has no record. A library
+  // without the entry points is released again and the component runs without a hook,
+  // saying nothing; so it does when another running Ravak holds the record. Errors raised
+  // by OnKeyDown go to errors as well.
   KeyboardHook(HookLibraryHost& host, ErrorReport& errors,
                const std::vector<std::u16string>& kerrak_paths);
-  // Stops the hook (when this process's record holds one) and releases Kerrak.
+  // Stops the hook and gives the record up (when this program holds it), releases Kerrak.
   ~KeyboardHook();
   KeyboardHook(const KeyboardHook&) = delete;
   KeyboardHook& operator=(const KeyboardHook&) = delete;
@@ -62,7 +78,7 @@ class KeyboardHook {
   // Every handler added is called for each key, in the order added; an error one raises is
   // reported and the others still run.
   void AddOnKey(KeyHandler handler) { on_key_.push_back(std::move(handler)); }
-  // Kerrak is loaded, the record exists and holds a hook.
+  // Kerrak is loaded, and the record exists, names this program's windows and holds a hook.
   bool Hooked() const;
   bool Loaded() const { return loaded_; }
   // The full path Kerrak was loaded from; empty when it is not loaded.
@@ -73,10 +89,13 @@ class KeyboardHook {
 
  private:
   void Start(const std::vector<std::u16string>& kerrak_paths);
+  // Takes the record for this program's windows unless another live Ravak holds it.
+  bool Claim();
 
   HookLibraryHost& host_;
   ErrorReport& errors_;
   bool loaded_ = false;
+  bool claimed_ = false;
   HookRec* rec_ = nullptr;
   std::u16string kerrak_path_;
   WindowId key_window_ = 0;      // Button1

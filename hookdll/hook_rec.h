@@ -1,4 +1,5 @@
-/* The record Kerrak and Ravak share through the file mapping "HookRecMemBlock": 32 bytes of
+/* The record Kerrak and Ravak share through the file mapping "HookRecMemBlock", which Ravak
+ * creates private to its user before it loads Kerrak and Kerrak only opens: 32 bytes of
  * 32-bit little-endian fields, the same on x86 and x64. Window and hook handles are stored in
  * 32 bits (user handles are 32-bit values on 64-bit Windows too) and widened with sign
  * extension when read back. Plain C: Kerrak includes it as well as the hook component. */

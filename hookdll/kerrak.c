@@ -2,7 +2,9 @@
  * receives keyboard input while the hook is installed, so it stays tiny and self-contained:
  * plain C, no C runtime, no static initialisation, imports from KERNEL32 and USER32 only.
  *
- * Every process that loads it maps the shared record "HookRecMemBlock" (hook_rec.h). For each
+ * Every process that loads it maps the shared record "HookRecMemBlock" (hook_rec.h), which Ravak
+ * creates before it loads Kerrak, private to its user; Kerrak only opens it, so a process that
+ * may not open it (another user's, or one of lower integrity) is left without it. For each
  * key press the hook procedure posts WM_KEYUP (wParam = virtual-key code) to the record's
  * KeyWindow, for each release WM_MOUSEMOVE to its ReleaseWindow, and passes the call on to the
  * next hook. It discards a key only when Ravak asks for it through BlockShortCut, BlockFlag or
@@ -72,9 +74,10 @@ static int HandleKey(HookRec* rec, WPARAM key, LPARAM flags) {
   return key == VK_SPACE && rec->BlockShortCut != 0 && ShortCutOf(key) == rec->BlockShortCut;
 }
 
-/* A key event this procedure is passing down the hook chain. A second running copy of Ravak
- * installs a second hook with this same procedure, so the chain can call it again, nested in
- * the same thread, for the event it is passing on: that event has been reported already. Each
+/* A key event this procedure is passing down the hook chain. Should a second hook with this
+ * same procedure be installed (by a copy of an older Ravak, which took the record from the
+ * one running), the chain calls it again, nested in the same thread, for the event it is
+ * passing on: that event has been reported already. Each
  * thread keeps its innermost such call in the thread-local slot g_passing_slot; the frames
  * live on the stack of the calls themselves. Only that exact event is skipped: any other key
  * event delivered to the thread meanwhile is reported. */
@@ -127,11 +130,10 @@ void STOPKEYBOARDHOOK(void) {
 
 /* No user interface here: this runs under the loader lock in every program that receives
  * keyboard input. Without the shared record the record pointer stays null; Ravak tells the
- * user. */
+ * user. The record is never created here: whoever creates it first decides who may use it. */
 static void Attach(void) {
   g_passing_slot = TlsAlloc();
-  g_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
-                                 KERRAK_HOOK_REC_SIZE, KERRAK_MAPPING_NAME);
+  g_mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, KERRAK_MAPPING_NAME);
   if (g_mapping == NULL) return;
   g_rec = (HookRec*)MapViewOfFile(g_mapping, FILE_MAP_WRITE, 0, 0, KERRAK_HOOK_REC_SIZE);
   if (g_rec == NULL) {

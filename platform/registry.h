@@ -2,6 +2,7 @@
 // values that carry a registry type and raw bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,9 @@ constexpr uint32_t kRegQword = 11;
 struct RegistryValue {
   uint32_t type = 0;
   std::vector<uint8_t> data;  // as stored; texts are UTF-16LE, normally with their NUL
+  // The stored size, when it is over the limit QueryValue was given: the data is then left
+  // unread (empty). 0 otherwise.
+  std::size_t too_long = 0;
 };
 
 class Registry {
@@ -37,8 +41,11 @@ class Registry {
   // RegOpenKeyExW for reading; kNoRegistryKey when the key is missing or cannot be opened.
   virtual RegistryKey OpenKey(RegistryKey parent, const std::u16string& path) = 0;
   virtual void CloseKey(RegistryKey key) = 0;
-  // RegQueryValueExW: type and data; nullopt when the value is missing or cannot be read.
-  virtual std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) = 0;
+  // RegQueryValueExW: type and data, at most max_bytes of it: a longer value comes back with
+  // its type and size (too_long) only, its data never read. nullopt when the value is missing
+  // or cannot be read.
+  virtual std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name,
+                                                  std::size_t max_bytes) = 0;
   // RegSetValueExW; false when the system refuses the write.
   // REG_SZ: the text with a terminating NUL.
   virtual bool SetString(RegistryKey key, const std::u16string& name,

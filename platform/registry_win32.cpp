@@ -47,7 +47,8 @@ class Win32Registry : public Registry {
     if (key != kNoRegistryKey && H(key) != hive_) RegCloseKey(H(key));
   }
 
-  std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override {
+  std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name,
+                                          std::size_t max_bytes) override {
     RegistryValue value;
     DWORD type = 0;
     DWORD size = 0;
@@ -56,6 +57,11 @@ class Win32Registry : public Registry {
     }
     // The value may grow between the two calls when another program writes it.
     for (int attempt = 0; attempt < 4; ++attempt) {
+      if (size > max_bytes) {
+        value.type = type;
+        value.too_long = size;
+        return value;
+      }
       value.data.resize(size);
       DWORD got = size;
       const LONG rc = RegQueryValueExW(H(key), W(name), nullptr, &type,

@@ -15,6 +15,7 @@ constexpr char kInvalidElement[] = "Invalid property element: %s";
 constexpr char kInvalidType[] = "Invalid data type for '%s'";
 constexpr char kGetFailed[] = "Failed to get data for '%s'";
 constexpr char kSetFailed[] = "Failed to set data for '%s'";
+constexpr char kValueTooLong[] = "The stored value '%s' is longer than 64 KiB and was not read";
 
 template <class... Ts>
 struct Overloaded : Ts... {
@@ -95,6 +96,17 @@ std::string ListLineName(const std::string& name, std::size_t index) {
   return name + "[" + std::to_string(index) + "]";
 }
 
+// The bytes a text takes stored: UTF-16 with its NUL.
+std::size_t StoredSize(const std::u16string& text) {
+  return (text.size() + 1) * sizeof(char16_t);
+}
+
+std::string ListCut(const std::string& name, std::size_t lines_read) {
+  return "Only the first " + std::to_string(lines_read) + " lines of the stored list '" + name +
+         "' were read: a list keeps at most " + std::to_string(SettingsSection::kMaxListCount) +
+         " lines and " + std::to_string(SettingsSection::kMaxListBytes / (1024 * 1024)) + " MiB";
+}
+
 bool IsBound(const PropertyEntry& entry) {
   if (entry.name.empty() || !Utf8ToUtf16(entry.name)) return false;
   return std::visit([](const auto& access) { return access.get && access.set; }, entry.access);
@@ -120,7 +132,7 @@ std::optional<RegistryValue> RegistryLocation::ReadValue(const std::u16string& s
   if (location == kNoRegistryKey) return std::nullopt;
   ScopedKey key(registry_, registry_.OpenKey(location, section));
   if (key.get() == kNoRegistryKey) return std::nullopt;
-  return registry_.QueryValue(key.get(), name);
+  return registry_.QueryValue(key.get(), name, kMaxStoredValueBytes);
 }
 
 template <typename Write>
@@ -184,8 +196,14 @@ void SettingsSection::SaveInteger(const std::string& name, int32_t value) {
 
 void SettingsSection::SaveList(const std::string& name, const std::vector<std::u16string>& lines) {
   const std::string count_name = name + "_Count";
-  // A longer list could not be read back.
+  // Nothing that could not be read back is written.
   if (lines.size() > static_cast<std::size_t>(kMaxListCount)) Fail(kSetFailed, count_name);
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (StoredSize(lines[i]) > kMaxStoredValueBytes) Fail(kSetFailed, ListLineName(name, i));
+    bytes += StoredSize(lines[i]);
+  }
+  if (bytes > kMaxListBytes) Fail(kSetFailed, count_name);
 
   std::size_t old_count = 0;
   try {
@@ -240,40 +258,52 @@ void SettingsSection::LoadEntry(const std::string& name, const PropertyAccess& a
              access);
 }
 
-// Every readable line comes back: a damaged line reads as an empty text and is reported, and a
-// damaged count is reported and the lines are taken as they stand, up to the first missing one.
-// A later save then writes back everything that was readable.
+// Every readable line comes back, up to the limits: a damaged line reads as an empty text and
+// is reported, and a damaged count is reported and the lines are taken as they stand, up to the
+// first missing one. A count past the limit is taken so too, and the cut reported. A later save
+// then writes back everything that was read.
 void SettingsSection::LoadList(const std::string& name, const StringListProperty& list,
                                std::vector<std::string>& errors) {
   const std::string count_name = name + "_Count";
-  int32_t count = -1;  // -1: damaged, read the lines as they stand
+  int32_t count = -1;  // -1: read the lines as they stand
+  bool over_limit = false;
   try {
     count = ReadInteger(count_name).value_or(0);
-    if (count < 0 || count > kMaxListCount) {
-      count = -1;
-      errors.push_back(FormatMessage1(kInvalidType, count_name));
-    }
+    if (count < 0) errors.push_back(FormatMessage1(kInvalidType, count_name));
+    over_limit = count > kMaxListCount;
+    if (over_limit) count = -1;
   } catch (const std::exception& e) {
     errors.push_back(e.what());
   }
   if (count == 0) return;
   const bool known_count = count > 0;
   std::vector<std::u16string> lines;
+  std::size_t bytes = 0;
   for (int32_t i = 0; i < (known_count ? count : kMaxListCount); ++i) {
     const std::string line_name = ListLineName(name, static_cast<std::size_t>(i));
-    if (!known_count && !Read(line_name)) break;
+    std::u16string line;
     try {
-      lines.push_back(ReadText(line_name).value_or(std::u16string()));
+      const std::optional<std::u16string> text = ReadText(line_name);
+      if (!text && !known_count) break;
+      line = text.value_or(std::u16string());
     } catch (const std::exception& e) {
       errors.push_back(e.what());
-      lines.emplace_back();
     }
+    bytes += StoredSize(line);
+    if (bytes > kMaxListBytes) {
+      over_limit = true;
+      break;
+    }
+    lines.push_back(std::move(line));
   }
+  if (over_limit) errors.push_back(ListCut(name, lines.size()));
   if (!lines.empty()) list.set(lines);
 }
 
 std::optional<RegistryValue> SettingsSection::Read(const std::string& name) {
-  return location_->ReadValue(Wide(section_), Wide(name));
+  std::optional<RegistryValue> value = location_->ReadValue(Wide(section_), Wide(name));
+  if (value && value->too_long) Fail(kValueTooLong, name);
+  return value;
 }
 
 std::optional<std::u16string> SettingsSection::ReadText(const std::string& name) {

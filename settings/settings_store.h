@@ -6,6 +6,7 @@
 // two sections as the field table (settings_fields.h) describes it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,6 +20,10 @@
 
 namespace ravak {
 
+// The longest stored value read, in bytes: 32767 characters and their NUL, what an edit
+// control holds. A longer value is reported and left unread.
+constexpr std::size_t kMaxStoredValueBytes = 64 * 1024;
+
 class RegistryLocation {
  public:
   RegistryLocation(Registry& registry, std::u16string path)
@@ -27,7 +32,8 @@ class RegistryLocation {
   RegistryLocation(const RegistryLocation&) = delete;
   RegistryLocation& operator=(const RegistryLocation&) = delete;
 
-  // The value section\name; nullopt when the key, the section or the value is missing.
+  // The value section\name (its data unread when it is longer than kMaxStoredValueBytes);
+  // nullopt when the key, the section or the value is missing.
   std::optional<RegistryValue> ReadValue(const std::u16string& section, const std::u16string& name);
   // Create the section when it is missing, then write; false when the registry refuses.
   bool WriteString(const std::u16string& section, const std::u16string& name,
@@ -70,8 +76,11 @@ struct PropertyEntry {
 
 class SettingsSection {
  public:
-  // Longest string list the store writes or reads back.
-  static constexpr int32_t kMaxListCount = 30000;
+  // The longest string list the store writes or reads back, in lines and in bytes of text:
+  // a stored list beyond either is read up to there, and the cut reported. 9000 lines are 3000
+  // auto-correct entries of three lines.
+  static constexpr int32_t kMaxListCount = 9000;
+  static constexpr std::size_t kMaxListBytes = 4 * 1024 * 1024;
 
   SettingsSection(RegistryLocation& location, std::string section)
       : location_(&location), section_(std::move(section)) {}
@@ -80,12 +89,14 @@ class SettingsSection {
   const std::vector<PropertyEntry>& Properties() const { return properties_; }
   const std::string& Section() const { return section_; }
 
-  // Writes every property in list order. Raises Error at the first value the registry refuses;
-  // the entries before it are written.
+  // Writes every property in list order. Raises Error at the first value the registry refuses,
+  // or that could not be read back (a list or a line over the limits); the entries before it
+  // are written.
   void Save();
-  // Reads every property in list order and sets the stored ones. A bad stored value leaves its
-  // property as it is and Load goes on; the result holds one error message per bad value. A
-  // string list keeps every readable line: a bad line reads as an empty text.
+  // Reads every property in list order and sets the stored ones. A bad stored value (one too
+  // long among them) leaves its property as it is and Load goes on; the result holds one error
+  // message per bad value. A string list keeps every readable line up to its limits: a bad
+  // line reads as an empty text, and the lines past a limit are left out and reported.
   std::vector<std::string> Load();
 
  private:

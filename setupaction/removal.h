@@ -1,8 +1,8 @@
-// Sorvel's pure parts: the data that the immediate action hands to the deferred one, the choice
-// of what to remove, and the self-deleting batch scripts that do the removing.
+// Sorvel's pure parts: the data that the immediate action hands to the deferred one, the
+// checks on the names that come from the installer, and what the removal takes away.
 //
-// Paths are UTF-16 (Windows' wide strings); script texts and the paths inside them are 8-bit
-// text in the ANSI code page, as cmd.exe reads a batch file.
+// Nothing here runs a program or a script: the deferred action deletes the files itself, one
+// name at a time below a folder the installer names (see RemovalSystem).
 #pragma once
 
 #include <optional>
@@ -14,76 +14,69 @@ namespace sorvel {
 // Names shared with the installer package.
 inline constexpr char16_t kDeferredActionName[] = u"QZ_DoRemoveExternalUIStub";
 inline constexpr char16_t kCustomActionData[] = u"CustomActionData";
-inline constexpr char16_t kVistaOrLaterCondition[] = u"VersionNT >= 600";
 inline constexpr char16_t kAllUsersCondition[] = u"ALLUSERS = 1";
 inline constexpr char16_t kCommonAppDataFolder[] = u"[CommonAppDataFolder]";
 inline constexpr char16_t kLocalAppDataFolder[] = u"[LocalAppDataFolder]";
-inline constexpr char16_t kStubBelowAppData[] =
-    u"Malvorn\\Pellory\\[ProductCode]\\[QZ_EXTERNALUIUNINSTALLERNAME]";
+inline constexpr char16_t kProductCode[] = u"[ProductCode]";
+inline constexpr char16_t kStubName[] = u"[QZ_EXTERNALUIUNINSTALLERNAME]";
 
-// The deferred action's data: character 1 the elevation flag ("1" elevated, anything else
-// not), then the stub file's full path.
+// Ravak's hidden application window, which its Exit closes.
+inline constexpr char16_t kProgramWindowClass[] = u"RavakApplication";
+// How long the uninstall waits for a running Ravak to exit.
+constexpr uint32_t kProgramExitTimeoutMs = 10000;
+
+// The deferred action's data: the stub file's full path, and the user's local application
+// data folder (where Ravak keeps its per-user copy of Kerrak), separated by "|", which no
+// path holds.
 struct RemovalData {
-  bool elevate = false;
   std::u16string stub_path;
+  std::u16string user_folder;
+  bool operator==(const RemovalData&) const = default;
 };
 
-std::u16string ComposeRemovalData(bool elevate, const std::u16string& stub_path);
-// nullopt for an empty text.
-std::optional<RemovalData> ParseRemovalData(const std::u16string& data);
+std::u16string ComposeRemovalData(const RemovalData& data);
+// nullopt for a text without the separator.
+std::optional<RemovalData> ParseRemovalData(const std::u16string& text);
 
-// The path up to, but not including, its last backslash; empty when it has none.
-std::u16string ParentFolder(const std::u16string& path);
-// The ".ini" beside the stub: the file name's extension replaced by ".ini", or ".ini" appended
-// when the name has none. Only the file name is looked at, never a dot in a folder name. For a
-// path that ends with a backslash (no file name) the path itself.
-std::u16string IniPathFor(const std::u16string& stub_path);
-// A full path as the removal accepts it: begins with "\" or contains ":". Wildcards never
-// name one existing file, so a path holding "*" or "?" is not one.
-bool IsAcceptedPath(const std::u16string& path);
+// A name that stands for one entry of a folder and nothing else: not empty, no path
+// separator, no wildcard, no stream (":"), no character below U+0020, not "." or "..", not
+// ending with a dot or a space (Windows drops those, so the name would reach another file),
+// and no device name (CON, NUL, COM1...).
+bool IsPlainName(const std::u16string& name);
+// A product code as the installer writes it: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+bool IsProductCode(const std::u16string& text);
+// A full path: a drive ("C:\...") or a share ("\\server\..."), no wildcard.
+bool IsFullPath(const std::u16string& path);
 
-// One thing to remove and how its script is started.
-struct RemovalTarget {
-  std::u16string path;
-  bool folder = false;
-  bool operator==(const RemovalTarget&) const = default;
+// The ".ini" beside the stub: the name's extension replaced by ".ini", or ".ini" appended
+// when it has none.
+std::u16string IniNameFor(const std::u16string& stub_name);
+
+// What one removal takes away below a base folder: the files of the innermost folder, then
+// that folder and, up to folders_to_remove of its parents, each when it is empty.
+struct Removal {
+  std::u16string base;                  // a full path, from the installer
+  std::vector<std::u16string> folders;  // plain names, outermost first
+  std::vector<std::u16string> files;    // plain names inside the innermost folder
+  std::size_t folders_to_remove = 0;
+  bool operator==(const Removal&) const = default;
 };
 
-// What the deferred action found: the entries of the stub's folder (without "." and ".."),
-// nullopt when it cannot be listed, and which of the two files exist.
-struct StubFolderState {
-  std::optional<std::size_t> entries;
-  bool stub_exists = false;
-  bool ini_exists = false;
-};
+// The stub below its application data folder: Malvorn\Pellory\{product code}\stub name.
+inline constexpr char16_t kStubVendorFolder[] = u"Malvorn";
+inline constexpr char16_t kStubProductFolder[] = u"Pellory";
 
-// The removals to start, in order: the stub, its ".ini", then the folder when it could be
-// listed and holds nothing but those. Only an accepted full path is removed as a folder, and
-// never a drive (a path ending in ":").
-std::vector<RemovalTarget> ChooseRemovals(const std::u16string& stub_path,
-                                          const StubFolderState& state);
-
-// A removal job as its script sees it: the target's short path in the ANSI code page.
-struct RemovalJob {
-  std::string target_path;
-  bool elevate = false;
-  bool folder = false;
-};
-
-// The script templates: seven CR LF separated lines, no line break after the last, %s for the
-// target (lines 2, 4 and 5) and for the script's own path (lines 6 and 7).
-extern const char kFileScriptTemplate[];
-extern const char kFolderScriptTemplate[];
-
-// True when an 8-bit path can be put between double quotes in a batch script and handed to
-// ATTRIB, del and rd as exactly that one path: no wildcard ("?", "*"), nothing cmd.exe
-// expands or parses inside a quoted argument ("%", "!", "^", "&", "|", "<", ">", quote) and
-// no control character. A character that the ANSI code page lacks is written as "?", so a
-// lossy conversion fails here too.
-bool IsSafeScriptPath(const std::string& path);
-
-// The script for a job: the template of its kind filled with the target three times, then
-// the script's own path twice.
-std::string ScriptText(const RemovalJob& job, const std::string& script_path);
+// The stub's path from the folder's parts; nullopt unless the product code and the name pass
+// the checks above and the base is a full path.
+std::optional<std::u16string> StubPath(const std::u16string& base_folder,
+                                       const std::u16string& product_code,
+                                       const std::u16string& stub_name);
+// The removal of the stub, its ".ini" and, when it is then empty, the product's folder;
+// nullopt unless the path is one StubPath makes.
+std::optional<Removal> StubRemoval(const std::u16string& stub_path);
+// The removal of the user's copy of Kerrak for the architecture (x64, x86) in
+// <user folder>\Tirnak\Ravak\<architecture>, and of those folders when empty.
+std::optional<Removal> KerrakRemoval(const std::u16string& user_folder,
+                                     const std::u16string& architecture);
 
 }  // namespace sorvel

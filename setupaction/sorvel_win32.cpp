@@ -3,7 +3,7 @@
 // windows.h first.
 #include <msi.h>
 #include <msiquery.h>
-#include <shellapi.h>
+#include <winternl.h>
 
 #include <string>
 #include <vector>
@@ -61,95 +61,157 @@ class Win32Session : public InstallerSession {
   MSIHANDLE install_;
 };
 
-class Win32System : public RemovalSystem {
+// Folders are held open while the removal works inside them; every entry is opened by its
+// name relative to its folder's handle, so a folder renamed or replaced meanwhile changes
+// nothing, and never through a reparse point.
+class Win32Removal : public RemovalSystem {
  public:
-  std::optional<std::vector<std::u16string>> FindFiles(const std::u16string& pattern) override {
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(W(pattern), &data);
-    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::vector<std::u16string> names;
-    do {
-      names.push_back(U(data.cFileName));
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-  }
-
-  std::optional<std::u16string> ShortPath(const std::u16string& path) override {
-    DWORD need = GetShortPathNameW(W(path), nullptr, 0);
-    for (int tries = 0; need != 0 && tries < 3; ++tries) {
-      std::vector<wchar_t> buffer(need, L'\0');
-      const DWORD got = GetShortPathNameW(W(path), buffer.data(), need);
-      if (got == 0) break;
-      if (got < need) return std::u16string(U(buffer.data()));
-      need = got;  // the path changed between the calls
+  FolderHandle OpenFolder(const std::u16string& path) override {
+    const HANDLE folder = CreateFileW(W(path), kFolderAccess, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(folder, &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ::CloseHandle(folder);
+      return 0;
     }
-    return std::nullopt;
+    return reinterpret_cast<FolderHandle>(folder);
   }
 
-  std::optional<std::string> ToAnsi(const std::u16string& text) override {
-    if (text.empty()) return std::string();
-    const int wide = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_THREAD_ACP, 0, W(text), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::nullopt;
-    std::string ansi(static_cast<std::size_t>(bytes), '\0');
-    if (WideCharToMultiByte(CP_THREAD_ACP, 0, W(text), wide, ansi.data(), bytes, nullptr,
-                            nullptr) != bytes) {
-      return std::nullopt;
+  FolderHandle OpenChildFolder(FolderHandle folder, const std::u16string& name) override {
+    return reinterpret_cast<FolderHandle>(OpenChild(folder, name, kFolderAccess, true));
+  }
+
+  void CloseFolder(FolderHandle folder) override {
+    ::CloseHandle(reinterpret_cast<HANDLE>(folder));
+  }
+
+  bool RemoveFile(FolderHandle folder, const std::u16string& name) override {
+    // Without the right to change its attributes the file may still be deletable.
+    HANDLE file = OpenChild(folder, name, DELETE | FILE_WRITE_ATTRIBUTES, false);
+    if (file == nullptr) file = OpenChild(folder, name, DELETE, false);
+    if (file == nullptr) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    // A read-only file cannot be deleted. Its attribute is cleared only when this name is
+    // its only one: another name's file is not changed.
+    if (GetFileInformationByHandle(file, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && info.nNumberOfLinks == 1) {
+      FILE_BASIC_INFO basic = {};
+      basic.FileAttributes = (info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY)
+                                 ? (info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY)
+                                 : FILE_ATTRIBUTE_NORMAL;
+      SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }
-    // A character the code page lacks comes out as "?" or as a look-alike (best fit); either
-    // way the bytes name another path. Only a conversion that reads back unchanged is kept.
-    const int back =
-        MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS, ansi.data(), bytes, nullptr, 0);
-    if (back != wide) return std::nullopt;
-    std::u16string round(static_cast<std::size_t>(back), u'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS, ansi.data(), bytes, W(round.data()),
-                        back);
-    if (round != text) return std::nullopt;
-    return ansi;
+    return DeleteOnClose(file);
   }
 
-  std::u16string TempFolder() override {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH, buffer);
-    if (n == 0 || n > MAX_PATH) return {};
-    return U(buffer);
+  bool RemoveEmptyFolder(FolderHandle folder, const std::u16string& name) override {
+    const HANDLE child = OpenChild(folder, name, DELETE, true);
+    // The system refuses to mark a folder that is not empty.
+    return child != nullptr && DeleteOnClose(child);
   }
 
-  std::u16string CreateTempFile(const std::u16string& folder,
-                                const std::u16string& prefix) override {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    if (GetTempFileNameW(W(folder), W(prefix), 0, buffer) == 0) return {};
-    return U(buffer);
-  }
+ private:
+  static constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE;
+  static constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-  bool Delete(const std::u16string& path) override { return DeleteFileW(W(path)) != 0; }
-
-  bool WriteNewFile(const std::u16string& path, const std::string& bytes) override {
-    const HANDLE file = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return true;
-  }
-
-  void StartHidden(const std::u16string& file, bool elevate) override {
-    if (elevate) {
-      SHELLEXECUTEINFOW info = {};
-      info.cbSize = sizeof info;
-      info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-      info.lpVerb = L"runas";
-      info.lpFile = W(file);
-      info.nShow = SW_HIDE;
-      ShellExecuteExW(&info);
-    } else {
-      ShellExecuteW(nullptr, L"open", W(file), nullptr, nullptr, SW_HIDE);
+  // name inside folder, opened as it is (a reparse point is not followed) and then refused
+  // when it is one, or when the system followed a link all the same and it lies elsewhere
+  // than inside folder; nullptr then and when it is missing or of the other kind.
+  static HANDLE OpenChild(FolderHandle folder, const std::u16string& name, DWORD access,
+                          bool want_folder) {
+    UNICODE_STRING object_name;
+    object_name.Buffer = const_cast<PWSTR>(W(name));
+    object_name.Length = object_name.MaximumLength =
+        static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &object_name, OBJ_CASE_INSENSITIVE,
+                               reinterpret_cast<HANDLE>(folder), nullptr);
+    IO_STATUS_BLOCK status;
+    HANDLE child = nullptr;
+    const ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                          (want_folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+    if (NtCreateFile(&child, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &status,
+                     nullptr, 0, kShareAll, FILE_OPEN, options, nullptr, 0) < 0) {
+      return nullptr;
     }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(child, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !SamePath(FinalPath(child), JoinPath(FinalPath(reinterpret_cast<HANDLE>(folder)), name))) {
+      ::CloseHandle(child);
+      return nullptr;
+    }
+    return child;
+  }
+
+  static std::u16string FinalPath(HANDLE handle) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const DWORD n =
+          GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+      if (n == 0) return {};
+      if (n < buffer.size()) return U(buffer.data());
+      buffer.resize(n + 1);
+    }
+    return {};
+  }
+
+  static std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
+    if (folder.empty()) return {};
+    return folder.back() == u'\\' ? folder + name : folder + u'\\' + name;
+  }
+
+  static bool SamePath(const std::u16string& a, const std::u16string& b) {
+    return !a.empty() && CompareStringOrdinal(W(a), static_cast<int>(a.size()), W(b),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+  }
+
+  // Marks the entry for deletion and closes it; the system removes it at the close.
+  static bool DeleteOnClose(HANDLE entry) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    const bool marked =
+        SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof disposition);
+    ::CloseHandle(entry);
+    return marked;
   }
 };
+
+class Win32Programs : public ProgramWindows {
+ public:
+  int CloseAndWait(const std::u16string& window_class, uint32_t timeout_ms) override {
+    std::vector<HANDLE> processes;
+    int asked = 0;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, W(window_class), nullptr)) != nullptr) {
+      DWORD process_id = 0;
+      GetWindowThreadProcessId(window, &process_id);
+      const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+      if (PostMessageW(window, WM_CLOSE, 0, 0)) ++asked;
+      if (process != nullptr && processes.size() < MAXIMUM_WAIT_OBJECTS) {
+        processes.push_back(process);
+      } else if (process != nullptr) {
+        ::CloseHandle(process);
+      }
+    }
+    if (!processes.empty()) {
+      WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), TRUE,
+                             timeout_ms);
+    }
+    for (const HANDLE process : processes) ::CloseHandle(process);
+    return asked;
+  }
+};
+
+// The architecture this Sorvel, and so the package and the program it installs, is built for:
+// the name of the folder of the user's copy of Kerrak.
+#ifdef _WIN64
+constexpr char16_t kArchitecture[] = u"x64";
+#else
+constexpr char16_t kArchitecture[] = u"x86";
+#endif
 
 }  // namespace
 }  // namespace sorvel
@@ -160,7 +222,8 @@ extern "C" UINT __stdcall RemoveExternalUIStub(MSIHANDLE install) {
   sorvel::RunAbandonable(
       [](MSIHANDLE handle) {
         sorvel::Win32Session session(handle);
-        sorvel::RemoveExternalUIStub(session);
+        sorvel::Win32Programs programs;
+        sorvel::RemoveExternalUIStub(session, programs);
       },
       install);
   return ERROR_SUCCESS;
@@ -170,8 +233,8 @@ extern "C" UINT __stdcall DoRemoveExternalUIStub(MSIHANDLE install) {
   sorvel::RunAbandonable(
       [](MSIHANDLE handle) {
         sorvel::Win32Session session(handle);
-        sorvel::Win32System system;
-        sorvel::DoRemoveExternalUIStub(session, system);
+        sorvel::Win32Removal system;
+        sorvel::DoRemoveExternalUIStub(session, system, sorvel::kArchitecture);
       },
       install);
   return ERROR_SUCCESS;

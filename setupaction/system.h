@@ -1,11 +1,10 @@
-// What Sorvel needs of Windows: the installer session of one custom action, and the file,
-// text and shell calls of a removal. Sorvel_win32.cpp carries them out; the tests fake them.
+// What Sorvel needs of Windows: the installer session of one custom action, the folders and
+// files it removes, and the user's running programs. Sorvel_win32.cpp carries them out; the
+// tests fake them.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace sorvel {
 
@@ -40,32 +39,37 @@ class InstallerSession {
   virtual uint32_t GetProperty(const std::u16string& name, char16_t* buffer, uint32_t* size) = 0;
 };
 
-// Files, text conversion and the shell, as a removal job uses them.
+// An open folder; 0 is none.
+using FolderHandle = uintptr_t;
+
+// Folders and files as the removal reaches them: one name at a time, each inside a folder
+// already open, so that nothing is ever reached through a reparse point (a junction, a
+// symbolic or other link): an entry that is one, or that turns out to lie somewhere else than
+// inside its folder, counts as missing and is left alone.
 class RemovalSystem {
  public:
   virtual ~RemovalSystem() = default;
-  // FindFirstFileW, FindNextFileW, FindClose: the names a path or pattern matches, "." and
-  // ".." included when listed; nullopt when FindFirstFileW finds nothing.
-  virtual std::optional<std::vector<std::u16string>> FindFiles(const std::u16string& pattern) = 0;
-  // GetShortPathNameW; nullopt when the path does not exist.
-  virtual std::optional<std::u16string> ShortPath(const std::u16string& path) = 0;
-  // WideCharToMultiByte(CP_THREAD_ACP); nullopt unless every character has an exact
-  // equivalent (no default character, no best-fit look-alike).
-  virtual std::optional<std::string> ToAnsi(const std::u16string& text) = 0;
-  // GetTempPathW into 260 characters, ending with a backslash; empty on failure.
-  virtual std::u16string TempFolder() = 0;
-  // GetTempFileNameW(folder, prefix, 0): creates an empty file with a fresh name and returns
-  // that name; empty on failure.
-  virtual std::u16string CreateTempFile(const std::u16string& folder,
-                                        const std::u16string& prefix) = 0;
-  // DeleteFileW.
-  virtual bool Delete(const std::u16string& path) = 0;
-  // CreateFileW (write access, no sharing, always created, normal attributes), WriteFile,
-  // CloseHandle. False when the file cannot be created.
-  virtual bool WriteNewFile(const std::u16string& path, const std::string& bytes) = 0;
-  // Starts a program hidden and does not wait: ShellExecuteExW with "runas" when elevate is
-  // set, ShellExecuteW with "open" otherwise. The result is not reported.
-  virtual void StartHidden(const std::u16string& file, bool elevate) = 0;
+  // The folder at a full path; 0 when it is missing or no folder.
+  virtual FolderHandle OpenFolder(const std::u16string& path) = 0;
+  // The folder name inside folder; 0 when it is missing, no folder, or a reparse point.
+  virtual FolderHandle OpenChildFolder(FolderHandle folder, const std::u16string& name) = 0;
+  virtual void CloseFolder(FolderHandle folder) = 0;
+  // Deletes the file name inside folder (its read-only attribute cleared first when the file
+  // has no other name); false when it is missing, no plain file, a reparse point, or the
+  // system refuses (in use, no right).
+  virtual bool RemoveFile(FolderHandle folder, const std::u16string& name) = 0;
+  // Removes the folder name inside folder when it is empty; false otherwise, as above.
+  virtual bool RemoveEmptyFolder(FolderHandle folder, const std::u16string& name) = 0;
+};
+
+// The programs on the user's desktop.
+class ProgramWindows {
+ public:
+  virtual ~ProgramWindows() = default;
+  // Posts WM_CLOSE to every top-level window of the class (as the program's own Exit does)
+  // and waits until their processes have ended, at most timeout_ms; the number of windows
+  // asked.
+  virtual int CloseAndWait(const std::u16string& window_class, uint32_t timeout_ms) = 0;
 };
 
 }  // namespace sorvel

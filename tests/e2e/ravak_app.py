@@ -34,10 +34,10 @@ MENU = {"active": 0, "auto_detect": 1, "settings": 2, "next": 3, "previous": 4, 
 
 
 class Ravak:
-    def __init__(self, desktop, *args, wait_icon=True):
+    def __init__(self, desktop, *args, wait_icon=True, exe=DIST / "Ravak.exe"):
         self.desktop = desktop
         self.started = time.monotonic()
-        self.proc = desktop.start(DIST / "Ravak.exe", *args)
+        self.proc = desktop.start(exe, *args)
         if wait_icon:
             self.wait_tray_icon()
 

@@ -2,10 +2,12 @@
 import pytest
 
 import os
+import shutil
+import struct
 import time
 
-from harness import DIST, E2E_BIN, Testpad, reset_keys, wait_for
-from ravak_app import AUTOCORRECT, GENERAL, SPLASH, Ravak
+from harness import DIST, E2E_BIN, Testpad, reset_keys, wait_for, win_path
+from ravak_app import AUTOCORRECT, ERROR_BOX, GENERAL, SPLASH, Ravak
 
 
 def test_tray_menu_and_settings_window_in_persian(desktop):
@@ -130,6 +132,65 @@ def test_preseeded_registry_loads_with_bad_values_reported(desktop):
 
 def test_program_is_small():
     assert (DIST / "Ravak.exe").stat().st_size < 1024 * 1024
+
+
+def dependent_load_flags(image):
+    """The DependentLoadFlags of a PE image's load configuration (0 without one)."""
+    data = image.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    plus = struct.unpack_from("<H", data, pe + 24)[0] == 0x20B
+    rva, size = struct.unpack_from("<II", data, pe + 24 + (112 if plus else 96) + 8 * 10)
+    if size == 0:
+        return 0
+    for i in range(sections):
+        vsize, vaddr, _, raw = struct.unpack_from("<IIII", data, pe + 24 + optional_size + 40 * i + 8)
+        if vaddr <= rva < vaddr + vsize:
+            return struct.unpack_from("<H", data, raw + rva - vaddr + (78 if plus else 54))[0]
+    return 0
+
+
+def test_libraries_come_from_system32_not_from_the_programs_folder(desktop):
+    # Ravak started from a download folder where someone left a gdiplus.dll and a shcore.dll.
+    folder = desktop.dir / "Downloads"
+    folder.mkdir()
+    for name in ("Ravak.exe", "Kerrak.dll"):
+        shutil.copy(DIST / name, folder)
+    for name in ("gdiplus.dll", "shcore.dll"):
+        shutil.copy(E2E_BIN / "ravak-planted.dll", folder / name)
+    app = Ravak(desktop, exe=folder / "Ravak.exe")
+    app.menu("next")  # a saying: its card is drawn with GDI+
+    wait_for(lambda: desktop.win32_visible("RavakTip"), what="the saying's card")
+    app.open_settings()  # laid out for the monitor's DPI (shcore.dll)
+    assert sorted(p.name for p in folder.glob("*.loaded")) == []
+    # The libraries the system loads with the program come from System32 too (Windows 10 and
+    # later read this; Wine does not).
+    assert dependent_load_flags(DIST / "Ravak.exe") == 0x800  # LOAD_LIBRARY_SEARCH_SYSTEM32
+
+
+def test_stored_values_past_the_limits_are_reported_and_left_unread(desktop):
+    huge = "x" * 40000  # 80 KB stored
+    lines = ["after", huge, "btw"]
+    reg = "\r\n".join(["Windows Registry Editor Version 5.00", "",
+                        "[HKEY_CURRENT_USER\\Software\\Tirnak\\Ravak\\General]",
+                        f'"chkSlowSystem.Checked"="{huge}"', '"chkRavak.Checked"="True"', "",
+                        "[HKEY_CURRENT_USER\\Software\\Tirnak\\Ravak\\AutoCorrect]",
+                        '"lstSaveAC.Items_Count"=dword:00000003',
+                        *[f'"lstSaveAC.Items[{i}]"="{t}"' for i, t in enumerate(lines)], ""])
+    (desktop.dir / "huge.reg").write_bytes(b"\xff\xfe" + reg.encode("utf-16-le"))
+    desktop.reg("import", win_path(desktop.dir / "huge.reg"))
+    app = Ravak(desktop, wait_icon=False)
+    texts = []
+    for _ in range(2):  # one box for each value
+        app.error_box()
+        texts.append(wait_for(lambda: desktop.probe("text", ERROR_BOX, "65535"),
+                              what="the error box's text"))
+        app.dismiss_error_box()
+    assert texts == ["The stored value 'chkSlowSystem.Checked' is longer than 64 KiB and was not read.",
+                     "The stored value 'lstSaveAC.Items[1]' is longer than 64 KiB and was not read."]
+    app.wait_tray_icon()
+    app.open_settings()
+    assert app.checked("CONVERSION_ENABLED")  # the rest was read
 
 
 def resident_kib(exe_name):

@@ -16,7 +16,7 @@ def escape(text):
 
 
 class HookHost:
-    def __init__(self, desktop, entries=ENTRIES, name="hookhost"):
+    def __init__(self, desktop, entries=ENTRIES, name="hookhost", hooked=True):
         self.log = desktop.dir / f"{name}.log"
         ready = desktop.dir / f"{name}.ready"
         listing = desktop.dir / f"{name}.list.txt"
@@ -26,7 +26,7 @@ class HookHost:
                                   "--ready", win_path(ready), "--log", win_path(self.log))
         wait_for(lambda: ready.exists() or self.proc.poll() is not None, timeout=30,
                  what="hook host")
-        assert "hooked" in self.lines(), self.lines()
+        assert ("hooked" in self.lines()) == hooked, self.lines()
 
     def lines(self):
         return self.log.read_text().splitlines() if self.log.exists() else []
@@ -133,13 +133,19 @@ def test_switching_windows_between_keys_prevents_the_match(desktop):
         print("\n".join(host.lines()))
 
 
-def test_second_instance_takes_over_and_sees_each_key_once(desktop):
+def test_second_instance_leaves_the_keys_to_the_first_even_after_it_ends(desktop):
     first = HookHost(desktop, entries=[], name="first")
-    second = HookHost(desktop, entries=[], name="second")
+    second = HookHost(desktop, entries=[], name="second", hooked=False)
     pad = Testpad(desktop)
     focus(desktop, pad)
-    typed(desktop, pad, second, "abc", "abc")
-    # Both hooks stay installed and pass every key on; the record names the second's windows.
-    wait_for(lambda: codes(second)[-3:] == ["0x41", "0x42", "0x43"],
-             what=f"the keys reported once each (now {codes(second)[-6:]})")
-    assert first.keys() == []
+    typed(desktop, pad, first, "abc", "abc")
+    wait_for(lambda: codes(first)[-3:] == ["0x41", "0x42", "0x43"],
+             what=f"the keys reported to the first, once each (now {codes(first)[-6:]})")
+    assert second.keys() == []
+    # The second ends without a word (killed): the record still names the first's windows.
+    second.proc.kill()
+    second.proc.wait()
+    reset_keys(desktop)
+    typed(desktop, pad, first, "de", "abcde")
+    wait_for(lambda: codes(first)[-2:] == ["0x44", "0x45"],
+             what=f"the keys still reported to the first (now {codes(first)[-6:]})")

@@ -1,9 +1,8 @@
-// Fakes of Sorvel's installer session and removal system: an in-memory installer with its
-// properties and the buffer conventions of the Msi*W calls, and an in-memory file tree that
-// records the scripts it is asked to start.
+// Fakes of Sorvel's installer session, removal system and desktop: an in-memory installer with
+// its properties and the buffer conventions of the Msi*W calls, an in-memory file tree with
+// links, and a desktop that records the programs asked to close.
 #pragma once
 
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -106,100 +105,92 @@ class FakeInstallerSession : public InstallerSession {
   InstallerHandle last_handle_ = 0;
 };
 
-// A started script: its file, how it was started and its text at that moment.
-struct StartedScript {
-  std::u16string file;
-  bool elevate = false;
-  std::string text;
-};
-
+// A file tree in memory, reached as the removal reaches it: one name at a time inside a folder
+// already open. Names compare as Windows compares them (ASCII case folded).
 class FakeRemovalSystem : public RemovalSystem {
  public:
-  std::set<std::u16string> files;
-  std::set<std::u16string> folders;
-  std::map<std::u16string, std::u16string> short_names;  // path -> short form; else itself
-  std::map<std::u16string, std::string> contents;
-  std::vector<StartedScript> started;
-  std::vector<std::u16string> created_temp_files;
-  std::vector<std::u16string> find_calls;
+  enum class Kind { kFile, kReadOnlyFile, kFolder, kLink };
+  std::map<std::u16string, Kind> entries;  // full paths, without a trailing backslash
+  std::set<std::u16string> in_use;         // refused at removal
+  std::vector<std::string> log;            // "open X", "delete X", "rmdir X", "refused X"
 
-  std::u16string temp_folder = u"C:\\Temp\\";
-  bool fail_temp_file = false;
-  bool fail_write = false;
-  // Characters outside ASCII: written as "?" (a lossy code page) instead of refused.
-  bool lossy_ansi = false;
+  void Add(const std::u16string& path, Kind kind) { entries[Fold(path)] = kind; }
+  bool Has(const std::u16string& path) const { return entries.count(Fold(path)) != 0; }
+  std::size_t OpenFolders() const { return open_.size(); }
 
-  void AddFile(const std::u16string& path) { files.insert(path); }
-  void AddFolder(const std::u16string& path) { folders.insert(path); }
-
-  std::optional<std::vector<std::u16string>> FindFiles(const std::u16string& pattern) override {
-    find_calls.push_back(pattern);
-    if (pattern.size() >= 2 && pattern.ends_with(u"\\*")) {
-      const std::u16string folder = pattern.substr(0, pattern.size() - 2);
-      if (!folders.count(folder)) return std::nullopt;
-      std::vector<std::u16string> names = {u".", u".."};
-      for (const auto* set : {&files, &folders}) {
-        for (const auto& p : *set) {
-          if (p.size() > folder.size() + 1 && p.starts_with(folder + u"\\") &&
-              p.find(u'\\', folder.size() + 1) == std::u16string::npos) {
-            names.push_back(p.substr(folder.size() + 1));
-          }
-        }
-      }
-      return names;
+  FolderHandle OpenFolder(const std::u16string& path) override {
+    std::u16string p = Fold(path);
+    while (p.size() > 3 && p.back() == u'\\') p.pop_back();
+    if (p.size() == 3 && p.back() == u'\\') p.pop_back();  // a drive's root: "c:"
+    return Open(p, p.size() == 2 || Is(p, Kind::kFolder));
+  }
+  FolderHandle OpenChildFolder(FolderHandle folder, const std::u16string& name) override {
+    const std::u16string p = Child(folder, name);
+    return Open(p, Is(p, Kind::kFolder));
+  }
+  void CloseFolder(FolderHandle folder) override {
+    if (open_.erase(folder) == 0) log.push_back("bad close");
+  }
+  bool RemoveFile(FolderHandle folder, const std::u16string& name) override {
+    const std::u16string p = Child(folder, name);
+    if (!Is(p, Kind::kFile) && !Is(p, Kind::kReadOnlyFile)) return false;
+    return Erase(p, "delete ");
+  }
+  bool RemoveEmptyFolder(FolderHandle folder, const std::u16string& name) override {
+    const std::u16string p = Child(folder, name);
+    if (!Is(p, Kind::kFolder)) return false;
+    for (const auto& [path, kind] : entries) {
+      if (path.starts_with(p + u"\\")) return false;
     }
-    if (!Exists(pattern)) return std::nullopt;
-    return std::vector<std::u16string>{pattern.substr(pattern.rfind(u'\\') + 1)};
+    return Erase(p, "rmdir ");
   }
-  std::optional<std::u16string> ShortPath(const std::u16string& path) override {
-    if (!Exists(path)) return std::nullopt;
-    const auto it = short_names.find(path);
-    return it == short_names.end() ? path : it->second;
-  }
-  std::optional<std::string> ToAnsi(const std::u16string& text) override {
-    std::string out;
-    for (const char16_t c : text) {
-      if (c < 0x80) {
-        out += static_cast<char>(c);
-      } else if (lossy_ansi) {
-        out += '?';
-      } else {
-        return std::nullopt;
-      }
+
+  static std::u16string Fold(const std::u16string& text) {
+    std::u16string out = text;
+    for (char16_t& c : out) {
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
     }
     return out;
   }
-  std::u16string TempFolder() override { return temp_folder; }
-  std::u16string CreateTempFile(const std::u16string& folder,
-                                const std::u16string& prefix) override {
-    if (fail_temp_file) return {};
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%x", 0xa10 + next_++);
-    std::u16string name = folder + prefix;
-    for (const char* p = hex; *p; ++p) name += static_cast<char16_t>(*p);
-    name += u".tmp";
-    files.insert(name);
-    created_temp_files.push_back(name);
-    return name;
-  }
-  bool Delete(const std::u16string& path) override { return files.erase(path) > 0; }
-  bool WriteNewFile(const std::u16string& path, const std::string& bytes) override {
-    if (fail_write) return false;
-    files.insert(path);
-    contents[path] = bytes;
-    return true;
-  }
-  void StartHidden(const std::u16string& file, bool elevate) override {
-    started.push_back({file, elevate, contents.count(file) ? contents[file] : "<no file>"});
-  }
 
  private:
-  bool Exists(const std::u16string& path) const {
-    std::u16string p = path;
-    if (p.size() > 1 && p.back() == u'\\') return false;  // as FindFirstFileW
-    return files.count(p) || folders.count(p);
+  bool Is(const std::u16string& path, Kind kind) const {
+    const auto it = entries.find(path);
+    return it != entries.end() && it->second == kind;
   }
-  int next_ = 0;
+  FolderHandle Open(const std::u16string& path, bool ok) {
+    if (!ok) return 0;
+    log.push_back("open " + std::string(path.begin(), path.end()));
+    open_[++last_] = path;
+    return last_;
+  }
+  std::u16string Child(FolderHandle folder, const std::u16string& name) const {
+    return open_.at(folder) + u"\\" + Fold(name);
+  }
+  bool Erase(const std::u16string& path, const std::string& what) {
+    const std::string narrow(path.begin(), path.end());
+    if (in_use.count(path)) {
+      log.push_back("refused " + narrow);
+      return false;
+    }
+    entries.erase(path);
+    log.push_back(what + narrow);
+    return true;
+  }
+  std::map<FolderHandle, std::u16string> open_;
+  FolderHandle last_ = 0;
+};
+
+// The user's desktop: which window classes were asked to close.
+class FakeProgramWindows : public ProgramWindows {
+ public:
+  int CloseAndWait(const std::u16string& window_class, uint32_t timeout_ms) override {
+    closed.push_back(window_class);
+    timeouts.push_back(timeout_ms);
+    return 1;
+  }
+  std::vector<std::u16string> closed;
+  std::vector<uint32_t> timeouts;
 };
 
 }  // namespace sorvel::testing

@@ -48,11 +48,14 @@ class MemoryRegistry : public Registry {
     if (handles_.erase(key) == 0) ++bad_closes;
   }
 
-  std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override {
+  std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name,
+                                          std::size_t max_bytes) override {
     Key* k = Resolve(key);
     if (k == nullptr) return std::nullopt;
     auto it = k->values.find(name);
     if (it == k->values.end()) return std::nullopt;
+    if (it->second.data.size() > max_bytes)
+      return RegistryValue{it->second.type, {}, it->second.data.size()};
     return it->second;
   }
 

@@ -36,6 +36,11 @@ Bytes Image(uint16_t machine, uint8_t tail = 0xFF, uint32_t pe_offset = 0x80) {
 
 const Bytes kImage = Image(kMachineX64);
 
+Bytes Concat(Bytes bytes, const Bytes& more) {
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  return bytes;
+}
+
 class DeployTest : public ::testing::Test {
  protected:
   KerrakDeployment Deploy(const Bytes& image = kImage) { return DeployKerrak(fs, image); }
@@ -68,128 +73,97 @@ TEST(PeMachineTest, ReadsMachineOnlyFromCompleteHeaders) {
   }
 }
 
-TEST_F(DeployTest, WritesImageToSystemFolderWhenMissing) {
-  const KerrakDeployment d = Deploy();
-  EXPECT_EQ(fs.files[kSystem], kImage);
-  EXPECT_EQ(d.written, kSystem);
-  EXPECT_EQ(d.load_order, Paths{kSystem});
-  EXPECT_FALSE(d.error);
-  EXPECT_EQ(fs.log, Log{"write C:\\Windows\\system32\\Kerrak.dll"});
-}
-
-TEST_F(DeployTest, ExistingSystemCopyIsNeverReplaced_AndUsedOnlyWhenOfThisArchitecture) {
-  const Bytes older = Image(kMachineX64, 0x01);
-  fs.files[kSystem] = older;
-  fs.files[kUser] = kImage;
+TEST_F(DeployTest, CopyBesideTheProgramOrInTheSystemFolderServesOnlyWhenItIsTheImage) {
+  fs.files[kProgram] = kImage;
+  fs.files[kSystem] = kImage;
+  fs.files[u"Kerrak.dll"] = kImage;  // planted in the current folder: never a candidate
   KerrakDeployment d = Deploy();
-  EXPECT_TRUE(fs.log.empty());
-  EXPECT_EQ(fs.files[kSystem], older);
-  EXPECT_TRUE(d.written.empty());
-  EXPECT_EQ(d.load_order, (Paths{kSystem, kUser}));
+  EXPECT_EQ(d.load_order, (Paths{kProgram, kSystem}));
+  EXPECT_TRUE(fs.log.empty());  // nothing written, nowhere
   EXPECT_FALSE(d.error);
 
-  // Empty, or of the other architecture: left alone, never loaded; the per-user copy serves.
-  for (const Bytes& unusable : {Bytes{}, Image(kMachineX86)}) {
+  // An older build, the other architecture's, one cut short or grown: never loaded, never
+  // replaced (not Ravak's to replace); the per-user copy serves instead.
+  for (const Bytes& other : {Image(kMachineX64, 0x01), Image(kMachineX86), Bytes{},
+                             Bytes(kImage.begin(), kImage.end() - 1), Concat(kImage, {0})}) {
     fs.files.clear();
-    fs.log.clear();
-    fs.files[kSystem] = unusable;
+    fs.files[kProgram] = fs.files[kSystem] = other;
     d = Deploy();
-    EXPECT_EQ(fs.files[kSystem], unusable);
-    EXPECT_EQ(fs.files[kUser], kImage);
+    EXPECT_EQ(fs.files[kProgram], other);
+    EXPECT_EQ(fs.files[kSystem], other);
     EXPECT_EQ(d.load_order, Paths{kUser});
-    EXPECT_FALSE(d.error);
+    EXPECT_EQ(fs.files[kUser], kImage);
   }
 }
 
-TEST_F(DeployTest, StandardUser_WritesPerUserCopyWithoutError) {
-  fs.read_only = {u"C:\\Windows"};
-  const KerrakDeployment d = Deploy();
-  EXPECT_EQ(fs.log, (Log{"write C:\\Windows\\system32\\Kerrak.dll",
-                         "mkdir C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64",
+TEST_F(DeployTest, PerUserCopyIsWrittenWhenMissing_AndReplacedWheneverItIsNotTheImage) {
+  KerrakDeployment d = Deploy();
+  EXPECT_EQ(fs.log, (Log{"mkdir C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64",
                          "write C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll"}));
-  EXPECT_EQ(fs.files[kUser], kImage);
   EXPECT_EQ(d.written, kUser);
   EXPECT_EQ(d.load_order, Paths{kUser});
   EXPECT_FALSE(d.error);
 
-  // The next start finds the per-user copy (say, of an older build) and leaves it alone.
+  // The next start finds it as written and leaves it.
   fs.log.clear();
-  const Bytes older = Image(kMachineX64, 0x01);
-  fs.files[kUser] = older;
-  const KerrakDeployment again = Deploy();
-  EXPECT_EQ(fs.log, Log{"write C:\\Windows\\system32\\Kerrak.dll"});
-  EXPECT_EQ(fs.files[kUser], older);
-  EXPECT_EQ(again.load_order, Paths{kUser});
-  EXPECT_FALSE(again.error);
-}
+  d = Deploy();
+  EXPECT_TRUE(fs.log.empty());
+  EXPECT_TRUE(d.written.empty());
+  EXPECT_EQ(d.load_order, Paths{kUser});
 
-TEST_F(DeployTest, EachArchitectureKeepsItsOwnPerUserCopy_AndSkipsCopiesOfTheOther) {
-  struct Build {
-    uint16_t machine;
-    std::u16string own;
-    std::u16string other;
-  };
-  for (const Build& build :
-       {Build{kMachineX64, kUser, kUserX86}, Build{kMachineX86, kUserX86, kUser}}) {
-    SCOPED_TRACE(build.machine);
-    const uint16_t other_machine = build.machine == kMachineX64 ? kMachineX86 : kMachineX64;
-    const Bytes image = Image(build.machine);
-    const Bytes foreign = Image(other_machine);
-    fs.files.clear();
-    fs.read_only = {u"C:\\Windows", u"C:\\Program Files"};
-    fs.files[build.other] = foreign;  // written by the other build of Ravak
-    fs.files[kProgram] = foreign;     // the other build's program folder, say
-    KerrakDeployment d = Deploy(image);
-    EXPECT_EQ(fs.files[build.own], image);
-    EXPECT_EQ(fs.files[build.other], foreign);
-    EXPECT_EQ(d.written, build.own);
-    EXPECT_EQ(d.load_order, Paths{build.own});
-    EXPECT_FALSE(d.error);
-
-    // A copy of the other architecture, a damaged or a cut-short one in its own folder is
-    // replaced.
-    for (const Bytes& bad :
-         {foreign, Bytes{'M', 'Z', 0, 0}, Bytes(image.begin(), image.end() - 40), Bytes{}}) {
-      fs.files[build.own] = bad;
-      d = Deploy(image);
-      EXPECT_EQ(fs.files[build.own], image);
-      EXPECT_EQ(d.load_order, Paths{build.own});
-      EXPECT_FALSE(d.error);
-    }
-
-    // Nowhere to write and only foreign copies: nothing to load, and the failure is reported.
-    fs.files.erase(build.own);
-    fs.read_only = {u"C:\\"};
-    d = Deploy(image);
-    EXPECT_TRUE(d.load_order.empty());
-    EXPECT_TRUE(d.error);
+  // An older build (the fixed Kerrak must reach the user), the other architecture's, a
+  // damaged, cut-short or longer one: replaced.
+  for (const Bytes& stale : {Image(kMachineX64, 0x01), Image(kMachineX86), Bytes{'M', 'Z', 0, 0},
+                             Bytes(kImage.begin(), kImage.end() - 40), Concat(kImage, {0})}) {
+    fs.files[kUser] = stale;
+    d = Deploy();
+    EXPECT_EQ(fs.files[kUser], kImage);
+    EXPECT_EQ(d.written, kUser);
+    EXPECT_EQ(d.load_order, Paths{kUser});
   }
-}
 
-TEST_F(DeployTest, NothingWritable_ProgramFolderCopyIsUsedWithoutError) {
-  fs.read_only = {u"C:\\"};
-  fs.files[kProgram] = kImage;
-  fs.files[u"Kerrak.dll"] = kImage;  // planted in the current folder: never a candidate
-  const KerrakDeployment d = Deploy();
-  EXPECT_EQ(d.load_order, Paths{kProgram});
-  EXPECT_FALSE(d.error);
-}
-
-TEST_F(DeployTest, NothingWritableAndNoCopy_ReportsCannotCreateFile) {
-  fs.read_only = {u"C:\\"};
-  KerrakDeployment d = Deploy();
+  // A copy that cannot be written: reported, nothing to load.
+  fs.files[kUser] = Image(kMachineX64, 0x01);
+  fs.read_only = {u"C:\\Users"};
+  d = Deploy();
   EXPECT_TRUE(d.load_order.empty());
   ASSERT_TRUE(d.error);
   EXPECT_EQ(*d.error,
             "Cannot create file \"C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll\". "
             "Access is denied.");
-
-  // Without a per-user folder the System folder's failure is the one reported.
   fs.local_app_data.clear();
   d = Deploy();
-  ASSERT_TRUE(d.error);
-  EXPECT_EQ(*d.error,
-            "Cannot create file \"C:\\Windows\\system32\\Kerrak.dll\". Access is denied.");
+  EXPECT_EQ(d.error, "Cannot create file \"Kerrak.dll\". No folder to write it to.");
+}
+
+TEST_F(DeployTest, Elevated_LoadsOnlyTheCopyBesideTheProgramOrInTheSystemFolder) {
+  fs.elevated = true;
+  fs.files[kUser] = kImage;  // a folder the user can write: never loaded, even when right
+  fs.files[kProgram] = kImage;
+  EXPECT_EQ(Deploy().load_order, Paths{kProgram});
+  fs.files.erase(kProgram);
+  fs.files[kSystem] = kImage;
+  EXPECT_EQ(Deploy().load_order, Paths{kSystem});
+
+  fs.files[kSystem] = Image(kMachineX64, 0x01);
+  const KerrakDeployment d = Deploy();
+  EXPECT_TRUE(d.load_order.empty());
+  EXPECT_EQ(d.error, kElevatedWithoutCopy);
+  EXPECT_TRUE(fs.log.empty());  // and writes nothing
+}
+
+TEST_F(DeployTest, EachArchitectureKeepsItsOwnPerUserCopy) {
+  for (const uint16_t machine : {kMachineX64, kMachineX86}) {
+    fs.files.clear();
+    const Bytes image = Image(machine);
+    const std::u16string own = machine == kMachineX64 ? kUser : kUserX86;
+    const std::u16string other = machine == kMachineX64 ? kUserX86 : kUser;
+    fs.files[other] = Image(machine == kMachineX64 ? kMachineX86 : kMachineX64);
+    const KerrakDeployment d = Deploy(image);
+    EXPECT_EQ(d.load_order, Paths{own});
+    EXPECT_EQ(fs.files[own], image);
+    EXPECT_NE(fs.files[other], image);  // the other build's copy is left alone
+  }
 }
 
 TEST_F(DeployTest, DamagedCarriedImage_IsNeitherWrittenNorMatchedToAnyCopy) {
@@ -201,9 +175,9 @@ TEST_F(DeployTest, DamagedCarriedImage_IsNeitherWrittenNorMatchedToAnyCopy) {
   EXPECT_EQ(*d.error, "Cannot create file \"Kerrak.dll\". The carried image is damaged.");
 }
 
-TEST_F(DeployTest, TrailingDelimiterOfSystemFolderGivesOneDelimiter) {
+TEST_F(DeployTest, TrailingDelimiterOfAFolderGivesOneDelimiter) {
   fs.system_folder = u"C:\\Windows\\system32\\";
-  EXPECT_EQ(Deploy().written, kSystem);
+  EXPECT_EQ(KerrakLocations(fs, kMachineX64).system, kSystem);
   EXPECT_EQ(JoinPath(u"C:\\", u"Kerrak.dll"), u"C:\\Kerrak.dll");
   EXPECT_EQ(JoinPath(u"D:\\x/", u"Kerrak.dll"), u"D:\\x\\Kerrak.dll");
 }

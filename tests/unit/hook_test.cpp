@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/error.h"
@@ -12,6 +14,7 @@ namespace {
 
 using testing::FakeHookHost;
 using Log = std::vector<std::string>;
+using Paths = std::vector<std::u16string>;
 
 const std::u16string kSystem = u"C:\\Windows\\system32\\Kerrak.dll";
 const std::u16string kUser = u"C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll";
@@ -20,7 +23,7 @@ class HookTest : public ::testing::Test {
  protected:
   HookTest() {
     host.loadable = {kSystem, kUser};
-    // What an earlier run (or another instance) left in the shared record.
+    // What an earlier run left in the shared record: its windows are gone.
     host.rec = {7, 0xEEEE, 1, 2, 99, 0x2020, 1, 1};
   }
   FakeHookHost host;
@@ -28,8 +31,8 @@ class HookTest : public ::testing::Test {
 
 TEST_F(HookTest, Start_FillsRecordWithOwnWindowsAndZeroedSwitches_ThenStartsHook) {
   KeyboardHook hook(host, host, {kSystem, kUser});
-  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
-                           "create release window", "start"}));
+  EXPECT_EQ(host.log, (Log{"create record", "load C:\\Windows\\system32\\Kerrak.dll",
+                           "create key window", "create release window", "start"}));
   EXPECT_EQ(host.rec.HookHandle, 0x00F00123u);  // cleared first, so the start installs a hook
   EXPECT_EQ(host.rec.Reserved, 0xEEEEu);        // never touched
   EXPECT_EQ(host.rec.KeyWindow, 0x1234u);
@@ -64,7 +67,7 @@ TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
     EXPECT_STREQ(e.what(), "Could not find or load KERRAK.DLL");
   }
   // Nothing was created that a failed construction would leave behind.
-  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll",
+  EXPECT_EQ(host.log, (Log{"create record", "load C:\\Windows\\system32\\Kerrak.dll",
                            "load C:\\Users\\u\\AppData\\Local\\Tirnak\\Ravak\\x64\\Kerrak.dll"}));
   EXPECT_THROW(KeyboardHook(host, host, {}), Error);
 }
@@ -72,7 +75,7 @@ TEST_F(HookTest, LoadsFirstCopyThatLoads_AndFailsOnlyWhenNoneDoes) {
 TEST_F(HookTest, MissingEntryPoint_ReleasesLibraryAndRunsWithoutHookSilently) {
   host.has_entry_points = false;
   KeyboardHook hook(host, host, {kSystem});
-  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
+  EXPECT_EQ(host.log, (Log{"create record", "load C:\\Windows\\system32\\Kerrak.dll", "free"}));
   EXPECT_FALSE(hook.Loaded());
   EXPECT_FALSE(hook.Hooked());
   EXPECT_TRUE(host.errors.empty());
@@ -87,14 +90,81 @@ TEST_F(HookTest, NoRecord_ReportsMappingError_StaysLoadedWithoutHook_AndDestruct
     EXPECT_FALSE(hook.Hooked());
   }
   EXPECT_EQ(host.errors, Log{"Could not create file map object"});
-  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "free"}));
+  EXPECT_EQ(host.log, (Log{"create record", "load C:\\Windows\\system32\\Kerrak.dll", "free"}));
+}
+
+TEST_F(HookTest, WithoutARecordOfItsOwn_ReportsMappingErrorAndLoadsNothing) {
+  host.record_created = false;  // refused, or held by an object another owner made
+  {
+    KeyboardHook hook(host, host, {kSystem});
+    EXPECT_FALSE(hook.Loaded());
+    EXPECT_FALSE(hook.Hooked());
+  }
+  EXPECT_EQ(host.errors, Log{"Could not create file map object"});
+  EXPECT_EQ(host.log, Log{"create record"});
+  EXPECT_EQ(host.rec.KeyWindow, 1u);
+}
+
+// Two programs on one desktop share the record and see each other's windows.
+class TwoProgramsTest : public HookTest {
+ protected:
+  TwoProgramsTest() {
+    second.loadable = host.loadable;
+    second.record = &host.rec;
+    second.live_key_windows = &host.own_key_windows;
+    second.key_window = 0x2222;
+    second.release_window = 0x3333;
+    second.hook_handle = 0x00F0'0456;
+  }
+  FakeHookHost second;
+};
+
+TEST_F(TwoProgramsTest, ASecondProgramLeavesTheRecordToTheFirst_AndEachGivesUpOnlyItsOwn) {
+  auto first = std::make_unique<KeyboardHook>(host, host, Paths{kSystem});
+  {
+    KeyboardHook later(second, second, {kSystem});
+    EXPECT_FALSE(later.Hooked());
+    EXPECT_TRUE(first->Hooked());
+    EXPECT_EQ(host.rec.KeyWindow, 0x1234u);
+    EXPECT_EQ(host.rec.ReleaseWindow, 0x5678u);
+    EXPECT_EQ(host.rec.HookHandle, 0x00F00123u);
+    EXPECT_TRUE(second.errors.empty());  // said nothing
+  }
+  // The second's exit leaves the first's windows and hook in place.
+  EXPECT_EQ(std::count(second.log.begin(), second.log.end(), "stop"), 0);
+  EXPECT_EQ(host.rec.KeyWindow, 0x1234u);
+  host.PostKey(0x41);
+
+  // Started while the first still runs, ended after it: the first clears the record, which
+  // the second never held, and the second's exit leaves the cleared record alone.
+  auto later = std::make_unique<KeyboardHook>(second, second, Paths{kSystem});
+  first.reset();
+  EXPECT_EQ(host.rec.KeyWindow, 0u);
+  EXPECT_EQ(host.rec.ReleaseWindow, 0u);
+  EXPECT_EQ(host.rec.HookHandle, 0u);
+  later.reset();
+  EXPECT_EQ(host.rec.KeyWindow, 0u);
+}
+
+TEST_F(TwoProgramsTest, ARecordLeftByAProgramThatEndedWithoutGivingItUpIsFree) {
+  // The first program's windows are gone (it was ended), the record still names them.
+  auto first = std::make_unique<KeyboardHook>(host, host, Paths{kSystem});
+  host.own_key_windows.clear();
+  KeyboardHook later(second, second, {kSystem});
+  EXPECT_TRUE(later.Hooked());
+  EXPECT_EQ(host.rec.KeyWindow, 0x2222u);
+  EXPECT_EQ(host.rec.HookHandle, 0x00F00456u);
+  // The ended one's exit, had it come, would not touch what is now another's.
+  first.reset();
+  EXPECT_EQ(host.rec.KeyWindow, 0x2222u);
+  EXPECT_EQ(host.rec.HookHandle, 0x00F00456u);
 }
 
 TEST_F(HookTest, Destruction_StopsHookFreesLibraryAndDestroysWindows) {
   { KeyboardHook hook(host, host, {kSystem}); }
-  EXPECT_EQ(host.log, (Log{"load C:\\Windows\\system32\\Kerrak.dll", "create key window",
-                           "create release window", "start", "stop", "free", "destroy window 4660",
-                           "destroy window 22136"}));
+  EXPECT_EQ(host.log, (Log{"create record", "load C:\\Windows\\system32\\Kerrak.dll",
+                           "create key window", "create release window", "start", "stop", "free",
+                           "destroy window 4660", "destroy window 22136"}));
   EXPECT_EQ(host.rec.HookHandle, 0u);
   EXPECT_FALSE(host.open);
 }

@@ -159,7 +159,7 @@ TEST_F(KerrakTest, WithoutThreadLocalStorage_NoKeyIsEverSkipped) {
 
 TEST_F(KerrakTest, SharedBlockUnavailable_NoMessageBoxNoRecordKeysPassedOn) {
   for (const bool mapping_fails : {true, false}) {
-    SCOPED_TRACE(mapping_fails ? "mapping fails" : "view fails");
+    SCOPED_TRACE(mapping_fails ? "no record to open" : "view fails");
     fake.mapping_fails = mapping_fails;
     fake.view_fails = !mapping_fails;
     Reattach();

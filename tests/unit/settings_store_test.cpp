@@ -298,13 +298,19 @@ TEST_F(SettingsStoreTest, ListLoadFormsAndBadEntries) {
   EXPECT_TRUE(settings.autocorrect_enabled);
 
   // A damaged count is reported, and the lines are read as they stand up to the first missing
-  // one, never allocating by the count.
+  // one, never allocating by the count; so is a count past the limit, with the cut reported.
   reg.Put(kAC, u"lstSaveAC.Items[1]", MemoryRegistry::TextValue(u"two"));
   reg.Put(kAC, u"lstSaveAC.Items[4]", MemoryRegistry::TextValue(u"after a gap"));
-  for (uint32_t count : {30001u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
+  reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(0xFFFFFFFFu));
+  list.clear();
+  EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}));
+  EXPECT_EQ(list, (Lines{u"one", u"two", u"%x%"}));
+  for (uint32_t count : {9001u, 0x7FFFFFFFu}) {
     reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(count));
     list.clear();
-    EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}))
+    EXPECT_EQ(LoadAutoCorrect(), (Strings{"Only the first 3 lines of the stored list "
+                                          "'lstSaveAC.Items' were read: a list keeps at most "
+                                          "9000 lines and 4 MiB"}))
         << count;
     EXPECT_EQ(list, (Lines{u"one", u"two", u"%x%"}));
   }
@@ -313,20 +319,58 @@ TEST_F(SettingsStoreTest, ListLoadFormsAndBadEntries) {
   EXPECT_EQ(LoadAutoCorrect(), (Strings{"Invalid data type for 'lstSaveAC.Items_Count'"}));
   EXPECT_EQ(list.size(), 3u);
 
-  reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(30000));
+  reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(9000));
   EXPECT_TRUE(LoadAutoCorrect().empty());
-  EXPECT_EQ(list.size(), 30000u);
+  EXPECT_EQ(list.size(), 9000u);
 }
 
-TEST_F(SettingsStoreTest, ListLongerThanTheLoadLimitIsNotSaved) {
-  list = Lines(SettingsSection::kMaxListCount + 1, u"x");
-  try {
-    SaveAutoCorrect();
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for 'lstSaveAC.Items_Count'");
+TEST_F(SettingsStoreTest, OversizedValuesAreLeftUnreadAndReported_EverythingElseLoads) {
+  const std::u16string huge(40000, u'x');  // 80 KB stored
+  PutGeneralText(u"chkSlowSystem.Checked", huge);
+  PutGeneralText(u"chkRavak.Checked", u"True");
+  reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(3));
+  reg.Put(kAC, u"lstSaveAC.Items[0]", MemoryRegistry::TextValue(u"after"));
+  reg.Put(kAC, u"lstSaveAC.Items[1]", MemoryRegistry::TextValue(huge));
+  reg.Put(kAC, u"lstSaveAC.Items[2]", MemoryRegistry::TextValue(u"btw"));
+  const bool slow_before = settings.slow_system;
+  EXPECT_EQ(LoadGeneral(), (Strings{"The stored value 'chkSlowSystem.Checked' is longer than 64 "
+                                    "KiB and was not read"}));
+  EXPECT_EQ(settings.slow_system, slow_before);
+  EXPECT_TRUE(settings.conversion_enabled);
+  EXPECT_EQ(LoadAutoCorrect(), (Strings{"The stored value 'lstSaveAC.Items[1]' is longer than 64 "
+                                        "KiB and was not read"}));
+  EXPECT_EQ(list, (Lines{u"after", u"", u"btw"}));
+
+  // The longest that is read: 32767 characters and the NUL. A list stops before the line that
+  // would take it past 4 MiB.
+  const std::u16string longest(32767, u'y');
+  reg.Put(kAC, u"lstSaveAC.Items_Count", MemoryRegistry::DwordValue(200));
+  for (int i = 0; i < 200; ++i) {
+    reg.Put(kAC, u"lstSaveAC.Items[" + Utf8ToUtf16(std::to_string(i)).value() + u"]",
+            MemoryRegistry::TextValue(longest));
   }
-  EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items_Count"), "missing");
+  EXPECT_EQ(LoadAutoCorrect(), (Strings{"Only the first 64 lines of the stored list "
+                                        "'lstSaveAC.Items' were read: a list keeps at most "
+                                        "9000 lines and 4 MiB"}));
+  EXPECT_EQ(list, Lines(64, longest));
+}
+
+TEST_F(SettingsStoreTest, WhatCouldNotBeReadBackIsNotSaved) {
+  const std::pair<Lines, const char*> cases[] = {
+      {Lines(SettingsSection::kMaxListCount + 1, u"x"), "lstSaveAC.Items_Count"},
+      {Lines(65, std::u16string(32767, u'y')), "lstSaveAC.Items_Count"},  // over 4 MiB
+      {Lines{u"a", std::u16string(32768, u'y')}, "lstSaveAC.Items[1]"},
+  };
+  for (const auto& [lines, refused] : cases) {
+    list = lines;
+    try {
+      SaveAutoCorrect();
+      FAIL() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), "Failed to set data for '" + std::string(refused) + "'");
+    }
+    EXPECT_EQ(Stored(kAC, u"lstSaveAC.Items_Count"), "missing");
+  }
 }
 
 }  // namespace

@@ -7,11 +7,8 @@ namespace sorvel {
 namespace {
 
 using testing::FakeInstallerSession;
+using testing::FakeProgramWindows;
 using testing::FakeRemovalSystem;
-
-std::string Narrow(const std::u16string& s) {
-  return std::string(s.begin(), s.end());
-}
 
 TEST(FormatInstallerTextTest, ResolvesReferencesOfAnyLengthAndClosesItsRecord) {
   FakeInstallerSession session;
@@ -43,108 +40,96 @@ TEST(FormatInstallerTextTest, AnyFailureGivesAnEmptyText) {
   }
 }
 
-// The immediate action in each install scope, and the data it hands on.
-struct ScopeCase {
-  const char* name;
-  bool vista;
-  bool all_users;
-  std::u16string data;
-  std::vector<std::u16string> evaluated;
-};
-void PrintTo(const ScopeCase& c, std::ostream* os) {
-  *os << c.name;
-}
+using Kind = FakeRemovalSystem::Kind;
 
-class ImmediateActionTest : public ::testing::TestWithParam<ScopeCase> {};
-
+const std::u16string kCode = u"{04695010-57C6-5214-9995-14AAC8E96460}";
 const std::u16string kCommon = u"C:\\ProgramData\\";
 const std::u16string kLocal = u"C:\\Users\\u\\AppData\\Local\\";
-const std::u16string kBelow = u"Malvorn\\Pellory\\{P}\\Setup.exe";
+const std::u16string kBelow = u"Malvorn\\Pellory\\" + kCode + u"\\Setup.exe";
 
-FakeInstallerSession Installer(bool vista, bool all_users) {
+FakeInstallerSession Installer(bool all_users) {
   FakeInstallerSession s;
   s.properties = {{u"CommonAppDataFolder", kCommon},
                   {u"LocalAppDataFolder", kLocal},
-                  {u"ProductCode", u"{P}"},
+                  {u"ProductCode", kCode},
                   {u"QZ_EXTERNALUIUNINSTALLERNAME", u"Setup.exe"}};
-  s.conditions[u"VersionNT >= 600"] = vista ? kConditionTrue : kConditionFalse;
   s.conditions[u"ALLUSERS = 1"] = all_users ? kConditionTrue : kConditionFalse;
   return s;
 }
 
-TEST_P(ImmediateActionTest, SchedulesTheDeferredActionWithFlagAndStubPath) {
-  const ScopeCase& c = GetParam();
-  FakeInstallerSession session = Installer(c.vista, c.all_users);
-  EXPECT_EQ(RemoveExternalUIStub(session), 0u);
-  EXPECT_EQ(session.scheduled, std::vector<std::u16string>{c.data});
-  EXPECT_EQ(session.properties[u"QZ_DoRemoveExternalUIStub"], u"");
-  EXPECT_EQ(session.evaluated, c.evaluated);
-  EXPECT_TRUE(session.open_records.empty());
+TEST(ImmediateActionTest, ClosesRavakThenSchedulesTheStubOfTheScopeAndTheUsersFolder) {
+  for (const bool all_users : {true, false}) {
+    FakeInstallerSession session = Installer(all_users);
+    FakeProgramWindows programs;
+    EXPECT_EQ(RemoveExternalUIStub(session, programs), 0u);
+    EXPECT_EQ(programs.closed, std::vector<std::u16string>{u"RavakApplication"});
+    EXPECT_EQ(session.scheduled,
+              std::vector<std::u16string>{(all_users ? kCommon : kLocal) + kBelow + u"|" + kLocal});
+    EXPECT_EQ(session.properties[u"QZ_DoRemoveExternalUIStub"], u"");
+    EXPECT_TRUE(session.open_records.empty());
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scopes, ImmediateActionTest,
-    ::testing::Values(ScopeCase{"VistaAllUsers",
-                                true,
-                                true,
-                                u"1" + kCommon + kBelow,
-                                {u"VersionNT >= 600", u"ALLUSERS = 1", u"ALLUSERS = 1"}},
-                      ScopeCase{"EarlierAllUsers",
-                                false,
-                                true,
-                                u"0" + kCommon + kBelow,
-                                {u"VersionNT >= 600", u"ALLUSERS = 1"}},
-                      ScopeCase{"VistaPerUser",
-                                true,
-                                false,
-                                u"0" + kLocal + kBelow,
-                                {u"VersionNT >= 600", u"ALLUSERS = 1", u"ALLUSERS = 1"}}),
-    [](const auto& test) { return std::string(test.param.name); });
+TEST(ImmediateActionTest, NamesThatAreNotPlainLeaveTheStubOut) {
+  // Brackets in a folder name stay literal: the folder's value is not formatted again.
+  FakeInstallerSession brackets = Installer(false);
+  brackets.properties[u"LocalAppDataFolder"] = u"C:\\Users\\[a]\\Local\\";
+  brackets.properties[u"a"] = u"other";
+  FakeProgramWindows programs;
+  RemoveExternalUIStub(brackets, programs);
+  EXPECT_EQ(brackets.scheduled, std::vector<std::u16string>{u"C:\\Users\\[a]\\Local\\" + kBelow +
+                                                            u"|C:\\Users\\[a]\\Local\\"});
 
-TEST(ImmediateActionDetailTest, BracketsInTheBaseFolderStayLiteral) {
-  FakeInstallerSession session = Installer(true, false);
-  session.properties[u"LocalAppDataFolder"] = u"C:\\Users\\[a]\\Local\\";
-  session.properties[u"a"] = u"other";
-  RemoveExternalUIStub(session);
-  EXPECT_EQ(session.scheduled, std::vector<std::u16string>{u"0C:\\Users\\[a]\\Local\\" + kBelow});
+  for (const auto& [property, value] :
+       std::initializer_list<std::pair<std::u16string, std::u16string>>{
+           {u"QZ_EXTERNALUIUNINSTALLERNAME", u"..\\..\\..\\..\\Windows\\System32\\x.dll"},
+           {u"QZ_EXTERNALUIUNINSTALLERNAME", u""},
+           {u"ProductCode", u"..\\.."}}) {
+    FakeInstallerSession session = Installer(true);
+    session.properties[property] = value;
+    RemoveExternalUIStub(session, programs);
+    EXPECT_EQ(session.scheduled, std::vector<std::u16string>{u"|" + kLocal});
+  }
 }
 
-// A machine with the stub's folder, and an installer session that runs the immediate action
-// and hands its data to the deferred one.
+// A machine with the stub's folder and the user's copy of Kerrak, and an installer session that
+// runs the immediate action and hands its data to the deferred one.
 class DeferredActionTest : public ::testing::Test {
  protected:
-  const std::u16string folder = u"C:\\Users\\u\\AppData\\Local\\Malvorn\\Pellory\\{P}";
+  const std::u16string folder = kLocal + u"Malvorn\\Pellory\\" + kCode;
   const std::u16string stub = folder + u"\\Setup.exe";
   const std::u16string ini = folder + u"\\Setup.ini";
+  const std::u16string kerrak_folder = kLocal + u"Tirnak\\Ravak\\x64";
 
   void SetUp() override {
-    for (const auto* f : {u"C:\\Users\\u\\AppData\\Local\\Malvorn",
-                          u"C:\\Users\\u\\AppData\\Local\\Malvorn\\Pellory", u"C:\\Temp"}) {
-      fs.AddFolder(f);
+    for (const auto& f : {kLocal + u"Malvorn", kLocal + u"Malvorn\\Pellory", folder,
+                          kLocal + u"Tirnak", kLocal + u"Tirnak\\Ravak", kerrak_folder}) {
+      fs.Add(f, Kind::kFolder);
     }
-    fs.AddFolder(folder);
+    fs.Add(kLocal.substr(0, kLocal.size() - 1), Kind::kFolder);
+    fs.Add(kerrak_folder + u"\\Kerrak.dll", Kind::kFile);
   }
 
   // Both actions, as the installer runs them at uninstall.
-  void Uninstall(bool all_users_on_vista = false) {
-    FakeInstallerSession immediate = Installer(all_users_on_vista, all_users_on_vista);
-    immediate.properties[u"CommonAppDataFolder"] = kLocal;  // one tree serves both scopes
-    ASSERT_EQ(RemoveExternalUIStub(immediate), 0u);
+  void Uninstall() {
+    FakeInstallerSession immediate = Installer(false);
+    FakeProgramWindows programs;
+    ASSERT_EQ(RemoveExternalUIStub(immediate, programs), 0u);
     ASSERT_EQ(immediate.scheduled.size(), 1u);
     RunDeferred(immediate.scheduled[0]);
   }
   void RunDeferred(const std::u16string& data) {
     FakeInstallerSession deferred;
     deferred.properties[u"CustomActionData"] = data;
-    EXPECT_EQ(DoRemoveExternalUIStub(deferred, fs), 0u);
+    EXPECT_EQ(DoRemoveExternalUIStub(deferred, fs, u"x64"), 0u);
+    EXPECT_EQ(fs.OpenFolders(), 0u);
   }
-  std::vector<std::string> Targets() const {
+  std::vector<std::string> Removed() const {
     std::vector<std::string> out;
-    for (const auto& s : fs.started) {
-      // Line 2 of every script: ATTRIB -r "target"
-      const auto open = s.text.find('"');
-      out.push_back(s.text.substr(open + 1, s.text.find('"', open + 1) - open - 1) +
-                    (s.text.find("\r\nrd ") != std::string::npos ? " (rd)" : ""));
+    for (const std::string& line : fs.log) {
+      if (!line.starts_with("open ")) {
+        out.push_back(line.substr(0, line.find(' ') + 1) + line.substr(line.rfind('\\') + 1));
+      }
     }
     return out;
   }
@@ -152,123 +137,57 @@ class DeferredActionTest : public ::testing::Test {
   FakeRemovalSystem fs;
 };
 
-TEST_F(DeferredActionTest, StubAndIniAloneGetThreeScriptsElevatedOnlyForAllUsers) {
-  for (const bool all_users : {false, true}) {
-    fs.AddFile(stub);
-    fs.AddFile(ini);
-    fs.started.clear();
-    Uninstall(all_users);
-    EXPECT_EQ(Targets(),
-              (std::vector<std::string>{Narrow(stub), Narrow(ini), Narrow(folder) + " (rd)"}));
-    for (const auto& s : fs.started) EXPECT_EQ(s.elevate, all_users);
-  }
-}
-
-TEST_F(DeferredActionTest, AnyOtherEntryKeepsTheFolder) {
-  fs.AddFile(stub);
-  fs.AddFolder(folder + u"\\logs");
+TEST_F(DeferredActionTest, StubIniAndTheirFolderGo_ThenTheUsersKerrakAndItsEmptyFolders) {
+  fs.Add(stub, Kind::kReadOnlyFile);
+  fs.Add(ini, Kind::kFile);
   Uninstall();
-  EXPECT_EQ(Targets(), (std::vector<std::string>{Narrow(stub)}));
+  EXPECT_EQ(Removed(), (std::vector<std::string>{"delete setup.exe", "delete setup.ini",
+                                                 "rmdir {04695010-57c6-5214-9995-14aac8e96460}",
+                                                 "delete kerrak.dll", "rmdir x64", "rmdir ravak",
+                                                 "rmdir tirnak"}));
+  EXPECT_TRUE(fs.Has(kLocal + u"Malvorn\\Pellory"));  // only the product's own folder goes
 }
 
-TEST_F(DeferredActionTest, FolderGetsNoScriptWhenOneOfItsFilesGotNone) {
-  // The stub's Persian name has no 8.3 alias, its ".ini" has one: only the ".ini" is removed,
-  // and the folder, which would never empty, gets no script waiting for it.
-  const std::u16string persian_stub = folder + u"\\\u0631\u0627\u0648\u06A9.exe";
-  const std::u16string persian_ini = folder + u"\\\u0631\u0627\u0648\u06A9.ini";
-  fs.AddFile(persian_stub);
-  fs.AddFile(persian_ini);
-  fs.short_names[persian_ini] = folder + u"\\D5E1~1.INI";
-  RunDeferred(u"0" + persian_stub);
-  EXPECT_EQ(Targets(), std::vector<std::string>{Narrow(folder) + "\\D5E1~1.INI"});
+TEST_F(DeferredActionTest, AnythingElseInAFolderKeepsIt) {
+  fs.Add(stub, Kind::kFile);
+  fs.Add(folder + u"\\logs", Kind::kFolder);
+  fs.Add(kLocal + u"Tirnak\\Ravak\\x86", Kind::kFolder);  // the other build's folder
+  Uninstall();
+  EXPECT_EQ(Removed(),
+            (std::vector<std::string>{"delete setup.exe", "delete kerrak.dll", "rmdir x64"}));
+}
+
+TEST_F(DeferredActionTest, NothingIsReachedThroughALinkAndAFileInUseStays) {
+  // A link planted for a folder of the path, for the stub, or for the Kerrak copy.
+  fs.entries.erase(FakeRemovalSystem::Fold(kLocal + u"Malvorn\\Pellory"));
+  fs.Add(kLocal + u"Malvorn\\Pellory", Kind::kLink);
+  fs.Add(kerrak_folder + u"\\Kerrak.dll", Kind::kLink);
+  Uninstall();
+  EXPECT_EQ(Removed(), std::vector<std::string>{});
+  EXPECT_TRUE(fs.Has(folder));
+
+  fs.Add(kLocal + u"Malvorn\\Pellory", Kind::kFolder);
+  fs.Add(stub, Kind::kLink);
+  fs.Add(ini, Kind::kFile);
+  fs.in_use.insert(FakeRemovalSystem::Fold(ini));
+  fs.log.clear();
+  Uninstall();
+  EXPECT_EQ(Removed(), std::vector<std::string>{"refused setup.ini"});
 }
 
 TEST_F(DeferredActionTest, MissingOrUnreadableDataDoesNothing) {
-  fs.AddFile(stub);
+  fs.Add(stub, Kind::kFile);
   RunDeferred(u"");
+  RunDeferred(stub);  // no separator
   for (const uint32_t status : {kSuccess, 1627u}) {
     FakeInstallerSession unreadable;
-    unreadable.properties[u"CustomActionData"] = u"0" + stub;
+    unreadable.properties[u"CustomActionData"] = stub + u"|";
     unreadable.get_property_status = status;
-    EXPECT_EQ(DoRemoveExternalUIStub(unreadable, fs), 0u);
+    EXPECT_EQ(DoRemoveExternalUIStub(unreadable, fs, u"x64"), 0u);
   }
-  RunDeferred(u"1");  // a flag and no path: not even the current drive is listed
-  EXPECT_TRUE(fs.started.empty());
-  EXPECT_TRUE(fs.find_calls.empty());
-}
-
-TEST_F(DeferredActionTest, ScriptIsTheTemporaryNameWithBatAndCarriesShortPaths) {
-  fs.AddFile(stub);
-  fs.AddFolder(folder + u"\\keep");
-  fs.short_names[stub] = u"C:\\Users\\u\\AppData\\Local\\Malvorn\\Pellory\\{P}\\SETUP~1.EXE";
-  Uninstall();
-  ASSERT_EQ(fs.started.size(), 1u);
-  ASSERT_EQ(fs.created_temp_files, std::vector<std::u16string>{u"C:\\Temp\\EXEa10.tmp"});
-  EXPECT_EQ(fs.started[0].file, u"C:\\Temp\\EXEa10.tmp.bat");
-  EXPECT_FALSE(fs.files.count(u"C:\\Temp\\EXEa10.tmp"));  // the placeholder is deleted
-  EXPECT_EQ(
-      fs.started[0].text,
-      ScriptText({"C:\\Users\\u\\AppData\\Local\\Malvorn\\Pellory\\{P}\\SETUP~1.EXE", false, false},
-                 "C:\\Temp\\EXEa10.tmp.bat"));
-}
-
-TEST_F(DeferredActionTest, TargetThatABatchScriptCouldMisreadGetsNoScript) {
-  // A Persian folder name with an 8.3 alias is removed through the alias; without one, or
-  // written through a code page that lacks its letters, or holding "%", it is left alone.
-  const std::u16string persian = u"C:\\Users\\u\\AppData\\Local\\\u0631\u0627\u0648\u06A9";
-  const std::u16string percent = u"C:\\Users\\u\\AppData\\Local\\100%done";
-  for (const auto& base : {persian, percent}) {
-    fs.AddFolder(base);
-    fs.AddFile(base + u"\\Setup.exe");
-  }
-  fs.short_names[persian] = u"C:\\Users\\u\\AppData\\Local\\D5E1~1";
-  RunRemovalJob(fs, {persian, true}, false);
-  ASSERT_EQ(Targets(), std::vector<std::string>{"C:\\Users\\u\\AppData\\Local\\D5E1~1 (rd)"});
-
-  fs.started.clear();
-  RunRemovalJob(fs, {persian + u"\\Setup.exe", false}, false);  // the alias covers the folder only
-  fs.lossy_ansi = true;
-  RunRemovalJob(fs, {persian + u"\\Setup.exe", false}, false);
-  RunRemovalJob(fs, {percent + u"\\Setup.exe", false}, false);
-  RunRemovalJob(fs, {percent, true}, false);
-  EXPECT_TRUE(fs.started.empty());
-  EXPECT_EQ(fs.created_temp_files.size(), 1u);  // refused before any script file was made
-}
-
-TEST_F(DeferredActionTest, TemporaryFolderIsNamedByItsShortFormWhenItMustBe) {
-  fs.AddFile(stub);
-  fs.AddFile(ini);
-  const std::u16string temp = u"C:\\Users\\\u0639\u0644\u06CC\\Temp";
-  fs.AddFolder(temp);
-  fs.temp_folder = temp + u"\\";
-  fs.short_names[temp] = u"C:\\Users\\6B0E~1\\Temp";
-  RunRemovalJob(fs, {stub, false}, false);
-  ASSERT_EQ(fs.started.size(), 1u);
-  EXPECT_NE(fs.started[0].text.find("del \"C:\\Users\\6B0E~1\\Temp\\EXEa10.tmp.bat\" | cls"),
-            std::string::npos);
-
-  // Without a short form the script could not delete itself safely: no script at all.
-  fs.short_names.erase(temp);
-  fs.started.clear();
-  RunRemovalJob(fs, {ini, false}, false);
-  EXPECT_TRUE(fs.started.empty());
-  EXPECT_EQ(fs.files.count(temp + u"\\EXEa11.tmp.bat"), 0u);
-  EXPECT_EQ(fs.files.count(temp + u"\\EXEa11.tmp"), 0u);
-}
-
-TEST_F(DeferredActionTest, JobWithoutTemporaryNameOrScriptFileStartsNothing) {
-  fs.AddFile(stub);
-  fs.fail_temp_file = true;
-  RunRemovalJob(fs, {stub, false}, false);
-  fs.fail_temp_file = false;
-  fs.temp_folder.clear();
-  RunRemovalJob(fs, {stub, false}, false);
-  fs.temp_folder = u"C:\\Temp\\";
-  fs.fail_write = true;
-  RunRemovalJob(fs, {stub, false}, false);
-  EXPECT_TRUE(fs.started.empty());
-  RunRemovalJob(fs, {folder + u"\\gone.exe", false}, false);
-  EXPECT_EQ(fs.created_temp_files.size(), 1u);
+  // A path of another shape, a relative user folder: nothing is opened.
+  RunDeferred(kLocal + u"Malvorn\\Setup.exe|AppData\\Local\\");
+  EXPECT_TRUE(fs.log.empty());
 }
 
 }  // namespace

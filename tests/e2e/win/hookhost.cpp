@@ -4,13 +4,16 @@
 // their own.
 //
 //   ravak-hookhost.exe [--list FILE] [--slow] [--ready FILE] [--log FILE] [--take-record-name]
+//                      [--squat-record]
 // --list: a UTF-8 file, three lines per entry (after text, before text, keyword), in which
 //         "\n", "\r" and "\\" stand for a line feed, a carriage return and a backslash.
 // --log appends "deployed PATH" / "loaded PATH" / "hooked" at start, then one line per
 // key Kerrak reports ("key 0xNN" with " shift"/" ctrl"/" alt" and " in WINDOW", the foreground
 // window), "replaced" after each replacement, and one line per error ("error: ...").
-// --take-record-name: a mutex takes the name of Kerrak's shared record first, so that Kerrak
-//         cannot create it.
+// --take-record-name: a mutex takes the name of Kerrak's shared record first, so that it
+//         cannot be created.
+// --squat-record: a file mapping of that name is created first with the default security, as
+//         another program could create it before Ravak starts.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -74,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring list_path, ready, log;
   bool slow = false;
   bool take_record_name = false;
+  bool squat_record = false;
   for (int i = 1; i < argc; ++i) {
     const std::wstring opt = argv[i];
     if (opt == L"--list" && i + 1 < argc) list_path = argv[++i];
@@ -81,6 +85,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (opt == L"--ready" && i + 1 < argc) ready = argv[++i];
     if (opt == L"--log" && i + 1 < argc) log = argv[++i];
     if (opt == L"--take-record-name") take_record_name = true;
+    if (opt == L"--squat-record") squat_record = true;
   }
   LocalFree(argv);
 
@@ -118,7 +123,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   });
   ravak::win32::LowLevelKeyGate key_gate(gate);
 
-  if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);  // held until exit
+  // Held until exit.
+  if (take_record_name) CreateMutexA(nullptr, FALSE, KERRAK_MAPPING_NAME);
+  if (squat_record) {
+    CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, KERRAK_HOOK_REC_SIZE,
+                       KERRAK_MAPPING_NAME);
+  }
   ravak::win32::KerrakHost host;
   std::unique_ptr<ravak::KeyboardHook> hook;
   try {
@@ -127,7 +137,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Append(log, std::string("error: ") + e.what());
     return 1;
   }
-  Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
+  if (hook->Loaded()) Append(log, "loaded " + ravak::Utf16ToUtf8(hook->KerrakPath()));
   if (hook->Hooked()) Append(log, "hooked");
   hook->AddOnKey([&](uint16_t key, ravak::ShiftState shift) {
     char window[32];

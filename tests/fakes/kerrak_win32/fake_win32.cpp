@@ -66,7 +66,7 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-HANDLE WINAPI CreateFileMappingA(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, LPCSTR) {
+HANDLE WINAPI OpenFileMappingA(DWORD, BOOL, LPCSTR) {
   if (FakeKerrak().mapping_fails) return nullptr;
   ++FakeKerrak().open_handles;
   return reinterpret_cast<HANDLE>(ravak::testing::kMappingHandle);

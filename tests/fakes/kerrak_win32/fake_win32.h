@@ -38,7 +38,7 @@ class FakeKerrakSystem {
   std::vector<KerrakPost> Posts();
 
   // Switches; set them before any thread calls into Kerrak.
-  bool mapping_fails = false;  // CreateFileMappingA returns NULL
+  bool mapping_fails = false;  // OpenFileMappingA returns NULL: no record, or not ours to open
   bool view_fails = false;     // MapViewOfFile returns NULL
   bool tls_fails = false;      // TlsAlloc returns TLS_OUT_OF_INDEXES
   // The rest of the hook chain (CallNextHookEx); when empty the chain ends and returns 0.

@@ -40,6 +40,7 @@ typedef LRESULT(CALLBACK* HOOKPROC)(int code, WPARAM wparam, LPARAM lparam);
 #define DLL_PROCESS_ATTACH 1
 #define PAGE_READWRITE 0x04
 #define FILE_MAP_WRITE 0x0002
+#define FILE_MAP_READ 0x0004
 #define HC_ACTION 0
 #define HC_NOREMOVE 3
 #define WH_KEYBOARD 2
@@ -61,11 +62,10 @@ extern "C" {
 
 /* KERNEL32 */
 BOOL WINAPI CloseHandle(HANDLE object);
-HANDLE WINAPI CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect,
-                                 DWORD size_high, DWORD size_low, LPCSTR name);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE module);
 LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD access, DWORD offset_high, DWORD offset_low,
                             size_t bytes);
+HANDLE WINAPI OpenFileMappingA(DWORD access, BOOL inherit, LPCSTR name);
 DWORD WINAPI TlsAlloc(void);
 BOOL WINAPI TlsFree(DWORD index);
 LPVOID WINAPI TlsGetValue(DWORD index);
