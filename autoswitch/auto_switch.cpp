@@ -37,6 +37,7 @@ AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInpu
 void AutoSwitchEngine::Reset() {
   keys_.clear();
   has_last_ = false;
+  context_ = {};
 }
 
 KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const UserInput& input,
@@ -55,6 +56,8 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
   const bool chord = (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) != 0;
   if (key.stroke.vk == vk::kBack && !chord) {
     if (std::exchange(has_last_, false)) {
+      // The word stands as typed again.
+      context_ = detector_.ContextAfter(last_.context, last_.shown, last_.typed, false);
       return KeyVerdict{[this, s = last_, switches] { Undo(s, switches); }};
     }
     if (!keys_.empty()) keys_.pop_back();
@@ -63,12 +66,14 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
   has_last_ = false;
   if (chord) {
     keys_.clear();  // a shortcut: the caret may be anywhere now
+    context_ = {};
     return {};
   }
   if (key.stroke.vk == kTab || key.stroke.vk == kReturn) return WordEnded(switches, u'\0');
   const char16_t c = TypedChar(key);
   if (c == 0) {
     keys_.clear();  // a caret key, Delete, Escape...: the word is no longer the one typed
+    context_ = {};
     return {};
   }
   if (c == u' ' || detector_.IsWordBreak(c)) return WordEnded(switches, c);
@@ -92,7 +97,13 @@ KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char1
   };
   Switched s;
   s.shown = shown_as_typed(keys);
-  if (exceptions_.Contains(s.shown) || !detector_.ShouldSwitch(s.shown, typed)) return {};
+  s.typed = typed;
+  s.context = context_;
+  const bool switching =
+      !exceptions_.Contains(s.shown) && detector_.ShouldSwitch(s.shown, typed, context_);
+  // The words before judge the next one: the language each stands in, and whether it switched.
+  context_ = detector_.ContextAfter(context_, s.shown, typed, switching);
+  if (!switching) return {};
   s.id = next_id_++;
   s.converted = detector_.ConvertWord(s.shown, typed);
   if (ending == u'\0') {

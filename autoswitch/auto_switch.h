@@ -69,10 +69,12 @@ class AutoSwitchEngine {
  private:
   struct Switched {
     uint64_t id = 0;
-    std::u16string shown;         // the word as typed
-    std::u16string converted;     // as retyped
-    std::u16string ending_shown;  // the character that ended the word, as typed
-    std::u16string ending;        // and as retyped; both empty when Tab or Enter ended it
+    Language typed = Language::English;  // the layout it was typed on
+    WordContext context;                 // the field's words before it
+    std::u16string shown;                // the word as typed
+    std::u16string converted;            // as retyped
+    std::u16string ending_shown;         // the character that ended the word, as typed
+    std::u16string ending;               // and as retyped; both empty when Tab or Enter ended it
   };
   void Reset();
   // A word ended by ending (0: by Tab or Enter, which wait until it is retyped).
@@ -94,6 +96,7 @@ class AutoSwitchEngine {
 
   std::u16string keys_;
   WindowId window_ = 0;
+  WordContext context_;  // what the words typed before in this field say about the next
   // The last switch, while the next key may undo it; and the one whose retyping was done.
   bool has_last_ = false;
   Switched last_;
