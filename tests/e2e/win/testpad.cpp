@@ -14,7 +14,7 @@
 // (RICHEDIT50W, as word processors and mail programs use) whose first word is bold, and its text
 // with the formatting is written to RTFFILE (RTF) at every change. --custom-class: the edit is
 // registered under a class name of its own, as an application's own text control is, so nothing
-// outside can tell it is an edit control.
+// outside can tell it is an edit control; like most editors, Right ends a selection at its end.
 #include <windows.h>
 
 #include <richedit.h>
@@ -35,6 +35,7 @@ std::wstring g_times_path;
 DWORD g_slow_chord_ms = 0;
 DWORD g_slow_key_ms = 0;
 bool g_no_cut = false;
+bool g_custom_class = false;
 std::wstring g_rtf_path;
 LARGE_INTEGER g_start, g_frequency;
 
@@ -145,6 +146,15 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && g_slow_key_ms) Sleep(g_slow_key_ms);
   if (g_no_cut && (msg == WM_CUT || (msg == WM_CHAR && wp == 0x18))) return 0;
+  if (g_custom_class && msg == WM_KEYDOWN && wp == VK_RIGHT && !(GetKeyState(VK_SHIFT) & 0x8000)) {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start != end) {
+      SendMessageW(hwnd, EM_SETSEL, end, end);
+      ReportState();
+      return 0;
+    }
+  }
   const LRESULT result = CallWindowProcW(g_edit_proc, hwnd, msg, wp, lp);
   if (kind || msg == WM_CHAR || msg == WM_PASTE || msg == WM_CUT || msg == EM_SETSEL) ReportState();
   return result;
@@ -179,7 +189,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring text, title = L"Ravak Testpad";
   bool password = false;
-  bool custom_class = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring opt = argv[i];
     if (opt == L"--state") g_state_path = argv[i + 1];
@@ -192,7 +201,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (opt == L"--no-cut") g_no_cut = true;
     if (opt == L"--password") password = true;
     if (opt == L"--rich") g_rtf_path = argv[i + 1];
-    if (opt == L"--custom-class") custom_class = true;
+    if (opt == L"--custom-class") g_custom_class = true;
   }
   LocalFree(argv);
   QueryPerformanceFrequency(&g_frequency);
@@ -210,7 +219,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       password ? ES_PASSWORD | ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
   if (!g_rtf_path.empty()) LoadLibraryW(L"msftedit.dll");
   const wchar_t* edit_class = g_rtf_path.empty() ? L"EDIT" : L"RICHEDIT50W";
-  if (custom_class) {
+  if (g_custom_class) {
     WNDCLASSW own{};
     GetClassInfoW(nullptr, L"EDIT", &own);
     own.hInstance = instance;
