@@ -11,9 +11,11 @@
 namespace ravak {
 namespace {
 
-class StillForeground : public ForegroundWindowQuery {
+class StillForeground : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return 1; }
+  uint16_t ForegroundLanguage() override { return 0x0409; }
+  bool FocusIsPassword() override { return false; }
 };
 
 // Keywords of 2 to 6 characters, letters and digits, none of them typed below.
@@ -34,19 +36,21 @@ void BM_AutoCorrectKeyDown(benchmark::State& state) {
   testing::FakeKeyboard keyboard(log);
   testing::FakePump pump(log);
   testing::FakeClipboard clipboard(log);
-  testing::FakeKeyHold hold(log);
+  testing::FakeKeyHold hold(log);  // nothing is held: no key acts
   SyntheticInput input(keyboard, pump, hold, [] { return false; });
   ClipboardText text(clipboard, pump);
   StillForeground foreground;
-  AutoCorrectEngine engine(list, input, text, foreground, lookup);
+  TypedRecord record;
+  AutoCorrectEngine engine(list, input, text, foreground, foreground, record, lookup);
   const AutoCorrectSwitches switches{true, true};
   // Words of up to 10 letters separated by spaces.
   const std::string typed = "the quick brown fox jumps over the lazy dog and keeps typing ";
   std::size_t i = 0;
   for (auto _ : state) {
     const char c = typed[i];
-    const uint16_t key = c == ' ' ? 32 : static_cast<uint16_t>(c - 'a' + 'A');
-    benchmark::DoNotOptimize(engine.KeyDown(switches, key, ShiftState{}));
+    const auto key = static_cast<uint8_t>(c == ' ' ? 32 : c - 'a' + 'A');
+    const UserInput input_key{UserInput::Kind::kKey, UserKey{KeyStroke{key, 0, false, false}, 0}};
+    benchmark::DoNotOptimize(engine.OnInput(switches, input_key, false).Acts());
     i = (i + 1) % typed.size();
   }
   if (!log.empty()) state.SkipWithError("a key completed a keyword");

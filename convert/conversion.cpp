@@ -40,7 +40,10 @@ bool ConversionCommand::TypeFromRecord(ShiftState held,
 }
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
-  if (TypeFromRecord(held, ConvertRecordRun(record_, map_, FieldLine()))) return;
+  // The field is asked only when what was typed is not enough.
+  std::optional<RecordConversion> run = ConvertRecordRun(record_, map_, std::nullopt);
+  if (!run) run = ConvertRecordRun(record_, map_, FieldLine());
+  if (TypeFromRecord(held, run)) return;
   record_.End();
   Sequence sequence(input_);
   ClipboardLoan loan(clipboard_);
@@ -133,7 +136,9 @@ bool ConversionCommand::ConvertSelection(ShiftState held) {
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
-  if (TypeFromRecord(held, ConvertRecordWord(record_, map_, FieldLine()))) return true;
+  std::optional<RecordConversion> word = ConvertRecordWord(record_, map_, std::nullopt);
+  if (!word) word = ConvertRecordWord(record_, map_, FieldLine());
+  if (TypeFromRecord(held, word)) return true;
   record_.End();
   Sequence sequence(input_);
   uint32_t start = 0, end = 0;

@@ -41,6 +41,14 @@ class KeyboardOutput {
   virtual bool IsKeyDown(uint8_t vk) = 0;
   // SendInput of each code unit as Unicode input (KEYEVENTF_UNICODE), whatever the layout.
   virtual void TypeText(std::u16string_view text) = 0;
+  // erase Backspaces, then text as Unicode input, in one go.
+  virtual void EraseAndType(std::size_t erase, std::u16string_view text) {
+    for (std::size_t i = 0; i < erase; ++i) {
+      KeyEvent(vk::kBack, 1, 0);
+      KeyEvent(vk::kBack, 1, kKeyEventKeyUp);
+    }
+    if (!text.empty()) TypeText(text);
+  }
   // When the window in front is a console: erase characters erased with Backspace and text
   // typed, written straight into the console's input, which a console may not take as Unicode
   // key input. False when it is no console, or its input cannot be reached.

@@ -74,7 +74,8 @@ uint16_t TypingTarget::ForegroundLanguage() {
 bool TypingTarget::FocusIsPassword() {
   const HWND focused = FocusedControl();
   if (focused && (GetWindowLongPtrW(focused, GWL_STYLE) & ES_PASSWORD)) return true;
-  return AutomationSaysPassword();
+  // A standard text control's style says it all; any other field is asked through UI Automation.
+  return !IsStandardTextControl(focused) && AutomationSaysPassword();
 }
 
 bool TypingTarget::FieldSelection(uint32_t& start, uint32_t& end) {

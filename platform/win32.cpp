@@ -123,18 +123,26 @@ bool Keyboard::IsKeyDown(uint8_t vk) {
 }
 
 void Keyboard::TypeText(std::u16string_view text) {
+  EraseAndType(0, text);
+}
+
+void Keyboard::EraseAndType(std::size_t erase, std::u16string_view text) {
   std::vector<INPUT> inputs;
-  inputs.reserve(text.size() * 2);
-  for (const char16_t c : text) {
+  inputs.reserve((erase + text.size()) * 2);
+  const auto add = [&inputs](WORD key, WORD scan, DWORD flags) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
-    in.ki.wScan = c;
-    in.ki.dwFlags = KEYEVENTF_UNICODE;
+    in.ki.wVk = key;
+    in.ki.wScan = scan;
     in.ki.dwExtraInfo = kOwnInputTag;
-    inputs.push_back(in);
-    in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    inputs.push_back(in);
-  }
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      in.ki.dwFlags = flags | up;
+      inputs.push_back(in);
+    }
+  };
+  const WORD back_scan = static_cast<WORD>(MapVirtualKeyW(VK_BACK, MAPVK_VK_TO_VSC));
+  for (std::size_t i = 0; i < erase; ++i) add(VK_BACK, back_scan, 0);
+  for (const char16_t c : text) add(0, c, KEYEVENTF_UNICODE);
   if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 

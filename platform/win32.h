@@ -54,6 +54,7 @@ class Keyboard : public KeyboardOutput {
   void KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
   bool IsKeyDown(uint8_t vk) override;
   void TypeText(std::u16string_view text) override;
+  void EraseAndType(std::size_t erase, std::u16string_view text) override;
   bool TypeIntoConsole(std::size_t erase, std::u16string_view text) override;
 };
 

@@ -37,8 +37,12 @@ void SyntheticInput::SendKeyTimes(uint8_t key, std::size_t count) {
 
 void SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
   if (keyboard_.TypeIntoConsole(count, text)) return;
-  SendKeyTimes(vk::kBack, count);
-  if (!text.empty()) keyboard_.TypeText(text);
+  if (Slow()) {
+    SendKeyTimes(vk::kBack, count);
+    if (!text.empty()) keyboard_.TypeText(text);
+  } else {
+    keyboard_.EraseAndType(count, text);
+  }
   Pause(10);
 }
 

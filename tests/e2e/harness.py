@@ -337,7 +337,7 @@ class Testpad:
     TITLE = "Ravak Testpad"
 
     def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0, slow_keys_ms=0,
-                 no_cut=False, password=False, rich=False, custom_class=False):
+                 no_cut=False, password=False, rich=False, custom_class=False, lazy_state=False):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
@@ -360,6 +360,8 @@ class Testpad:
             args += ["--rich", win_path(self.rtf_path)]
         if custom_class:
             args += ["--custom-class", "1"]
+        if lazy_state:  # a pad that answers each key quickly, for figures
+            args += ["--lazy-state", "1"]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")

@@ -10,14 +10,14 @@ from test_autocorrect import focus
 KEYWORD, REPLACEMENT = "zz1", "with love"
 
 
-def start(desktop, slow=False):
+def start(desktop, slow=False, keyword=KEYWORD, replacement=REPLACEMENT):
     """Ravak with the conversion on and one auto-correct entry, as a user leaves it. On a system
     marked slow its sequences keep long pauses, and keys typed meanwhile must wait for them."""
     reg = desktop.reg
     reg("add", GENERAL, "/v", "chkRavak.Checked", "/t", "REG_SZ", "/d", "True", "/f")
     reg("add", GENERAL, "/v", "chkSlowSystem.Checked", "/t", "REG_SZ", "/d", str(slow), "/f")
     reg("add", AUTOCORRECT, "/v", "chkACEN.Checked", "/t", "REG_SZ", "/d", "True", "/f")
-    items = ["", REPLACEMENT, KEYWORD]  # after text, before text, keyword
+    items = ["", replacement, keyword]  # after text, before text, keyword
     reg("add", AUTOCORRECT, "/v", "lstSaveAC.Items_Count", "/t", "REG_DWORD", "/d",
         str(len(items)), "/f")
     for i, text in enumerate(items):
@@ -97,7 +97,9 @@ def test_bench_latency_from_the_hotkey_to_the_text(desktop):
             desktop.key("alt+a")
             wait_for(lambda: pad.text.endswith("سلام "), what="the conversion")
             events = pad.timeline()[seen:]
-            pressed = [ms for ms, kind, what in events if kind == "key" and what.startswith("syskeydown 0x12")][-1]
+            # The hotkey's own Alt: Ravak may press it again afterwards for a user who still
+            # holds it.
+            pressed = [ms for ms, kind, what in events if kind == "key" and what.startswith("syskeydown 0x12")][0]
             done = next(ms for ms, kind, what in events if kind == "text" and what.endswith("سلام ") and ms > pressed)
             times.append(done - pressed)
             desktop.key("Return")
@@ -128,11 +130,11 @@ def test_bench_latency_from_the_hotkey_to_the_text(desktop):
     for i, text in enumerate(["", REPLACEMENT20, KEYWORD]):
         reg("add", AUTOCORRECT, "/v", f"lstSaveAC.Items[{i}]", "/t", "REG_SZ", "/d", text, "/f")
     app = Ravak(desktop)
-    pad = Testpad(desktop)
+    pad = Testpad(desktop, lazy_state=True)
     focus(desktop, pad)
     report("conversion from the record, hotkey to converted text", conversions(pad))
     report("auto-correct, last key to 20-character replacement", replacements(pad))
-    other = Testpad(desktop, title="Ravak Testpad B", custom_class=True)
+    other = Testpad(desktop, title="Ravak Testpad B", custom_class=True, lazy_state=True)
     focus(desktop, other)
     report("conversion through the clipboard, hotkey to converted text",
            conversions(other, unseen=True))

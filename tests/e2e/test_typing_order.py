@@ -3,7 +3,7 @@ never reaches a slow application before the replacement; keys that type no text 
 password field is never retyped; a program that does not cut keeps its line; and Backspace undoes
 a switch only when it comes right after it."""
 from harness import Testpad, reset_keys, wait_for
-from ravak_app import AUTOCORRECT, GENERAL, Ravak
+from ravak_app import GENERAL
 from test_autocorrect import focus
 from test_keep_typing import KEYWORD, REPLACEMENT, alt_a_then_type, start
 
@@ -23,13 +23,7 @@ def test_keys_typed_past_a_keyword_wait_for_its_replacement_in_a_slow_applicatio
 
 
 def test_a_shortcut_ends_the_word_so_its_letter_completes_no_keyword(desktop):
-    desktop.reg("add", AUTOCORRECT, "/v", "lstSaveAC.Items_Count", "/t", "REG_DWORD", "/d", "3",
-                "/f")
-    for i, text in enumerate(["", "thanks", "tks"]):
-        desktop.reg("add", AUTOCORRECT, "/v", f"lstSaveAC.Items[{i}]", "/t", "REG_SZ", "/d", text,
-                    "/f")
-    desktop.reg("add", AUTOCORRECT, "/v", "chkACEN.Checked", "/t", "REG_SZ", "/d", "True", "/f")
-    Ravak(desktop)
+    start(desktop, keyword="tks", replacement="thanks")
     pad = pad_for(desktop)
     desktop.type("x tk")
     desktop.key("ctrl+s")

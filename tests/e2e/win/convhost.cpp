@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "autocorrect/autocorrect_win32.h"
 #include "convert/conversion.h"
 #include "hotkeys/global_hotkey.h"
 #include "platform/win32.h"
@@ -55,7 +56,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   map.ApplyKeyboardType(1);
   ravak::DetachedThreadStarter threads;
   ravak::win32::TypingTarget target;
+  ravak::win32::ForegroundQuery foreground;
   ravak::TypedRecord record;
+  ravak::KeepRecord(keys, record, map, foreground, target);
   ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target, record);
 
   ravak::GlobalHotkey conversion_hotkey(registrar, errors, keys);
