@@ -14,6 +14,7 @@
 #include "app/settings_controller.h"
 #include "app/settings_window_win32.h"
 #include "app/startup.h"
+#include "app/switch_mark_win32.h"
 #include "app/tray_menu_win32.h"
 #include "autocorrect/autocorrect_win32.h"
 #include "hook/hook_win32.h"
@@ -26,6 +27,7 @@
 #include "sayings/sayings_block.h"
 #include "sayings/sayings_commands.h"
 #include "sayings/tip_window_win32.h"
+#include "settings/program_list.h"
 #include "typing/key_gate_win32.h"
 
 namespace ravak::win32 {
@@ -57,6 +59,12 @@ class Program final : public CommandHandler, public ApplicationEvents {
     // Kerrak's reports of key presses show whether the low-level hook still sees the typing.
     hook_.AddOnKey([this](uint16_t, ShiftState) { key_gate_.Witness(); });
     KeepRecord(keys_, record_, layout_, foreground_, typing_target_);
+    // The program the user last typed or clicked in, for the tray menu opened from the taskbar.
+    keys_.AddObserver([this](const UserInput& input, const KeyVerdict&) {
+      if (input.kind == UserInput::Kind::kKey && input.key.stroke.up) return;
+      if (std::u16string program = ProgramInFront(); !program.empty())
+        last_program_ = std::move(program);
+    });
   }
 
   int Run() {
@@ -69,6 +77,19 @@ class Program final : public CommandHandler, public ApplicationEvents {
   // CommandHandler: the tray menu and the icon.
   bool Active() const override { return master_.on; }
   bool AutoDetect() const override { return settings_.auto_detect; }
+  // The shell's windows come in front on the way to the menu (under Wine, its desktop too).
+  std::u16string ProgramInFront() override {
+    std::u16string program =
+        typing_target_.ForegroundIsShell() ? u"" : typing_target_.ForegroundProgram();
+    return program.empty() ? last_program_ : program;
+  }
+  bool ProgramExcluded(const std::u16string& program) const override {
+    return ListsProgram(settings_.excluded_programs, program);
+  }
+  void ToggleProgram(const std::u16string& program) override {
+    ReportErrors(errors_, [&] { controller_.ToggleProgram(program); });
+    settings_window_.ShowModel();
+  }
   void Run(Command command) override {
     ReportErrors(errors_, [&] {
       switch (command) {
@@ -147,9 +168,11 @@ class Program final : public CommandHandler, public ApplicationEvents {
   KeyboardHook hook_;
   AutoCorrectFeature autocorrect_{settings_,       master_,     keys_,          input_,
                                   clipboard_text_, foreground_, typing_target_, record_};
+  SwitchMarkWindow switch_mark_{instance_, [this] { return tray_.IconRect(); }};
   AutoSwitchFeature autoswitch_{settings_,      master_, keys_,
                                 layout_,        input_,  foreground_,
-                                typing_target_, record_, conversion_.Command()};
+                                typing_target_, record_, conversion_.Command(),
+                                switch_mark_};
   // The hooks start once every watcher is there.
   LowLevelKeyGate key_gate_{gate_};
   TipWindowPresenter tips_;
@@ -161,6 +184,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
                                   autocorrect_, errors_, app_.hwnd()};
   AboutSplash splash_{instance_};
   TrayIcon tray_{instance_, *this, FromWide(LoadText(instance_, IDS_TRAY_HINT)), pump_};
+  std::u16string last_program_;
 };
 
 }  // namespace

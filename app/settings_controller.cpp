@@ -1,5 +1,7 @@
 #include "app/settings_controller.h"
 
+#include "settings/program_list.h"
+
 namespace ravak {
 
 SettingsController::SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
@@ -30,6 +32,7 @@ void SettingsController::FieldChanged(const SettingsField& field) {
     conversion_.Hotkey().SetActive(settings_.conversion_enabled);
     conversion_.SelectionHotkey().SetActive(settings_.conversion_enabled);
     conversion_.LastWordHotkey().SetActive(settings_.conversion_enabled);
+    conversion_.OrthographyHotkey().SetActive(settings_.conversion_enabled);
   } else if (field.member == SettingsMember(&Settings::copy_stack_enabled)) {
     copy_stack_.CopyHotkey().SetActive(settings_.copy_stack_enabled);
     copy_stack_.PasteHotkey().SetActive(settings_.copy_stack_enabled);
@@ -42,7 +45,8 @@ void SettingsController::SetUpHotkeys() {
   for (auto [hotkey, combination] :
        {std::pair{&conversion_.Hotkey(), settings_.conversion_hotkey},
         std::pair{&conversion_.SelectionHotkey(), settings_.selection_hotkey},
-        std::pair{&conversion_.LastWordHotkey(), settings_.last_word_hotkey}}) {
+        std::pair{&conversion_.LastWordHotkey(), settings_.last_word_hotkey},
+        std::pair{&conversion_.OrthographyHotkey(), settings_.orthography_hotkey}}) {
     hotkey->SetCombination(combination);
     hotkey->SetActive(settings_.conversion_enabled);
   }
@@ -74,6 +78,7 @@ void SettingsController::TakeEdits(const HotkeyEdits& edits) {
   settings_.paste_hotkey = edits.paste;
   settings_.selection_hotkey = edits.selection;
   settings_.last_word_hotkey = edits.last_word;
+  settings_.orthography_hotkey = edits.orthography;
 }
 
 void SettingsController::Start() {
@@ -92,11 +97,32 @@ void SettingsController::ClearExceptions() {
   store_.SaveExceptions({});
 }
 
+void SettingsController::RemoveException(const std::u16string& word) {
+  if (autoswitch_.Exceptions().Remove(word)) store_.SaveExceptions(Exceptions());
+}
+
+bool SettingsController::AddProgram(std::u16string_view program) {
+  return ravak::AddProgram(settings_.excluded_programs, program);
+}
+
+bool SettingsController::RemoveProgram(std::u16string_view program) {
+  return ravak::RemoveProgram(settings_.excluded_programs, program);
+}
+
+void SettingsController::ToggleProgram(std::u16string_view program) {
+  if (!RemoveProgram(program) && !AddProgram(program)) return;
+  for (const SettingsField& field : kGeneralFields) {
+    if (field.member == SettingsMember(&Settings::excluded_programs))
+      store_.SaveGeneralField(settings_, field);
+  }
+}
+
 void SettingsController::Apply(const HotkeyEdits& edits) {
   TakeEdits(edits);
   conversion_.Hotkey().SetActive(false);
   conversion_.SelectionHotkey().SetActive(false);
   conversion_.LastWordHotkey().SetActive(false);
+  conversion_.OrthographyHotkey().SetActive(false);
   copy_stack_.CopyHotkey().SetActive(false);
   copy_stack_.PasteHotkey().SetActive(false);
   SetUpHotkeys();
@@ -139,13 +165,6 @@ void SettingsController::ApplyKeyboardType() {
       break;
   }
   layout_.ApplyKeyboardType(static_cast<int32_t>(settings_.keyboard_type));
-}
-
-const SettingsField* FieldOfControl(int control) {
-  for (const SettingsField& field : kGeneralFields) {
-    if (control != 0 && field.control == control) return &field;
-  }
-  return nullptr;
 }
 
 }  // namespace ravak

@@ -6,8 +6,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/settings_controls.h"
 #include "autocorrect/autocorrect_feature.h"
 #include "autoswitch/auto_switch_feature.h"
 #include "clipstack/copy_stack_feature.h"
@@ -24,6 +26,7 @@ struct HotkeyEdits {
   TShortCut paste = 0;
   TShortCut selection = 0;
   TShortCut last_word = 0;
+  TShortCut orthography = 0;
 };
 
 class SettingsController {
@@ -36,8 +39,19 @@ class SettingsController {
   // At start: both sections and the detection exceptions loaded (bad values reported), the
   // hotkeys set up from the settings, the keyboard type applied.
   void Start();
-  // The General tab's button: automatic detection forgets its exceptions, in the store too.
+  // The words automatic detection never switches. Clearing them (the button "پاک کردن
+  // استثناها") or removing one is kept in the store at once, as an exception learnt is.
+  std::vector<std::u16string> Exceptions() const { return autoswitch_.Exceptions().Lines(); }
   void ClearExceptions();
+  void RemoveException(const std::u16string& word);
+  // The programs automatic switching and auto-correct keep out of, edited in the settings
+  // window: stored with OK and Apply, taken back by Cancel. False when nothing changed (a name
+  // that names no file, or one listed already).
+  bool AddProgram(std::u16string_view program);
+  bool RemoveProgram(std::u16string_view program);
+  // The tray menu's item for the program in front: listed if it was not, unlisted if it was;
+  // kept in the store at once.
+  void ToggleProgram(std::u16string_view program);
   // OK and Apply: the hotkeys follow the edits, then both sections are stored.
   void Apply(const HotkeyEdits& edits);
   // Cancel: both sections loaded again (bad values reported), keyboard type applied. The
@@ -79,8 +93,5 @@ class SettingsController {
   ErrorReport& errors_;
   std::optional<KeyboardType> shown_keyboard_;
 };
-
-// The field of the table shown by a control of the settings window; null for other controls.
-const SettingsField* FieldOfControl(int control);
 
 }  // namespace ravak

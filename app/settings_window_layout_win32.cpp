@@ -15,9 +15,10 @@ namespace ravak::win32 {
 
 namespace {
 
-constexpr int kPageDialogs[4] = {IDD_GENERAL, IDD_COPY_STACK, IDD_AUTOCORRECT, IDD_ABOUT};
-constexpr int kTabCaptions[4] = {IDS_TAB_GENERAL, IDS_TAB_COPY_STACK, IDS_TAB_AUTOCORRECT,
-                                 IDS_TAB_ABOUT};
+constexpr int kPageDialogs[] = {IDD_GENERAL, IDD_COPY_STACK, IDD_AUTOCORRECT, IDD_TYPING,
+                                IDD_ABOUT};
+constexpr int kTabCaptions[] = {IDS_TAB_GENERAL, IDS_TAB_COPY_STACK, IDS_TAB_AUTOCORRECT,
+                                IDS_TAB_TYPING, IDS_TAB_ABOUT};
 // Sizes in pixels at 96 DPI: the fonts of the hints and of the caret mark, and the columns of
 // the auto-correct list.
 constexpr int kHintFontHeight = 9;
@@ -38,7 +39,8 @@ WPARAM HotkeyRuleModifiers(TShortCut substitute) {
 
 void SettingsWindow::CreatePages() {
   HWND tabs = GetDlgItem(hwnd_, IDC_TABS);
-  for (int i = 0; i < 4; ++i) {
+  static_assert(std::size(kPageDialogs) == kPages && std::size(kTabCaptions) == kPages);
+  for (int i = 0; i < kPages; ++i) {
     std::wstring caption = LoadText(instance_, kTabCaptions[i]);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -103,10 +105,11 @@ void SettingsWindow::LayoutPages() {
 }
 
 void SettingsWindow::SetUpControls() {
-  for (const SettingsField& field : kGeneralFields) {
-    if (field.substitute_modifiers == 0) continue;
-    SendMessageW(Control(field.control), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S | HKCOMB_SA,
-                 MAKELPARAM(HotkeyRuleModifiers(field.substitute_modifiers), 0));
+  for (const ControlBinding& binding : kControlBindings) {
+    const SettingsField* field = FieldOfControl(binding.control);
+    if (!field || field->substitute_modifiers == 0) continue;
+    SendMessageW(Control(binding.control), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S | HKCOMB_SA,
+                 MAKELPARAM(HotkeyRuleModifiers(field->substitute_modifiers), 0));
   }
   MakeDpiResources();
   for (int id : {IDC_ABOUT_PICTURE, IDC_LOGO}) KeepPictureUnmirrored(Control(id));
@@ -127,7 +130,7 @@ void SettingsWindow::SetUpControls() {
     SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
   // From here on the pages' controls follow the window from one DPI to another.
-  for (int i = 0; i < 4; ++i) page_layouts_[i].Record(pages_[i], dpi_);
+  for (int i = 0; i < kPages; ++i) page_layouts_[i].Record(pages_[i], dpi_);
   Subclass(hwnd_, DpiProc, this);
 }
 

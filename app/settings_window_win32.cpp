@@ -9,6 +9,7 @@
 #include "app/copy_stack_page_win32.h"
 #include "app/keyboard_type_dialog_win32.h"
 #include "app/resource.h"
+#include "app/typing_page_win32.h"
 #include "platform/win32_window.h"
 
 namespace ravak::win32 {
@@ -48,6 +49,7 @@ SettingsWindow::SettingsWindow(HINSTANCE instance, MessagePump& pump,
 SettingsWindow::~SettingsWindow() {
   copy_stack_page_.reset();
   autocorrect_page_.reset();
+  typing_page_.reset();
   if (hwnd_) pump_.RemoveDialog(hwnd_);
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   DeleteObject(white_);
@@ -70,6 +72,7 @@ bool SettingsWindow::EnsureDialog() {
   pump_.AddDialog(hwnd_);
   copy_stack_page_ = std::make_unique<CopyStackPage>(*this, copy_stack_.List());
   autocorrect_page_ = std::make_unique<AutoCorrectPage>(*this, autocorrect_);
+  typing_page_ = std::make_unique<TypingPage>(*this, controller_, errors_);
   SelectTab(tab_);
   ShowModel();
   ShowHotkeys();
@@ -89,6 +92,7 @@ HWND SettingsWindow::Control(int id) const {
 
 void SettingsWindow::Show() {
   if (!EnsureDialog()) return;
+  ShowModel();  // the exceptions learnt, and the tray menu's changes, since it was last shown
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
 }
@@ -101,16 +105,16 @@ void SettingsWindow::SelectTab(int index) {
   tab_ = index;
   if (!hwnd_) return;
   SendMessageW(GetDlgItem(hwnd_, IDC_TABS), TCM_SETCURSEL, index, 0);
-  for (int i = 0; i < 4; ++i) ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
+  for (int i = 0; i < kPages; ++i) ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
 }
 
 void SettingsWindow::ShowModel() {
   if (!hwnd_) return;
   const Settings& settings = controller_.Model();
-  for (const SettingsField& field : kGeneralFields) {
-    const auto* member = std::get_if<bool Settings::*>(&field.member);
-    if (!member || field.control == 0) continue;
-    CheckDlgButton(GetParent(Control(field.control)), field.control,
+  for (const ControlBinding& binding : kControlBindings) {
+    const auto* member = std::get_if<bool Settings::*>(&binding.member);
+    if (!member) continue;
+    CheckDlgButton(GetParent(Control(binding.control)), binding.control,
                    settings.*(*member) ? BST_CHECKED : BST_UNCHECKED);
   }
   if (const std::optional<KeyboardType> type = controller_.ShownKeyboardType()) {
@@ -118,14 +122,15 @@ void SettingsWindow::ShowModel() {
     SetWindowTextW(Control(IDC_KEYBOARD_TYPE), LoadText(instance_, text).c_str());
   }
   if (autocorrect_page_) autocorrect_page_->ShowDirection(settings.autocorrect_right_to_left);
+  if (typing_page_) typing_page_->ShowLists();
 }
 
 void SettingsWindow::ShowHotkeys() {
   if (!hwnd_) return;
   const Settings& settings = controller_.Model();
-  for (const SettingsField& field : kGeneralFields) {
-    if (const auto* member = std::get_if<TShortCut Settings::*>(&field.member)) {
-      SendMessageW(Control(field.control), HKM_SETHOTKEY, HotKeyControlValue(settings.*(*member)),
+  for (const ControlBinding& binding : kControlBindings) {
+    if (const auto* member = std::get_if<TShortCut Settings::*>(&binding.member)) {
+      SendMessageW(Control(binding.control), HKM_SETHOTKEY, HotKeyControlValue(settings.*(*member)),
                    0);
     }
   }
@@ -133,15 +138,16 @@ void SettingsWindow::ShowHotkeys() {
 
 HotkeyEdits SettingsWindow::Hotkeys() const {
   const Settings& settings = controller_.Model();
-  HotkeyEdits edits{settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey,
-                    settings.selection_hotkey, settings.last_word_hotkey};
+  HotkeyEdits edits{settings.conversion_hotkey, settings.copy_hotkey,
+                    settings.paste_hotkey,      settings.selection_hotkey,
+                    settings.last_word_hotkey,  settings.orthography_hotkey};
   if (!hwnd_) return edits;  // never shown: the model holds the combinations
   const auto read = [this](int id) {
     return ShortCutFromHotKeyControl(
         static_cast<uint16_t>(SendMessageW(Control(id), HKM_GETHOTKEY, 0, 0)));
   };
-  return {read(IDC_CONVERSION_HOTKEY), read(IDC_COPY_HOTKEY), read(IDC_PASTE_HOTKEY),
-          read(IDC_SELECTION_HOTKEY), read(IDC_LAST_WORD_HOTKEY)};
+  return {read(IDC_CONVERSION_HOTKEY), read(IDC_COPY_HOTKEY),      read(IDC_PASTE_HOTKEY),
+          read(IDC_SELECTION_HOTKEY),  read(IDC_LAST_WORD_HOTKEY), read(IDC_ORTHOGRAPHY_HOTKEY)};
 }
 
 // --- messages -------------------------------------------------------------------------------
@@ -252,15 +258,13 @@ void SettingsWindow::Command(UINT id, UINT code, HWND control) {
       // button does; anywhere else it does nothing. Neither Enter nor Esc (IDCANCEL) hides the
       // window or throws edits away: only the window's own buttons do.
       if (autocorrect_page_) autocorrect_page_->EnterPressed(GetFocus());
+      if (typing_page_) typing_page_->EnterPressed(GetFocus());
       return;
     case IDC_CHANGE_KEYBOARD_TYPE:
       ReportErrors(errors_, [this] {
         controller_.ChooseKeyboardType(ChooseKeyboardType(instance_, hwnd_));
       });
       ShowModel();
-      return;
-    case IDC_CLEAR_EXCEPTIONS:
-      ReportErrors(errors_, [this] { controller_.ClearExceptions(); });
       return;
     case IDC_LINK1:
     case IDC_LINK2:

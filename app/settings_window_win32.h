@@ -1,6 +1,6 @@
-// The settings window: the dialog with its four tab pages (General, copy stack, auto-correct,
-// About), made the first time it is shown. Its check boxes and hotkey edits are bound to the
-// settings model through the field table; OK, Apply and Cancel go to the settings controller.
+// The settings window: the dialog with its five tab pages (General, copy stack, auto-correct,
+// typing, About), made the first time it is shown. Its check boxes and hotkey edits are bound to
+// the settings model through the field table; OK, Apply and Cancel go to the settings controller.
 // It is laid out in pixels for its DPI and follows the DPI when it moves to another monitor.
 #pragma once
 
@@ -46,10 +46,12 @@ class SettingsWindow {
 
  private:
   // The small grey texts of the pages.
-  static constexpr int kHintLabels[] = {IDC_HOTKEY_HINT,        IDC_SWITCH_LANGUAGE_HINT,
-                                        IDC_KEYBOARD_TYPE_HINT, IDC_SAYING_AT_START_HINT,
-                                        IDC_SLOW_SYSTEM_HINT,   IDC_AUTO_DETECT_HINT,
-                                        IDC_COPY_STACK_HELP,    IDC_AUTOCORRECT_HELP};
+  static constexpr int kHintLabels[] = {
+      IDC_HOTKEY_HINT,          IDC_SWITCH_LANGUAGE_HINT, IDC_KEYBOARD_TYPE_HINT,
+      IDC_SAYING_AT_START_HINT, IDC_SLOW_SYSTEM_HINT,     IDC_AUTO_DETECT_HINT,
+      IDC_COPY_STACK_HELP,      IDC_AUTOCORRECT_HELP,     IDC_SKIP_FULL_SCREEN_HINT,
+      IDC_SWITCH_MARK_HINT,     IDC_FIX_NON_JOINERS_HINT};
+  static constexpr int kPages = 5;
 
   static INT_PTR CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
   static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
@@ -76,9 +78,10 @@ class SettingsWindow {
   ErrorReport& errors_;
   HWND app_;
   HWND hwnd_ = nullptr;
-  HWND pages_[4] = {};
+  HWND pages_[kPages] = {};
   std::unique_ptr<class CopyStackPage> copy_stack_page_;
   std::unique_ptr<class AutoCorrectPage> autocorrect_page_;
+  std::unique_ptr<class TypingPage> typing_page_;
   std::vector<PageHandler> page_handlers_;
   int tab_ = 0;
   HBRUSH white_ = nullptr;
@@ -88,7 +91,7 @@ class SettingsWindow {
   HFONT dialog_font_ = nullptr;  // the dialog font rescaled, once the DPI has changed
   HBITMAP logo_ = nullptr;       // the pictures, when stretched for dpi_
   HBITMAP about_ = nullptr;
-  ChildLayout page_layouts_[4];
+  ChildLayout page_layouts_[kPages];
 };
 
 }  // namespace ravak::win32

@@ -6,6 +6,7 @@
 
 #include "app/resource.h"
 #include "platform/win32.h"
+#include "platform/win32_window.h"
 
 namespace ravak::win32 {
 
@@ -98,6 +99,17 @@ void TrayIcon::Hide() {
   shown_ = false;
 }
 
+std::optional<RECT> TrayIcon::IconRect() const {
+  if (!shown_) return std::nullopt;
+  NOTIFYICONIDENTIFIER icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = hwnd_;
+  icon.uID = kIconId;
+  RECT r{};
+  if (FAILED(Shell_NotifyIconGetRect(&icon, &r)) || r.right <= r.left) return std::nullopt;
+  return r;
+}
+
 void TrayIcon::PopupMenu() {
   HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDM_TRAY));
   if (!menu) return;
@@ -106,6 +118,19 @@ void TrayIcon::PopupMenu() {
                 MF_BYCOMMAND | (commands_.Active() ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(pm1, ID_TRAY_AUTO_DETECT,
                 MF_BYCOMMAND | (commands_.AutoDetect() ? MF_CHECKED : MF_UNCHECKED));
+  // Asked before the menu takes the foreground.
+  const std::u16string program = commands_.ProgramInFront();
+  if (program.empty()) {
+    EnableMenuItem(pm1, ID_TRAY_NOT_IN_PROGRAM, MF_BYCOMMAND | MF_GRAYED);
+  } else {
+    std::wstring caption = LoadText(instance_, IDS_TRAY_NOT_IN_NAMED_PROGRAM, ToWide(program));
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING | MIIM_STATE;
+    item.dwTypeData = caption.data();
+    item.fState = commands_.ProgramExcluded(program) ? MFS_CHECKED : MFS_UNCHECKED;
+    SetMenuItemInfoW(pm1, ID_TRAY_NOT_IN_PROGRAM, FALSE, &item);
+  }
   SetMenuDefaultItem(pm1, ID_TRAY_ABOUT, FALSE);
   const struct {
     UINT id;
@@ -134,6 +159,7 @@ void TrayIcon::PopupMenu() {
   PostMessageW(hwnd_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   for (HBITMAP b : bitmaps) DeleteObject(b);
+  if (command == ID_TRAY_NOT_IN_PROGRAM) commands_.ToggleProgram(program);
   for (const auto& [id, what] : kMenuCommands) {
     if (id == command) commands_.Run(what);
   }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/commands.h"
@@ -27,6 +28,8 @@ class TrayIcon : public TrayShell {
   bool Notify(TrayRequest request, uint32_t* error) override;
   void Show();
   void Hide();
+  // Where the icon is on the screen; nothing when it is not shown or the shell cannot tell.
+  std::optional<RECT> IconRect() const;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -1,5 +1,7 @@
 #include "autocorrect/autocorrect_feature.h"
 
+#include "settings/program_list.h"
+
 namespace ravak {
 
 AutoCorrectFeature::AutoCorrectFeature(const Settings& settings, const MasterSwitch& master,
@@ -10,8 +12,10 @@ AutoCorrectFeature::AutoCorrectFeature(const Settings& settings, const MasterSwi
       master_(master),
       editor_(list_),
       engine_(list_, input, clipboard, foreground, target, record) {
-  keys.AddWatcher([this](const UserInput& typed, bool taken) {
-    return engine_.OnInput({master_.on, settings_.autocorrect_enabled}, typed, taken);
+  keys.AddWatcher([this, &target](const UserInput& typed, bool taken) {
+    const bool on = master_.on && settings_.autocorrect_enabled;
+    return engine_.OnInput({master_.on, on && !KeptOutOfForeground(settings_, target)}, typed,
+                           taken);
   });
 }
 

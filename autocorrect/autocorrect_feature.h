@@ -1,5 +1,6 @@
 // Auto-correct as the program runs it: the list with its editor rules, and the engine watching
-// the user's typing, silent while auto-correct or the master switch is off.
+// the user's typing, silent while auto-correct or the master switch is off and in the programs it
+// keeps out of.
 #pragma once
 
 #include "autocorrect/autocorrect_editor.h"

@@ -124,6 +124,8 @@ void AutoSwitchEngine::Switch(const Switched& s, const AutoSwitchSwitches& switc
   Retype(s.shown.size() + s.ending_shown.size(), s.converted + s.ending);
   done_ = s.id;
   if (switches.change_language && switch_language_) switch_language_();
+  // A word ended by Tab or Enter cannot be undone.
+  if (!s.ending.empty() && on_switched_) on_switched_(s.shown);
 }
 
 void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switches) {

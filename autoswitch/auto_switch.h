@@ -28,6 +28,8 @@ class WordExceptions {
   bool Contains(const std::u16string& word) const { return words_.count(word) != 0; }
   // False when the word was already there.
   bool Add(const std::u16string& word) { return words_.insert(word).second; }
+  // False when the word was not there.
+  bool Remove(const std::u16string& word) { return words_.erase(word) != 0; }
   void Clear() { words_.clear(); }
   std::size_t Size() const { return words_.size(); }
   // The stored form: one word a line, in sorted order.
@@ -62,6 +64,10 @@ class AutoSwitchEngine {
   KeyVerdict OnInput(const AutoSwitchSwitches& switches, const UserInput& input, bool taken);
   // Called with the exceptions whenever an undo adds one.
   void SetOnExceptionAdded(std::function<void()> handler) { on_exception_ = std::move(handler); }
+  // Called after each switch that the next Backspace may undo, with the word as it was typed.
+  void SetOnSwitched(std::function<void(const std::u16string& typed)> handler) {
+    on_switched_ = std::move(handler);
+  }
 
   // The keys of the word being typed, as the US layout types them.
   const std::u16string& Keys() const { return keys_; }
@@ -93,6 +99,7 @@ class AutoSwitchEngine {
   TypedRecord& record_;
   std::function<void()> switch_language_;
   std::function<void()> on_exception_;
+  std::function<void(const std::u16string&)> on_switched_;
 
   std::u16string keys_;
   WindowId window_ = 0;

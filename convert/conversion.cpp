@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "orthography/persian_orthography.h"
 #include "typing/key_text.h"
 #include "typing/running_flag.h"
 
@@ -39,11 +40,17 @@ bool ConversionCommand::TypeFromRecord(ShiftState held,
   return true;
 }
 
+std::u16string ConversionCommand::Finish(std::u16string converted) const {
+  // Only Persian words change: a conversion into English is left as it is.
+  return fix_non_joiners_ ? FixNonJoiners(converted) : converted;
+}
+
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   // The field is asked only when what was typed is not enough.
-  std::optional<RecordConversion> run = ConvertRecordRun(record_, map_, std::nullopt);
-  if (!run) run = ConvertRecordRun(record_, map_, FieldLine());
-  if (TypeFromRecord(held, run)) return;
+  std::optional<RecordConversion> typed = ConvertRecordRun(record_, map_, std::nullopt);
+  if (!typed) typed = ConvertRecordRun(record_, map_, FieldLine());
+  if (typed) typed->text = Finish(std::move(typed->text));
+  if (TypeFromRecord(held, typed)) return;
   record_.End();
   Sequence sequence(input_);
   ClipboardLoan loan(clipboard_);
@@ -75,7 +82,13 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   }
   loan.Changed();
   PasteConverted(
-      loan, [this](const std::u16string& line) { return map_.ConvertTrailingRun(line); }, true);
+      loan,
+      [this](const std::u16string& line) {
+        const std::size_t run = map_.DetectLayoutRun(line).start - 1;
+        const std::u16string converted = map_.ConvertTrailingRun(line);
+        return converted.substr(0, run) + Finish(converted.substr(run));
+      },
+      true);
 }
 
 void ConversionCommand::RestoreSelection(bool known, uint32_t start, uint32_t end) {
@@ -108,7 +121,9 @@ std::u16string ConversionCommand::PasteConverted(ClipboardLoan& loan, Convert co
   return converted;
 }
 
-bool ConversionCommand::ReplaceSelection(bool reselect, bool known, uint32_t start, uint32_t end) {
+template <typename Convert>
+bool ConversionCommand::ReplaceSelection(Convert convert, bool reselect, bool known, uint32_t start,
+                                         uint32_t end) {
   ClipboardLoan loan(clipboard_);
   const uint32_t before_copy = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'C');
@@ -118,8 +133,7 @@ bool ConversionCommand::ReplaceSelection(bool reselect, bool known, uint32_t sta
     return false;
   }
   loan.Changed();
-  const std::u16string converted = PasteConverted(
-      loan, [this](const std::u16string& text) { return map_.ConvertEach(text); }, false);
+  const std::u16string converted = PasteConverted(loan, convert, false);
   if (reselect) {
     input_.Press(vk::kLShift);
     input_.SendKeyTimes(vk::kLeft, CaretSteps(converted));
@@ -132,12 +146,15 @@ bool ConversionCommand::ConvertSelection(ShiftState held) {
   record_.End();
   Sequence sequence(input_);
   input_.ReleaseModifiers(held);
-  return ReplaceSelection(true, false, 0, 0);
+  return ReplaceSelection(
+      [this](const std::u16string& text) { return Finish(map_.ConvertEach(text)); }, true, false, 0,
+      0);
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
   std::optional<RecordConversion> word = ConvertRecordWord(record_, map_, std::nullopt);
   if (!word) word = ConvertRecordWord(record_, map_, FieldLine());
+  if (word) word->text = Finish(std::move(word->text));
   if (TypeFromRecord(held, word)) return true;
   record_.End();
   Sequence sequence(input_);
@@ -153,7 +170,23 @@ bool ConversionCommand::ConvertLastWord(ShiftState held) {
   input_.ReleaseShifts();
   input_.Release(vk::kControl);
   input_.Pause(20);
-  return ReplaceSelection(false, known, start, end);
+  return ReplaceSelection(
+      [this](const std::u16string& text) { return Finish(map_.ConvertEach(text)); }, false, known,
+      start, end);
+}
+
+bool ConversionCommand::FixOrthography(ShiftState held) {
+  const auto fix = [](const std::u16string& text) { return ravak::FixOrthography(text); };
+  if (record_.LineStart() < record_.Entries().size()) {
+    // Text typed since the caret last moved: the keys that would have selected anything end
+    // the record. Nothing to fix leaves the field alone.
+    TypeFromRecord(held, FixRecordLine(record_, fix));
+    return true;
+  }
+  record_.End();
+  Sequence sequence(input_);
+  input_.ReleaseModifiers(held);
+  return ReplaceSelection(fix, true, false, 0, 0);
 }
 
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {
@@ -198,6 +231,7 @@ bool ConversionCommand::HotkeyPressed(Scope scope, const ConversionSwitches& swi
   Sequence sequence(input_);
   {
     RunningFlag guard(running_);
+    fix_non_joiners_ = switches.fix_non_joiners;
     switch (scope) {
       case Scope::kLine:
         ConvertCurrentLine(shift);
@@ -208,6 +242,10 @@ bool ConversionCommand::HotkeyPressed(Scope scope, const ConversionSwitches& swi
       case Scope::kLastWord:
         if (!ConvertLastWord(shift)) return true;
         break;
+      case Scope::kOrthography:
+        // The language stays: the text was already Persian.
+        FixOrthography(shift);
+        return true;
     }
   }
   if (switches.auto_change_language) SwitchKeyboardLanguage();

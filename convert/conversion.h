@@ -22,6 +22,7 @@ struct ConversionSwitches {
   bool active_flag = true;            // master switch, tray menu "فعال"
   bool enabled = false;               // the conversion check box
   bool auto_change_language = false;  // the automatic language change check box
+  bool fix_non_joiners = false;       // the Persian text a conversion types gets its ZWNJs right
 };
 
 class ConversionCommand {
@@ -41,6 +42,11 @@ class ConversionCommand {
   // Selects the word before the caret (Ctrl+Shift+Left) and converts it; the caret ends after
   // it.
   bool ConvertLastWord(ShiftState held = {});
+  // Fixes the Persian orthography of the text typed on the caret's line since the caret last
+  // moved (nothing can be selected then), erased and typed again from the first character that
+  // changes; with nothing typed, of the selected text, which stays selected. Returns whether
+  // there was text to fix.
+  bool FixOrthography(ShiftState held = {});
   // Starts the thread that presses Alt+Shift, the system's input-language switch chord; the
   // user's keys stay held until it is done.
   void SwitchKeyboardLanguage();
@@ -51,16 +57,19 @@ class ConversionCommand {
   // while a conversion is running (inside one of its pauses) is ignored.
   bool HotkeyPressed(const ConversionSwitches& switches, ShiftState shift);
   // The selection's and the last word's hotkeys, under the same switches.
-  enum class Scope { kLine, kSelection, kLastWord };
+  enum class Scope { kLine, kSelection, kLastWord, kOrthography };
   bool HotkeyPressed(Scope scope, const ConversionSwitches& switches, ShiftState shift);
 
   bool Running() const { return running_; }
 
  private:
-  // Copies the selection, pastes it converted and gives the user's clipboard back; reselect:
+  // Copies the selection, pastes convert(it) and gives the user's clipboard back; reselect:
   // select the pasted text again (else, with nothing copied, the selection the command made
   // goes, see RestoreSelection).
-  bool ReplaceSelection(bool reselect, bool known, uint32_t start, uint32_t end);
+  template <typename Convert>
+  bool ReplaceSelection(Convert convert, bool reselect, bool known, uint32_t start, uint32_t end);
+  // The text a conversion types, with the non-joiners fixed when the press asks for it.
+  std::u16string Finish(std::u16string converted) const;
   // Pastes convert(the clipboard's text) over the selection and gives the user's clipboard
   // back. taken_away: the text was cut, and goes back as it was when it cannot be converted.
   template <typename Convert>
@@ -81,6 +90,7 @@ class ConversionCommand {
   TypingTargetQuery& target_;
   TypedRecord& record_;
   bool running_ = false;
+  bool fix_non_joiners_ = false;  // for the press being carried out
 };
 
 }  // namespace ravak

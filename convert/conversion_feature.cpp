@@ -15,15 +15,19 @@ ConversionFeature::ConversionFeature(const Settings& settings, const MasterSwitc
       command_(map, input, clipboard, thread_sleeper, threads, target, record),
       hotkey_(registrar, errors, keys),
       selection_hotkey_(registrar, errors, keys),
-      last_word_hotkey_(registrar, errors, keys) {
+      last_word_hotkey_(registrar, errors, keys),
+      orthography_hotkey_(registrar, errors, keys) {
   using Scope = ConversionCommand::Scope;
   for (auto [hotkey, scope] :
        {std::pair{&hotkey_, Scope::kLine}, std::pair{&selection_hotkey_, Scope::kSelection},
-        std::pair{&last_word_hotkey_, Scope::kLastWord}}) {
+        std::pair{&last_word_hotkey_, Scope::kLastWord},
+        std::pair{&orthography_hotkey_, Scope::kOrthography}}) {
     hotkey->SetActive(false);
     hotkey->SetOnPress([this, scope = scope](ShiftState held) {
-      command_.HotkeyPressed(
-          scope, {master_.on, settings_.conversion_enabled, settings_.switch_language}, held);
+      command_.HotkeyPressed(scope,
+                             {master_.on, settings_.conversion_enabled, settings_.switch_language,
+                              settings_.fix_non_joiners},
+                             held);
     });
   }
   hotkey_.SetCombination(0x4077);  // Ctrl+F8

@@ -21,6 +21,9 @@ class ConversionFeature {
   // active with the conversion.
   GlobalHotkey& SelectionHotkey() { return selection_hotkey_; }
   GlobalHotkey& LastWordHotkey() { return last_word_hotkey_; }
+  // Fixing the Persian orthography of the selection or of the text just typed, active with the
+  // conversion.
+  GlobalHotkey& OrthographyHotkey() { return orthography_hotkey_; }
   ConversionCommand& Command() { return command_; }
 
  private:
@@ -30,6 +33,7 @@ class ConversionFeature {
   GlobalHotkey hotkey_;
   GlobalHotkey selection_hotkey_;
   GlobalHotkey last_word_hotkey_;
+  GlobalHotkey orthography_hotkey_;
 };
 
 }  // namespace ravak

@@ -110,6 +110,22 @@ std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, con
   return Replace(record, *line, begin, std::move(text));
 }
 
+std::optional<RecordConversion> FixRecordLine(
+    const TypedRecord& record, const std::function<std::u16string(const std::u16string&)>& fix) {
+  const std::u16string typed = record.Shown(record.LineStart());
+  std::u16string fixed = fix(typed);
+  std::size_t same = 0;
+  while (same < typed.size() && same < fixed.size() && typed[same] == fixed[same]) ++same;
+  if (same == typed.size() && same == fixed.size()) return std::nullopt;
+  // A surrogate pair is erased and typed whole.
+  if (same > 0 && typed[same - 1] >= 0xD800 && typed[same - 1] <= 0xDBFF) --same;
+  RecordConversion c;
+  c.entries = typed.size() - same;
+  c.backspaces = CaretSteps(typed.substr(same));
+  c.text = fixed.substr(same);
+  return c;
+}
+
 void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map,
                 ForegroundWindowQuery& foreground, TypingTargetQuery& target) {
   constexpr uint16_t kEnglish = 0x09, kPersian = 0x29;  // LANG_ENGLISH, LANG_PERSIAN

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,12 @@ std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, cons
 // is known whole: a space or a line break before it in the record, or field_line.
 std::optional<RecordConversion> ConvertRecordWord(const TypedRecord& record, const LayoutMap& map,
                                                   const std::optional<std::u16string>& field_line);
+
+// The record's part of the caret's line (what was typed since the last line break it holds) as
+// fix gives it back, erased and typed again from the first character that changes; nothing when
+// fix changes nothing.
+std::optional<RecordConversion> FixRecordLine(
+    const TypedRecord& record, const std::function<std::u16string(const std::u16string&)>& fix);
 
 // Keeps the record from the user's typing: every key the application in front got (a swallowed
 // hotkey never reached it), read in the layout of that window (English or Persian; any other

@@ -1,11 +1,22 @@
 // What the user is typing into: the foreground window's input language, whether its focused
-// control hides what is typed, and the selection of a standard text control.
+// control hides what is typed, the selection of a standard text control, the program in front,
+// whether it fills the screen, and where its caret is.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ravak {
+
+// A rectangle on the screen, in pixels.
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool operator==(const ScreenRect&) const = default;
+};
 
 class TypingTargetQuery {
  public:
@@ -35,6 +46,14 @@ class TypingTargetQuery {
     (void)start;
     (void)end;
   }
+  // The executable file name of the program whose window is in front ("notepad.exe"); empty
+  // when there is none, or it is Ravak's own window.
+  virtual std::u16string ForegroundProgram() { return {}; }
+  // Whether the window in front fills its monitor with no frame: a game, a presentation, a video
+  // or a page shown full screen.
+  virtual bool ForegroundIsFullScreen() { return false; }
+  // The caret of the window in front, on the screen; nothing when the system knows of none.
+  virtual std::optional<ScreenRect> CaretRect() { return std::nullopt; }
 };
 
 }  // namespace ravak

@@ -3,6 +3,9 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <string_view>
+#include <utility>
+
 namespace ravak::win32 {
 
 namespace {
@@ -131,6 +134,82 @@ void TypingTarget::SelectInField(uint32_t start, uint32_t end) {
   if (!IsStandardTextControl(control)) return;
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(control, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, kFieldAnswerMs, &answer);
+}
+
+std::u16string TypingTarget::ForegroundProgram() {
+  const HWND window = GetForegroundWindow();
+  DWORD process = 0;
+  if (!window || !GetWindowThreadProcessId(window, &process) || process == GetCurrentProcessId()) {
+    return {};
+  }
+  if (process == program_process_) return program_;
+  std::u16string program;
+  if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+    wchar_t path[MAX_PATH] = L"";
+    DWORD size = MAX_PATH;
+    if (QueryFullProcessImageNameW(handle, 0, path, &size)) {
+      const std::wstring_view full(path, size);
+      program = FromWide(std::wstring(full.substr(full.find_last_of(L"\\/") + 1)));
+    }
+    CloseHandle(handle);
+  }
+  // A process that cannot be asked (one of another user, elevated) stays unnamed, and is asked
+  // again next time.
+  if (!program.empty()) {
+    program_process_ = process;
+    program_ = program;
+  }
+  return program;
+}
+
+bool TypingTarget::ForegroundIsShell() {
+  DWORD process = 0;
+  const HWND window = GetForegroundWindow();
+  if (!window || !GetWindowThreadProcessId(window, &process)) return false;
+  for (const HWND shell :
+       {FindWindowW(L"Shell_TrayWnd", nullptr), GetShellWindow(), GetDesktopWindow()}) {
+    DWORD shell_process = 0;
+    if (shell && GetWindowThreadProcessId(shell, &shell_process) && shell_process == process)
+      return true;
+  }
+  return false;
+}
+
+bool TypingTarget::ForegroundIsFullScreen() {
+  const HWND window = GetForegroundWindow();
+  if (!window || window == GetShellWindow() || window == GetDesktopWindow()) return false;
+  // A window with a title bar is not full screen, however large (a maximised window reaches past
+  // its monitor's edges by its frame).
+  if ((GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) return false;
+  wchar_t name[32] = L"";
+  if (GetClassNameW(window, name, 32) &&
+      (lstrcmpiW(name, L"Progman") == 0 || lstrcmpiW(name, L"WorkerW") == 0)) {
+    return false;  // the desktop
+  }
+  RECT r{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(window, &r) ||
+      !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONULL), &monitor)) {
+    return false;
+  }
+  const RECT& m = monitor.rcMonitor;
+  return r.left <= m.left && r.top <= m.top && r.right >= m.right && r.bottom >= m.bottom;
+}
+
+std::optional<ScreenRect> TypingTarget::CaretRect() {
+  const HWND window = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
+      !info.hwndCaret) {
+    return std::nullopt;
+  }
+  RECT r = info.rcCaret;
+  if (r.bottom <= r.top) return std::nullopt;
+  MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  if (r.left > r.right) std::swap(r.left, r.right);  // a mirrored window
+  return ScreenRect{r.left, r.top, r.right, r.bottom};
 }
 
 bool TypingTarget::AutomationSaysPassword() {

@@ -74,11 +74,20 @@ class TypingTarget : public TypingTargetQuery {
   bool FieldLineBeforeCaret(std::u16string& text) override;
   bool FocusIsConsole() override;
   void SelectInField(uint32_t start, uint32_t end) override;
+  std::u16string ForegroundProgram() override;
+  // Whether the window in front is one of the shell's process: its taskbar, where Ravak's menu
+  // is opened, its desktop, or (on Windows) a File Explorer window.
+  bool ForegroundIsShell();
+  bool ForegroundIsFullScreen() override;
+  std::optional<ScreenRect> CaretRect() override;
 
  private:
   bool AutomationSaysPassword();
   void* automation_ = nullptr;  // the UI Automation client, once made
   bool automation_tried_ = false;
+  // The program of the last process asked about, by its process id.
+  DWORD program_process_ = 0;
+  std::u16string program_;
 };
 
 // Dispatches the calling thread's messages; a WM_QUIT found there marks the application as

@@ -10,6 +10,12 @@ std::wstring LoadText(HINSTANCE instance, UINT id) {
   return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
 }
 
+std::wstring LoadText(HINSTANCE instance, UINT id, std::wstring_view value) {
+  std::wstring text = LoadText(instance, id);
+  if (const std::size_t at = text.find(L"%s"); at != std::wstring::npos) text.replace(at, 2, value);
+  return text;
+}
+
 void RegisterDialogClass(HINSTANCE instance, const wchar_t* name, HICON icon) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;

@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace ravak::win32 {
 
 // A string of the resource script's string table; empty when there is none.
 std::wstring LoadText(HINSTANCE instance, UINT id);
+// That string with value in place of its "%s".
+std::wstring LoadText(HINSTANCE instance, UINT id, std::wstring_view value);
 // A window class that behaves exactly like the system's dialog class, under a name of its own
 // (the CLASS of a dialog template), so that the dialog is told apart from a message box.
 void RegisterDialogClass(HINSTANCE instance, const wchar_t* name, HICON icon);

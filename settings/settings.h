@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "hotkeys/shortcut.h"
 
@@ -26,6 +28,18 @@ struct Settings {
   TShortCut last_word_hotkey = 0x8013;  // Alt+Pause
   // Automatic detection of words typed in the wrong layout (off until the user turns it on)
   bool auto_detect = false;
+  // Fixing the Persian orthography of the selection or of the text typed since the caret last
+  // moved, on a hotkey active with the conversion: Ctrl+Alt+Scroll Lock, a key no common program
+  // takes with those modifiers (Alt+Scroll Lock is the selection's conversion).
+  TShortCut orthography_hotkey = 0xC091;
+  // After a conversion, the zero-width non-joiners of the Persian text it typed are put right.
+  bool fix_non_joiners = false;
+  // Automatic switching and auto-correct stay out of the programs listed (executable file names)
+  // and, while skip_full_screen is on, out of full-screen programs (games, presentations).
+  std::vector<std::u16string> excluded_programs;
+  bool skip_full_screen = true;
+  // After an automatic switch, a mark near the caret shows the word as typed for a moment.
+  bool switch_mark = true;
   // Daily sayings (General tab)
   bool saying_at_start = false;
   int32_t saying_position = 0;  // signed; moved by the sayings commands

@@ -1,24 +1,24 @@
 // The stored format of the settings: which field of the model is kept under which registry value
-// name, in which section and in what order, and which control of the settings window shows it.
-// The value names are the stored format of every earlier release and must not change: settings
-// written by any release keep loading. The store and the settings window both read this table.
+// name, in which section and in what order. The value names are the stored format of every
+// earlier release and must not change: settings written by any release keep loading. The store
+// reads this table; the settings window binds its controls to its fields (app/settings_controls.h).
 #pragma once
 
 #include <span>
 #include <variant>
 
-#include "app/resource.h"
 #include "settings/settings.h"
 
 namespace ravak {
 
-using SettingsMember = std::variant<bool Settings::*, int32_t Settings::*, TShortCut Settings::*,
-                                    KeyboardType Settings::*>;
+// A list is kept one line a value, under "<name>_Count" and "<name>[i]".
+using SettingsMember =
+    std::variant<bool Settings::*, int32_t Settings::*, TShortCut Settings::*,
+                 KeyboardType Settings::*, std::vector<std::u16string> Settings::*>;
 
 struct SettingsField {
   const char* stored_name;  // registry value name
   SettingsMember member;
-  int control;  // the settings window's control (check box or hotkey edit); 0 for none
   // For a hotkey: the modifiers its edit puts in place of a combination it refuses.
   TShortCut substitute_modifiers = 0;
 };
@@ -28,24 +28,28 @@ inline constexpr char16_t kSettingsPath[] = u"Software\\Tirnak\\Ravak";
 inline constexpr char kGeneralSection[] = "General";
 inline constexpr char kAutoCorrectSection[] = "AutoCorrect";
 
-// Section "General", in stored order (the values of this release last).
+// Section "General", in stored order (the values of the latest releases last).
 inline const SettingsField kGeneralFields[] = {
-    {"chkActivePro.Checked", &Settings::copy_stack_enabled, IDC_COPY_STACK_ENABLED},
-    {"chkAutoChangeLng.Checked", &Settings::switch_language, IDC_SWITCH_LANGUAGE},
-    {"dxmdt1.Tag", &Settings::saying_position, 0},
-    {"hk1.HotKey", &Settings::conversion_hotkey, IDC_CONVERSION_HOTKEY, kConversionSubstitute},
-    {"hkProCopy.HotKey", &Settings::copy_hotkey, IDC_COPY_HOTKEY, kCopyPasteSubstitute},
-    {"hkProPaste.HotKey", &Settings::paste_hotkey, IDC_PASTE_HOTKEY, kCopyPasteSubstitute},
-    {"lblKey.Tag", &Settings::keyboard_type, 0},
-    {"chkACEN.Checked", &Settings::autocorrect_enabled, IDC_AUTOCORRECT_ENABLED},
-    {"chkRTL.Checked", &Settings::autocorrect_right_to_left, IDC_RIGHT_TO_LEFT},
-    {"chkSlowSystem.Checked", &Settings::slow_system, IDC_SLOW_SYSTEM},
-    {"chkShowTips.Checked", &Settings::saying_at_start, IDC_SAYING_AT_START},
-    {"chkRavak.Checked", &Settings::conversion_enabled, IDC_CONVERSION_ENABLED},
-    {"hkSelection.HotKey", &Settings::selection_hotkey, IDC_SELECTION_HOTKEY,
-     kConversionSubstitute},
-    {"hkLastWord.HotKey", &Settings::last_word_hotkey, IDC_LAST_WORD_HOTKEY, kConversionSubstitute},
-    {"chkAutoDetect.Checked", &Settings::auto_detect, IDC_AUTO_DETECT},
+    {"chkActivePro.Checked", &Settings::copy_stack_enabled},
+    {"chkAutoChangeLng.Checked", &Settings::switch_language},
+    {"dxmdt1.Tag", &Settings::saying_position},
+    {"hk1.HotKey", &Settings::conversion_hotkey, kConversionSubstitute},
+    {"hkProCopy.HotKey", &Settings::copy_hotkey, kCopyPasteSubstitute},
+    {"hkProPaste.HotKey", &Settings::paste_hotkey, kCopyPasteSubstitute},
+    {"lblKey.Tag", &Settings::keyboard_type},
+    {"chkACEN.Checked", &Settings::autocorrect_enabled},
+    {"chkRTL.Checked", &Settings::autocorrect_right_to_left},
+    {"chkSlowSystem.Checked", &Settings::slow_system},
+    {"chkShowTips.Checked", &Settings::saying_at_start},
+    {"chkRavak.Checked", &Settings::conversion_enabled},
+    {"hkSelection.HotKey", &Settings::selection_hotkey, kConversionSubstitute},
+    {"hkLastWord.HotKey", &Settings::last_word_hotkey, kConversionSubstitute},
+    {"chkAutoDetect.Checked", &Settings::auto_detect},
+    {"hkOrthography.HotKey", &Settings::orthography_hotkey, kConversionSubstitute},
+    {"chkFixNonJoiners.Checked", &Settings::fix_non_joiners},
+    {"chkSkipFullScreen.Checked", &Settings::skip_full_screen},
+    {"chkSwitchMark.Checked", &Settings::switch_mark},
+    {"lstExcludedPrograms.Items", &Settings::excluded_programs},
 };
 // Section "General" also keeps the words that automatic detection never switches, one a line,
 // under "<name>_Count" and "<name>[i]".
@@ -55,7 +59,7 @@ inline constexpr char kDetectExceptionsName[] = "lstDetectExceptions.Items";
 // list, three lines a row (after text, before text, keyword), under "<name>_Count" and
 // "<name>[i]".
 inline const SettingsField kAutoCorrectFields[] = {
-    {"chkACEN.Checked", &Settings::autocorrect_enabled, IDC_AUTOCORRECT_ENABLED},
+    {"chkACEN.Checked", &Settings::autocorrect_enabled},
 };
 inline constexpr char kAutoCorrectListName[] = "lstSaveAC.Items";
 

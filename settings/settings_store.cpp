@@ -377,6 +377,13 @@ SettingsSection SettingsStore::Section(const char* name, std::span<const Setting
                                         NormalizeShortCut(static_cast<TShortCut>(v), substitute);
                                   }});
             },
+            [&](std::vector<std::u16string> Settings::*m) {
+              section.Add(field.stored_name,
+                          StringListProperty{[&settings, m] { return settings.*m; },
+                                             [&settings, m](const std::vector<std::u16string>& v) {
+                                               settings.*m = v;
+                                             }});
+            },
         },
         field.member);
   }
@@ -385,12 +392,23 @@ SettingsSection SettingsStore::Section(const char* name, std::span<const Setting
 
 std::vector<std::string> SettingsStore::LoadGeneral(Settings& settings,
                                                     const FieldChanged& on_changed) {
+  // A list that is not stored is empty, as at a first start: loading again after a Cancel takes
+  // back the lines added since the last save.
+  for (const SettingsField& field : kGeneralFields) {
+    if (const auto* list = std::get_if<std::vector<std::u16string> Settings::*>(&field.member))
+      (settings.*(*list)).clear();
+  }
   return Section(kGeneralSection, kGeneralFields, settings, on_changed).Load();
 }
 
 void SettingsStore::SaveGeneral(const Settings& settings) {
   Settings copy = settings;  // the section binds setters too, which saving never calls
   Section(kGeneralSection, kGeneralFields, copy, {}).Save();
+}
+
+void SettingsStore::SaveGeneralField(const Settings& settings, const SettingsField& field) {
+  Settings copy = settings;
+  Section(kGeneralSection, std::span(&field, 1), copy, {}).Save();
 }
 
 std::vector<std::string> SettingsStore::LoadAutoCorrect(Settings& settings,

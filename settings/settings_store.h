@@ -127,8 +127,11 @@ class SettingsStore {
   explicit SettingsStore(Registry& registry, std::u16string path = kSettingsPath)
       : location_(registry, std::move(path)) {}
 
+  // A list of the section that is not stored loads as empty.
   std::vector<std::string> LoadGeneral(Settings& settings, const FieldChanged& on_changed = {});
   void SaveGeneral(const Settings& settings);
+  // One field of section General alone (a change kept at once, as a tray menu item makes it).
+  void SaveGeneralField(const Settings& settings, const SettingsField& field);
   // The auto-correct switch and the list in its stored form (three lines a row). Every
   // readable line comes back; the list is left as it is when none is stored.
   std::vector<std::string> LoadAutoCorrect(Settings& settings, std::vector<std::u16string>& lines,

@@ -35,7 +35,7 @@ TYPING_MS = 50  # a key every 50 ms: typing speed
 NOTEPAD = Notepad.WINDOW
 NOTEPAD_SETTINGS = r"HKCU\Software\Microsoft\Notepad"
 TIP = "RavakTip"
-TABS = ["General", "Advanced memory", "Auto-correct", "About"]
+TABS = ["General", "Advanced memory", "Auto-correct", "Smart typing", "About"]
 
 # What the user types, on the English layout, and what Ravak makes of it.
 WORD = ("sghl", "سلام")

@@ -27,10 +27,14 @@ def _control_ids():
 
 IDC = _control_ids()
 CHECK_BOXES = {"CONVERSION_ENABLED", "SWITCH_LANGUAGE", "SAYING_AT_START", "SLOW_SYSTEM",
-               "COPY_STACK_ENABLED", "AUTOCORRECT_ENABLED", "RIGHT_TO_LEFT"}
+               "COPY_STACK_ENABLED", "AUTOCORRECT_ENABLED", "RIGHT_TO_LEFT", "SKIP_FULL_SCREEN",
+               "SWITCH_MARK", "FIX_NON_JOINERS"}
 
 # Items of the tray menu, top to bottom (separators not counted).
-MENU = {"active": 0, "auto_detect": 1, "settings": 2, "next": 3, "previous": 4, "about": 5, "exit": 6}
+MENU = {"active": 0, "auto_detect": 1, "not_in_program": 2, "settings": 3, "next": 4,
+        "previous": 5, "about": 6, "exit": 7}
+# The settings window's tabs, right to left.
+TABS = {"general": 0, "copy_stack": 1, "autocorrect": 2, "typing": 3, "about": 4}
 
 
 class Ravak:
@@ -117,7 +121,7 @@ class Ravak:
             wait_for(lambda: self.checked(name) == value, what=f"{name} to change")
 
     def select_tab(self, index):
-        """Clicks a tab of the settings window (0 General ... 3 About)."""
+        """Clicks a tab of the settings window (0 General ... 4 About, see TABS)."""
         self.desktop.probe_command("tab", SETTINGS, str(index))
 
     def error_box(self, timeout=20):

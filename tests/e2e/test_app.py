@@ -22,7 +22,7 @@ def test_tray_menu_and_settings_window_in_persian(desktop):
     assert "810x440" in geometry or "Geometry" in geometry
     app.screenshot("settings-general")
     assert app.text("KEYBOARD_TYPE") == "کلید پیش فرض ویندوز"
-    for tab in (1, 2, 3):
+    for tab in (1, 2, 3, 4):
         app.select_tab(tab)
         app.screenshot(f"settings-tab{tab}")
     app.select_tab(0)

@@ -29,16 +29,22 @@ def test_persian_typed_on_the_english_layout_reads_as_persian_and_english_stays(
     pad.wait_text("امروز هوا خوب است. this is a test ")
 
 
-def test_backspace_right_after_a_switch_undoes_it_for_good(desktop):
-    start(desktop)
-    pad = typing_pad(desktop)
+def undo_a_switch(desktop, pad):
+    """Types sghl, which is switched, and undoes the switch with Backspace: sghl becomes an
+    exception, kept at once in the settings."""
     desktop.type("sghl ")
     pad.wait_text("سلام ")
     desktop.key("BackSpace")
     pad.wait_text("sghl ")
-    # Kept at once in the settings, and never switched again.
     wait_for(lambda: desktop.reg_query(GENERAL, "lstDetectExceptions.Items_Count")
              == ("REG_DWORD", "0x1"), what="the exception stored")
+
+
+def test_backspace_right_after_a_switch_undoes_it_for_good(desktop):
+    start(desktop)
+    pad = typing_pad(desktop)
+    undo_a_switch(desktop, pad)
+    # Never switched again.
     desktop.type("sghl ")
     pad.wait_text("sghl sghl ")
 

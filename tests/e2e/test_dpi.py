@@ -121,7 +121,7 @@ def test_settings_keyboard_type_and_splash_fit_at_every_dpi(desktop, dpi):
     set_dpi(desktop, dpi)
     app = Ravak(desktop)
     app.open_settings()
-    for tab in range(4):
+    for tab in range(5):
         app.select_tab(tab)
         app.screenshot(f"settings-{dpi}-tab{tab}")
     settings = layout(desktop, SETTINGS)

@@ -17,7 +17,25 @@ class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
   WindowId ForegroundWindow() override { return 1; }
   uint16_t ForegroundLanguage() override { return language; }
   bool FocusIsPassword() override { return false; }
+  std::u16string ForegroundProgram() override { return program; }
+  bool ForegroundIsFullScreen() override { return full_screen; }
+  std::optional<ScreenRect> CaretRect() override { return caret; }
   uint16_t language = 0x0409;  // English (United States)
+  std::u16string program = u"Notepad.exe";
+  bool full_screen = false;
+  std::optional<ScreenRect> caret;
+};
+
+// The mark of a switch: what it would show, while it is shown.
+class FakeSwitchMark : public SwitchMarkPresenter {
+ public:
+  void Show(const std::u16string& typed, std::optional<ScreenRect> caret) override {
+    shown = typed;
+    at = caret;
+  }
+  void Hide() override { shown.reset(); }
+  std::optional<std::u16string> shown;
+  std::optional<ScreenRect> at;
 };
 
 struct FakeDesktop {
@@ -52,8 +70,10 @@ struct FakeDesktop {
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
                                  clipboard_text, foreground, foreground,    record};
-  AutoSwitchFeature autoswitch{settings,   master, typing.stream,       layout, input, foreground,
-                               foreground, record, conversion.Command()};
+  FakeSwitchMark switch_mark;
+  AutoSwitchFeature autoswitch{
+      settings,   master, typing.stream,        layout,     input, foreground,
+      foreground, record, conversion.Command(), switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
     KeepRecord(typing.stream, record, layout, foreground, foreground);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_typing.h"
@@ -163,6 +164,27 @@ TEST_F(AutoSwitchTest, LanguageChordFollowsASwitchAndItsUndoWhenAsked) {
   EXPECT_EQ(language_switches, 2);
   typing.Type(u"hello ");
   EXPECT_EQ(language_switches, 2);
+}
+
+// The mark of a switch: the word as typed, by the caret, until the next key; none after Tab or
+// Enter (no Backspace undoes those), and none when it is turned off.
+TEST(AutoSwitchFeatureTest, MarkShowsTheTypedWordUntilTheNextKey) {
+  testing::FakeDesktop desk;
+  desk.controller.Start();
+  desk.settings.auto_detect = true;
+  desk.foreground.caret = ScreenRect{100, 200, 101, 216};
+  desk.typing.Type(u"sghl ");
+  EXPECT_EQ(desk.switch_mark.shown, u"sghl");
+  EXPECT_EQ(desk.switch_mark.at, desk.foreground.caret);
+  desk.typing.Type(u"\b");
+  EXPECT_FALSE(desk.switch_mark.shown);
+  EXPECT_EQ(desk.typing.field.text, u"sghl ");
+  desk.typing.Type(u"o,fd\t");
+  EXPECT_FALSE(desk.switch_mark.shown);
+  desk.settings.switch_mark = false;
+  desk.typing.Type(u"o,fd ");
+  EXPECT_FALSE(desk.switch_mark.shown);
+  EXPECT_EQ(desk.typing.field.text, u"sghl خوبیخوبی ");  // (the field shows no Tab)
 }
 
 TEST(WordExceptionsTest, StoredFormIsSortedWithoutEmptyLines) {

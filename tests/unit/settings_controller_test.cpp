@@ -33,8 +33,8 @@ class SettingsControllerTest : public ::testing::Test, protected FakeDesktop {
     return s;
   }
   HotkeyEdits Edits() const {
-    return {settings.conversion_hotkey, settings.copy_hotkey, settings.paste_hotkey,
-            settings.selection_hotkey, settings.last_word_hotkey};
+    return {settings.conversion_hotkey, settings.copy_hotkey,      settings.paste_hotkey,
+            settings.selection_hotkey,  settings.last_word_hotkey, settings.orthography_hotkey};
   }
   void Check(int control, bool checked) { controller.SetChecked(Field(control), checked); }
 };
@@ -60,7 +60,9 @@ TEST_F(SettingsControllerTest, TickingConversionRegistersAltAAtOnceAndOkStoresIt
   // The selection's and the last word's conversions come with it: Alt+Scroll Lock, Alt+Pause.
   EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x91));
   EXPECT_TRUE(hotkeys.IsRegistered(kModAlt, 0x13));
-  EXPECT_EQ(hotkeys.registered.size(), 3u);
+  // And the orthography fix: Ctrl+Alt+Scroll Lock.
+  EXPECT_TRUE(hotkeys.IsRegistered(kModAlt | kModControl, 0x91));
+  EXPECT_EQ(hotkeys.registered.size(), 4u);
   EXPECT_EQ(Text(kGeneral, u"chkRavak.Checked"), u"True");
   EXPECT_EQ(registry.Get(kGeneral, u"hk1.HotKey")->type, kRegDword);
   EXPECT_EQ(Text(kAutoCorrect, u"chkACEN.Checked"), u"False");

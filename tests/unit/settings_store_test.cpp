@@ -71,17 +71,27 @@ TEST_F(SettingsStoreTest, FirstLoadCreatesLocationOnlyAndFirstSaveWritesInOrder)
   reg.log.clear();
   store.SaveGeneral(settings);
   const std::string g = "set Software\\Tirnak\\Ravak\\General\\";
-  EXPECT_EQ(
-      reg.log,
-      (Strings{"create key Software\\Tirnak\\Ravak\\General",
-               g + "chkActivePro.Checked = sz \"False\"",
-               g + "chkAutoChangeLng.Checked = sz \"False\"", g + "dxmdt1.Tag = dword 0",
-               g + "hk1.HotKey = dword 32833", g + "hkProCopy.HotKey = dword 49219",
-               g + "hkProPaste.HotKey = dword 49238", g + "lblKey.Tag = dword 1",
-               g + "chkACEN.Checked = sz \"False\"", g + "chkRTL.Checked = sz \"False\"",
-               g + "chkSlowSystem.Checked = sz \"False\"", g + "chkShowTips.Checked = sz \"False\"",
-               g + "chkRavak.Checked = sz \"False\"", g + "hkSelection.HotKey = dword 32913",
-               g + "hkLastWord.HotKey = dword 32787", g + "chkAutoDetect.Checked = sz \"False\""}));
+  EXPECT_EQ(reg.log, (Strings{"create key Software\\Tirnak\\Ravak\\General",
+                              g + "chkActivePro.Checked = sz \"False\"",
+                              g + "chkAutoChangeLng.Checked = sz \"False\"",
+                              g + "dxmdt1.Tag = dword 0",
+                              g + "hk1.HotKey = dword 32833",
+                              g + "hkProCopy.HotKey = dword 49219",
+                              g + "hkProPaste.HotKey = dword 49238",
+                              g + "lblKey.Tag = dword 1",
+                              g + "chkACEN.Checked = sz \"False\"",
+                              g + "chkRTL.Checked = sz \"False\"",
+                              g + "chkSlowSystem.Checked = sz \"False\"",
+                              g + "chkShowTips.Checked = sz \"False\"",
+                              g + "chkRavak.Checked = sz \"False\"",
+                              g + "hkSelection.HotKey = dword 32913",
+                              g + "hkLastWord.HotKey = dword 32787",
+                              g + "chkAutoDetect.Checked = sz \"False\"",
+                              g + "hkOrthography.HotKey = dword 49297",
+                              g + "chkFixNonJoiners.Checked = sz \"False\"",
+                              g + "chkSkipFullScreen.Checked = sz \"True\"",
+                              g + "chkSwitchMark.Checked = sz \"True\"",
+                              g + "lstExcludedPrograms.Items_Count = dword 0"}));
 }
 
 TEST_F(SettingsStoreTest, RoundTripKeepsEveryValueIncludingNegativeNumbers) {
@@ -94,14 +104,27 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryValueIncludingNegativeNumbers) {
   changed.copy_hotkey = 0;
   changed.paste_hotkey = 0xE0FF;  // Ctrl+Shift+Alt with the highest key
   changed.keyboard_type = KeyboardType::kFarsi;
+  changed.skip_full_screen = changed.switch_mark = false;
+  changed.excluded_programs = {u"game.exe", u"\u0628\u0627\u0632\u06CC.exe"};
   settings = changed;
   store.SaveGeneral(settings);
   EXPECT_EQ(Stored(kGeneral, u"dxmdt1.Tag"), "dword 4294967291");
   EXPECT_EQ(Stored(kGeneral, u"chkRavak.Checked"), "sz \"True\"");
+  EXPECT_EQ(Stored(kGeneral, u"lstExcludedPrograms.Items[0]"), "sz \"game.exe\"");
 
   settings = Settings();
   EXPECT_TRUE(LoadGeneral().empty());
   EXPECT_EQ(settings, changed);
+
+  // A list is what the store holds: lines added since are taken back by loading again.
+  settings.excluded_programs.push_back(u"other.exe");
+  EXPECT_TRUE(LoadGeneral().empty());
+  EXPECT_EQ(settings, changed);
+  settings.excluded_programs.clear();
+  store.SaveGeneral(settings);
+  settings.excluded_programs.push_back(u"other.exe");
+  EXPECT_TRUE(LoadGeneral().empty());
+  EXPECT_TRUE(settings.excluded_programs.empty());
 }
 
 TEST_F(SettingsStoreTest, LoadsHandWrittenValueForms) {

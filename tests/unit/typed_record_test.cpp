@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/resource.h"
 #include "convert/record_conversion.h"
 #include "tests/fakes/fake_desktop.h"
@@ -100,6 +102,34 @@ TEST_F(TypedRecordTest, AltAWorksFromTheRecordWithoutTheClipboard) {
   EXPECT_EQ(typing.field.text, u"x\r\nسلام");
   typing.Chord(modifier::kLAlt, 'A');
   EXPECT_EQ(typing.field.text, u"x\r\nsghl");
+  EXPECT_EQ(clipboard.sequence, sequence);
+}
+
+// The orthography hotkey on what was typed: erased from the first character that changes and
+// typed again, the clipboard untouched; with "fix the non-joiners" ticked, Alt+A types the
+// non-joiner the English layout could only give as a space.
+TEST_F(TypedRecordTest, OrthographyAndNonJoinersAreFixedFromTheRecord) {
+  controller.Start();
+  controller.SetChecked(*FieldOfControl(IDC_CONVERSION_ENABLED), true);
+  const uint32_t sequence = clipboard.sequence;
+  Persian(true);
+  typing.Type(u";jhf ih");
+  EXPECT_EQ(typing.field.text, u"کتاب ها");
+  log.clear();
+  typing.Chord(modifier::kLCtrl | modifier::kLAlt, 0x91);  // Scroll Lock
+  EXPECT_EQ(typing.field.text, u"کتاب\u200Cها");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "press 0x08"), 3);  // " ها" only
+  typing.Chord(modifier::kLCtrl | modifier::kLAlt, 0x91);          // nothing left to fix
+  EXPECT_EQ(typing.field.text, u"کتاب\u200Cها");
+
+  Persian(false);
+  typing.Type(u"\rld v,l");
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"کتاب\u200Cها\r\nمی روم");
+  controller.SetChecked(*FieldOfControl(IDC_FIX_NON_JOINERS), true);
+  typing.Type(u" ld v,l");
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"کتاب\u200Cها\r\nمی روم می\u200Cروم");
   EXPECT_EQ(clipboard.sequence, sequence);
 }
 

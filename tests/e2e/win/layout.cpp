@@ -55,6 +55,9 @@ struct Fonts {
       case IDC_SLOW_SYSTEM_HINT:
       case IDC_COPY_STACK_HELP:
       case IDC_AUTOCORRECT_HELP:
+      case IDC_SKIP_FULL_SCREEN_HINT:
+      case IDC_SWITCH_MARK_HINT:
+      case IDC_FIX_NON_JOINERS_HINT:
         return hint;
       case IDC_CARET_MARK:
         return pointer;
