@@ -20,7 +20,8 @@ Python standard library only; the output is deterministic for the same sources.
 The output is UTF-8 text: '#' comment lines, then sections, each a "[name]" line followed by one
 word a line, sorted:
   present-stems    present stems of verbs (شو، کن، رو): a stem s whose forms s+ending and
-                   ب+s+ending the lexicon both holds for four of the six personal endings
+                   ب+s+ending (بی for a stem that begins with آ or ا: بیاید) the lexicon both
+                   holds for four of the six personal endings
   past-stems       past stems (شد، کرد، رفت): an infinitive s+ن whose forms s+ending the lexicon
                    holds for four of the five personal endings
   not-verbs        words that read as می/نمی before a verb but are words of their own (میلاد،
@@ -78,7 +79,8 @@ NOT_COMPOUNDS = {w.replace("_", ZWNJ) for w in
 # the build says so when the cache holds others.
 TRANSLATIONS = ["firefox-esr-l10n-fa_153.8.0esr-1~deb12u1_all.deb",
                 "libreoffice-l10n-fa_4%3a7.4.7-1+deb12u14_all.deb"]
-# A participle after a word is joined or not by a rule of its own (ذخیره‌شده، ذخیره شده است).
+# A participle after a word stays apart but with the ezafe (انتخاب‌شدهٔ): the translations write
+# "فایل انتخاب شده" apart as often as not, and joining it changes more spaces than it restores.
 PARTICIPLES = {"\u0634\u062f\u0647", "\u0646\u0634\u062f\u0647"}
 # A compound from running text: written with a ZWNJ at least MIN_JOINED times and more than
 # SPACED_RATIO times as often as with a space.
@@ -134,6 +136,18 @@ def stems(lexicon):
             s = w[:-1]
             if sum(s + e in lexicon for e in PAST_ENDINGS[1:]) >= 4:
                 past.add(s)
+    # A stem that begins with آ or ا takes بی before it: بیاید for آی، بیندازد for انداز.
+    counts = {}
+    for w in lexicon:
+        if not w.startswith("\u0628\u06cc") or len(w) < 4:
+            continue
+        for e in PRESENT_ENDINGS:
+            if w.endswith(e) and len(w) > len(e) + 3:
+                rest = w[2:len(w) - len(e)]
+                s = "\u0622" + rest[1:] if rest[0] == "\u0627" else "\u0627" + rest
+                if s + e in lexicon:
+                    counts[s] = counts.get(s, 0) + 1
+    present |= {s for s, n in counts.items() if n >= 4 and s not in past}
     # A negated stem (نشد) is the stem with the negation, which the fixes read apart.
     present = {s for s in present if not (s[0] == "\u0646" and s[1:] in present)}
     past = {s for s in past if not (s[0] == "\u0646" and s[1:] in past)}
