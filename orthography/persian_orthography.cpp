@@ -354,8 +354,14 @@ Kind LettersAfter(const Tokens& t, std::size_t i) {
   return Kind::Break;
 }
 
+bool IsChar(const Tokens& t, std::size_t i, std::u16string_view set) {
+  return i < t.size() && t[i].kind == Kind::Other && t[i].text.size() == 1 &&
+         set.find(t[i].text[0]) != std::u16string_view::npos;
+}
+
 // Whether the number at token i belongs to Persian text: not written among Latin letters, as a
-// time (10:30) or an address (192.168.1.1, user@host), nor next to a Latin word or unit.
+// time (10:30), an address (192.168.1.1, user@host, ::1) or after # (#1), nor next to a Latin
+// word or unit.
 bool InPersianText(const Tokens& t, std::size_t i) {
   std::size_t first = i, last = i;
   auto attached = [&](std::size_t j) {
@@ -372,7 +378,12 @@ bool InPersianText(const Tokens& t, std::size_t i) {
     const char16_t c = t[j].text[0];
     const bool between_numbers =
         j > first && j < last && t[j - 1].kind == Kind::Number && t[j + 1].kind == Kind::Number;
-    if (c == u'@' || c == u'\\' || (c == u':' && between_numbers)) return false;
+    // An address (user@host, ::1, 10:30 as a time) or a number after # (#1, a placeholder or
+    // a label) is written in Latin.
+    const bool double_colon = c == u':' && (IsChar(t, j - 1, u":") || IsChar(t, j + 1, u":"));
+    if (c == u'@' || c == u'\\' || c == u'#' || double_colon || (c == u':' && between_numbers)) {
+      return false;
+    }
     if (c == u'.' && between_numbers) ++dots;
   }
   if (dots >= 2) return false;
@@ -392,11 +403,6 @@ void FixDigits(Tokens& t, bool latin_digits_too) {
   }
 }
 
-bool IsChar(const Tokens& t, std::size_t i, std::u16string_view set) {
-  return i < t.size() && t[i].kind == Kind::Other && t[i].text.size() == 1 &&
-         set.find(t[i].text[0]) != std::u16string_view::npos;
-}
-
 constexpr std::u16string_view kPersianPunctuation = u"،؛؟«»";
 // No space before these, one after, in Persian text.
 constexpr std::u16string_view kClosing = u"،؛؟.!:)»";
@@ -413,11 +419,14 @@ void FixPunctuationSpacing(Tokens& t) {
   for (std::size_t i = 0; i < t.size(); ++i) {
     if (t[i].kind == Kind::Space) {
       // No space before a closing mark (، ؛ ؟ always; the others after Persian text), none
-      // after an opening guillemet; the indentation of a line stays, and so does the space
-      // before an ellipsis.
-      const bool closing =
-          IsChar(t, i + 1, u"،؛؟") ||
-          (IsChar(t, i + 1, kClosing) && i > 0 && PersianSide(t, i - 1) && !IsChar(t, i + 2, u"."));
+      // after an opening guillemet; the indentation of a line stays.
+      // A mark written against what follows it is no closing mark (و ::1، .NET), nor the
+      // first of an ellipsis.
+      const bool attached = IsChar(t, i + 1, u".:!") && i + 2 < t.size() &&
+                            (t[i + 2].kind == Kind::Latin || t[i + 2].kind == Kind::Number ||
+                             t[i + 2].text == t[i + 1].text);
+      const bool closing = IsChar(t, i + 1, u"،؛؟") || (IsChar(t, i + 1, kClosing) && i > 0 &&
+                                                        PersianSide(t, i - 1) && !attached);
       const bool opening = i > 0 && IsChar(t, i - 1, u"«") && PersianSide(t, i + 1);
       drop[i] = !IsLineStart(t, i) && (closing || opening);
       continue;

@@ -119,6 +119,7 @@ TEST(OrthographyTest, DigitsInPersianTextArePersian) {
       {"Windows 10 را نصب کنید", "Windows 10 را نصب کنید"},
       {"حجم 10 MB است", "حجم 10 MB است"},
       {"ساعت 10:30 و نشانی 192.168.1.1 و x86", "ساعت 10:30 و نشانی 192.168.1.1 و x86"},
+      {"پاکت #10 و ::1", "پاکت #10 و ::1"},
       {"see page 12", "see page 12"},
   });
   ExpectFixes({{"صفحه 12 و ٤٥", "صفحه 12 و ۴۵"}}, {.persian_digits = false});
@@ -137,6 +138,7 @@ TEST(OrthographyTest, PunctuationSpacing) {
       // A full stop inside a name, and an ellipsis, as typed.
       {"اپن_آفیس.ارگ ۱.۰", "اپن_آفیس.ارگ ۱.۰"},
       {"و ... ورودی_ها و غیره ...", "و ... ورودی_ها و غیره ..."},
+      {"به localhost ، 127.0.0.1 و ::1", "به localhost، 127.0.0.1 و ::1"},
   });
 }
 
