@@ -221,6 +221,20 @@ std::u16string_view WordBefore(const Tokens& t, std::size_t i) {
   return {};
 }
 
+// Whether tokens i and i + 2 are words with one space between them.
+bool SpacedWords(const Tokens& t, std::size_t i) {
+  return i + 2 < t.size() && t[i].kind == Kind::Word && t[i + 1].kind == Kind::Space &&
+         t[i + 1].text == u" " && t[i + 2].kind == Kind::Word;
+}
+
+bool IsListedCompound(const OrthographyWords& words, std::u16string_view left,
+                      std::u16string_view right) {
+  std::u16string compound(left);
+  compound += kZwnj;
+  compound += right;
+  return words.Contains(OrthographyWords::kCompounds, compound);
+}
+
 // Whether the space between the words at a and a + 2 stands for a ZWNJ.
 bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_t a) {
   const std::u16string_view left = t[a].text, right = t[a + 2].text;
@@ -236,9 +250,13 @@ bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_
     return words.Contains(OrthographyWords::kComparatives, left) || EndsWith(left, u"ه");
   }
   if (EndsWith(left, u"ه") && In(kAfterHeh, right)) return true;
-  if (In(kBoundHeads, right) || In(kPrefixes, left)) return true;
+  // A conjunction or preposition before a bound head is a word of its own (سنت کیتس و نویس).
+  const bool function_word = In(kFunctionWords, left);
+  if ((In(kBoundHeads, right) && !function_word) || In(kPrefixes, left)) return true;
   if (In(kUnitPrefixes, left)) return In(kUnits, right);
-  if (In(kParticiples, right)) return true;
+  if (In(kParticiples, right)) return !function_word;
+  // A listed compound needs no guess (پس‌زمینه at a line's start).
+  if ((left == u"پس" || left == u"پیش") && IsListedCompound(words, left, right)) return true;
   if (left == u"پس" && (before.empty() || In(kFunctionWords, before))) return false;
   if (left == u"پیش" || left == u"پس") {
     // دو روز پیش (ago), از پیش (beforehand).
@@ -247,19 +265,29 @@ bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_
     return !ago && !In(kFunctionWords, right) && !In(kAuxiliaries, right) &&
            !IsVerbForm(words, right);
   }
-  std::u16string compound(left);
+  return IsListedCompound(words, left, right);
+}
+
+// A compound of two words and و between them (جست‌وجو، گفت‌وگو) from the list.
+bool IsCompoundWithAnd(const OrthographyWords& words, const Tokens& t, std::size_t i) {
+  if (!SpacedWords(t, i) || !SpacedWords(t, i + 2) || t[i + 2].text != u"و") return false;
+  std::u16string compound = t[i].text;
   compound += kZwnj;
-  compound += right;
+  compound += u"و";
+  compound += kZwnj;
+  compound += t[i + 4].text;
   return words.Contains(OrthographyWords::kCompounds, compound);
 }
 
 void RestoreSpacedNonJoiners(const OrthographyWords& words, Tokens& t) {
+  const Token zwnj = {Kind::Zwnj, std::u16string(1, kZwnj)};
   for (std::size_t i = 0; i + 2 < t.size(); ++i) {
-    if (t[i].kind != Kind::Word || t[i + 1].kind != Kind::Space || t[i + 1].text != u" " ||
-        t[i + 2].kind != Kind::Word) {
-      continue;
+    if (IsCompoundWithAnd(words, t, i)) {
+      t[i + 1] = t[i + 3] = zwnj;
+      i += 3;
+    } else if (SpacedWords(t, i) && SpaceIsNonJoiner(words, t, i)) {
+      t[i + 1] = zwnj;
     }
-    if (SpaceIsNonJoiner(words, t, i)) t[i + 1] = {Kind::Zwnj, std::u16string(1, kZwnj)};
   }
 }
 
@@ -326,8 +354,14 @@ Kind LettersAfter(const Tokens& t, std::size_t i) {
   return Kind::Break;
 }
 
+bool IsChar(const Tokens& t, std::size_t i, std::u16string_view set) {
+  return i < t.size() && t[i].kind == Kind::Other && t[i].text.size() == 1 &&
+         set.find(t[i].text[0]) != std::u16string_view::npos;
+}
+
 // Whether the number at token i belongs to Persian text: not written among Latin letters, as a
-// time (10:30) or an address (192.168.1.1, user@host), nor next to a Latin word or unit.
+// time (10:30), an address (192.168.1.1, user@host, ::1) or after # (#1), nor next to a Latin
+// word or unit.
 bool InPersianText(const Tokens& t, std::size_t i) {
   std::size_t first = i, last = i;
   auto attached = [&](std::size_t j) {
@@ -344,7 +378,12 @@ bool InPersianText(const Tokens& t, std::size_t i) {
     const char16_t c = t[j].text[0];
     const bool between_numbers =
         j > first && j < last && t[j - 1].kind == Kind::Number && t[j + 1].kind == Kind::Number;
-    if (c == u'@' || c == u'\\' || (c == u':' && between_numbers)) return false;
+    // An address (user@host, ::1, 10:30 as a time) or a number after # (#1, a placeholder or
+    // a label) is written in Latin.
+    const bool double_colon = c == u':' && (IsChar(t, j - 1, u":") || IsChar(t, j + 1, u":"));
+    if (c == u'@' || c == u'\\' || c == u'#' || double_colon || (c == u':' && between_numbers)) {
+      return false;
+    }
     if (c == u'.' && between_numbers) ++dots;
   }
   if (dots >= 2) return false;
@@ -364,11 +403,6 @@ void FixDigits(Tokens& t, bool latin_digits_too) {
   }
 }
 
-bool IsChar(const Tokens& t, std::size_t i, std::u16string_view set) {
-  return i < t.size() && t[i].kind == Kind::Other && t[i].text.size() == 1 &&
-         set.find(t[i].text[0]) != std::u16string_view::npos;
-}
-
 constexpr std::u16string_view kPersianPunctuation = u"،؛؟«»";
 // No space before these, one after, in Persian text.
 constexpr std::u16string_view kClosing = u"،؛؟.!:)»";
@@ -386,8 +420,13 @@ void FixPunctuationSpacing(Tokens& t) {
     if (t[i].kind == Kind::Space) {
       // No space before a closing mark (، ؛ ؟ always; the others after Persian text), none
       // after an opening guillemet; the indentation of a line stays.
-      const bool closing = IsChar(t, i + 1, u"،؛؟") ||
-                           (IsChar(t, i + 1, kClosing) && i > 0 && PersianSide(t, i - 1));
+      // A mark written against what follows it is no closing mark (و ::1، .NET), nor the
+      // first of an ellipsis.
+      const bool attached = IsChar(t, i + 1, u".:!") && i + 2 < t.size() &&
+                            (t[i + 2].kind == Kind::Latin || t[i + 2].kind == Kind::Number ||
+                             t[i + 2].text == t[i + 1].text);
+      const bool closing = IsChar(t, i + 1, u"،؛؟") || (IsChar(t, i + 1, kClosing) && i > 0 &&
+                                                        PersianSide(t, i - 1) && !attached);
       const bool opening = i > 0 && IsChar(t, i - 1, u"«") && PersianSide(t, i + 1);
       drop[i] = !IsLineStart(t, i) && (closing || opening);
       continue;
@@ -401,8 +440,10 @@ void FixPunctuationSpacing(Tokens& t) {
       space_after[i] = next == Kind::Word || next == Kind::Latin || next == Kind::Number ||
                        IsChar(t, i + 1, u"«(");
     } else if (IsChar(t, i, u".!:)»") && next == Kind::Word && PersianSide(t, before)) {
-      // Between Persian words; a full stop between single letters is an abbreviation (ه.ش).
-      space_after[i] = t[i].text != u"." || (t[before].text.size() > 1 && t[i + 1].text.size() > 1);
+      // Between Persian words. A full stop written between two letters is no sentence's end
+      // (اپن‌آفیس.ارگ, ه.ش) unless a space stood before it.
+      space_after[i] = t[i].text != u"." ||
+                       (before != i - 1 && t[before].text.size() > 1 && t[i + 1].text.size() > 1);
     } else if (IsChar(t, i, u"«") && i > 0 && t[i - 1].kind == Kind::Word) {
       space_before[i] = true;
     }

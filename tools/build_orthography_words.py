@@ -6,15 +6,22 @@ fetches them, versions pinned, into the same cache folder):
   @cspell/dict-fa-ir 4.0.5, npm (Apache-2.0)             a large inflected lexicon, no ZWNJ
   Debian tesseract-ocr-fas 1:4.1.0-2 (Apache-2.0)        about 14,000 frequent words, some
                                                          written with a zero-width non-joiner
+  Debian chromium-l10n (BSD-3-Clause): its Persian user-interface strings (fa.pak), the .deb in
+  the cache folder (the lists were made from 156.0.8078.129-1~deb12u1)
+  Firefox and LibreOffice Persian translations (MPL-2.0), fetched by tools/eval_orthography.py
+  into its cache folder, only the lines of its tuning split (the lists were made from
+  firefox-esr-l10n-fa 153.8.0esr-1~deb12u1 and libreoffice-l10n-fa 4:7.4.7-1+deb12u14)
 
 Run (as root on Debian 12, network to the Debian and npm registries):
-  tools/build_orthography_words.py [--cache build/detect-sources] [--out FILE]
+  tools/build_orthography_words.py [--cache build/detect-sources]
+                                   [--translations build/detect-eval] [--out FILE]
 Python standard library only; the output is deterministic for the same sources.
 
 The output is UTF-8 text: '#' comment lines, then sections, each a "[name]" line followed by one
 word a line, sorted:
   present-stems    present stems of verbs (شو، کن، رو): a stem s whose forms s+ending and
-                   ب+s+ending the lexicon both holds for four of the six personal endings
+                   ب+s+ending (بی for a stem that begins with آ or ا: بیاید) the lexicon both
+                   holds for four of the six personal endings
   past-stems       past stems (شد، کرد، رفت): an infinitive s+ن whose forms s+ending the lexicon
                    holds for four of the five personal endings
   not-verbs        words that read as می/نمی before a verb but are words of their own (میلاد،
@@ -25,16 +32,22 @@ word a line, sorted:
                    written so in the lexicon
   comparatives     adjectives the lexicon gives a superlative (بزرگ for بزرگترین)
   compounds        the OCR list's two-part words with a non-joiner, less those whose parts are
-                   function words
+                   function words; and the two-part words (three with و in the middle: جست‌وجو)
+                   that the user-interface strings and the translations' tuning lines write
+                   with a non-joiner, each source more often than with a space, less verbal
+                   prefixes, suffixes and participles, which the fixes join by rule
 The decisions that use these lists (the verb endings, the suffixes) are in orthography/.
 """
 
 import argparse
+import collections
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import build_detect_model as sources  # noqa: E402  (fetching and reading the pinned lists)
+import eval_orthography as translations  # noqa: E402  (the translations and their tuning split)
 
 ZWNJ = "\u200c"
 ALIASES = {"\u064a": "\u06cc", "\u0649": "\u06cc", "\u0643": "\u06a9"}
@@ -62,6 +75,17 @@ ATTACHED = set("ای ام ات اش ایم اید اند مان تان شان ی
 # Phrases the OCR list writes as one word although they are a noun and its adjective.
 NOT_COMPOUNDS = {w.replace("_", ZWNJ) for w in
                  "صفحه_اصلی تیم_ملی بازارهای_جهانی مصالح_ساختمانی بندر_انزلی سکه_وطلا".split()}
+# The translations the lists were made from; security updates replace them in the archive, and
+# the build says so when the cache holds others.
+TRANSLATIONS = ["firefox-esr-l10n-fa_153.8.0esr-1~deb12u1_all.deb",
+                "libreoffice-l10n-fa_4%3a7.4.7-1+deb12u14_all.deb"]
+# A participle after a word stays apart but with the ezafe (انتخاب‌شدهٔ): the translations write
+# "فایل انتخاب شده" apart as often as not, and joining it changes more spaces than it restores.
+PARTICIPLES = {"\u0634\u062f\u0647", "\u0646\u0634\u062f\u0647"}
+# A compound from running text: written with a ZWNJ at least MIN_JOINED times and more than
+# SPACED_RATIO times as often as with a space.
+MIN_JOINED = 1
+SPACED_RATIO = 1
 FUNCTION_WORDS = set("به در از با برای تا که و را هر چه بر است اند بود بودند باشد باشند شد شدند "
                      "شود شوند ام ایم اید ای هست هستند نیست بوده گردید گردد می نمی".split())
 
@@ -112,6 +136,18 @@ def stems(lexicon):
             s = w[:-1]
             if sum(s + e in lexicon for e in PAST_ENDINGS[1:]) >= 4:
                 past.add(s)
+    # A stem that begins with آ or ا takes بی before it: بیاید for آی، بیندازد for انداز.
+    counts = {}
+    for w in lexicon:
+        if not w.startswith("\u0628\u06cc") or len(w) < 4:
+            continue
+        for e in PRESENT_ENDINGS:
+            if w.endswith(e) and len(w) > len(e) + 3:
+                rest = w[2:len(w) - len(e)]
+                s = "\u0622" + rest[1:] if rest[0] == "\u0627" else "\u0627" + rest
+                if s + e in lexicon:
+                    counts[s] = counts.get(s, 0) + 1
+    present |= {s for s, n in counts.items() if n >= 4 and s not in past}
     # A negated stem (نشد) is the stem with the negation, which the fixes read apart.
     present = {s for s in present if not (s[0] == "\u0646" and s[1:] in present)}
     past = {s for s in past if not (s[0] == "\u0646" and s[1:] in past)}
@@ -167,13 +203,87 @@ def heh_suffix(w):
     return None
 
 
+# A run of Persian words with single spaces between them, as running text has it.
+WORD_RUN = re.compile("[%s%s]+(?: [%s%s]+)*" % ("".join(sorted(LETTERS)), ZWNJ,
+                                               "".join(sorted(LETTERS)), ZWNJ))
+# The parts that the fixes join by rule: the suffixes after a word, the verbal prefixes before.
+SUFFIX_PARTS = set(HEH_SUFFIXES) | ATTACHED | {"\u062a\u0631\u06cc"}
+PREFIX_PARTS = {MI, NAMI} | {p + MI for p in "\u0628\u0631 \u062f\u0631 \u0628\u0627\u0632".split()}
+# A first part that is a preposition and still makes compounds with a ZWNJ (به‌روز، به‌طور).
+JOINING_PREPOSITIONS = {"\u0628\u0647"}
+
+
+def word_parts(word):
+    """The parts of a word between its ZWNJs, its verbal prefix and suffix parts taken away."""
+    parts = [p for p in word.split(ZWNJ) if p]
+    while len(parts) > 1 and parts[0] in PREFIX_PARTS:
+        parts = parts[1:]
+    while len(parts) > 1 and parts[-1] in SUFFIX_PARTS:
+        parts = parts[:-1]
+    return parts
+
+
+def pair_counts(texts):
+    """In running text: how often each two parts stand joined by a ZWNJ inside a word (a three-part
+    word counts its two pairs, and its whole when the middle part is و: جست‌وجو), and how often
+    the last part of a word stands before the first of the next with a space between."""
+    joined, spaced = collections.Counter(), collections.Counter()
+    for text in texts:
+        text = "".join(ALIASES.get(c, c) for c in text)
+        for run in WORD_RUN.findall(text):
+            words = [w.strip(ZWNJ) for w in run.split(" ")]
+            for w in words:
+                parts = word_parts(w)
+                for a, b in zip(parts, parts[1:]):
+                    joined[(a, b)] += 1
+                if len(parts) == 3 and parts[1] == "\u0648":
+                    joined[tuple(parts)] += 1
+            for w1, w2 in zip(words, words[1:]):
+                if w1 and w2:
+                    spaced[(w1.split(ZWNJ)[-1], w2.split(ZWNJ)[0])] += 1
+    return joined, spaced
+
+
+def is_compound_pair(parts):
+    a, b = parts[0], parts[-1]
+    return (len(a) >= 2 and len(b) >= 2 and b not in FUNCTION_WORDS and
+            (a not in FUNCTION_WORDS or a in JOINING_PREPOSITIONS) and
+            a not in PREFIX_PARTS and b not in SUFFIX_PARTS and b not in PARTICIPLES and
+            ZWNJ.join(parts) not in NOT_COMPOUNDS)
+
+
+def written_compounds(counts):
+    """The compounds that running text writes with a ZWNJ: each of counts, a (joined, spaced)
+    pair of pair_counts for one source, writes it so more often than with a space, or not at all."""
+    out = set()
+    for parts in set().union(*(joined for joined, _ in counts)):
+        if not is_compound_pair(parts):
+            continue
+        total = sum(joined[parts] for joined, _ in counts)
+        apart = [spaced[parts] if len(parts) == 2 else 0 for _, spaced in counts]
+        if total >= MIN_JOINED and all(joined[parts] > SPACED_RATIO * n or n == 0 and
+                                       joined[parts] == 0 for (joined, _), n in
+                                       zip(counts, apart)):
+            out.add(ZWNJ.join(parts))
+    return out
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     ap.add_argument("--cache", default=os.path.join(root, "build", "detect-sources"))
     ap.add_argument("--out", default=os.path.join(root, "orthography", "orthography_words.txt"))
+    ap.add_argument("--translations", default=os.path.join(root, "build", "detect-eval"))
     args = ap.parse_args()
     sources.fetch(args.cache)
+    translations_root = translations.corpus.fetch(args.translations)
+    with open(os.path.join(args.translations, "versions.txt"), encoding="utf-8") as f:
+        held = f.read().split()
+    if any(t not in held for t in TRANSLATIONS):
+        print(f"note: the translations are {held}, not {TRANSLATIONS}", file=sys.stderr)
+    tune = [line for line in translations.persian_lines(translations_root)
+            if translations.corpus.split_of(line) == "tune"]
+    counts = [pair_counts(sources.ui_strings(args.cache, "fa")), pair_counts(tune)]
     lexicon = read_cspell(args.cache)
     ocr = read_ocr(args.cache)
 
@@ -195,6 +305,7 @@ def main():
                 MI not in w and w not in NOT_COMPOUNDS and parts[1] not in HEH_SUFFIXES and \
                 parts[1] not in ATTACHED:
             compounds.add(w)
+    compounds |= written_compounds(counts)
 
     sections = [
         ("present-stems", present), ("past-stems", past),
@@ -203,7 +314,9 @@ def main():
         ("comparatives", comparatives), ("compounds", compounds),
     ]
     lines = ["# Made by tools/build_orthography_words.py from @cspell/dict-fa-ir 4.0.5 and",
-             "# tesseract-ocr-fas 1:4.1.0-2 (both Apache-2.0; see SOURCES.txt). Do not edit."]
+             "# tesseract-ocr-fas 1:4.1.0-2 (both Apache-2.0), chromium-l10n (BSD-3-Clause) and",
+             "# the Firefox and LibreOffice Persian translations (MPL-2.0), see SOURCES.txt.",
+             "# Do not edit."]
     for name, words in sections:
         lines.append(f"[{name}]")
         lines.extend(sorted(words, key=lambda w: w.encode("utf-16-be")))

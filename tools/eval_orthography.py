@@ -121,6 +121,22 @@ def kind(piece):
     return "suffix" if right.rstrip(".،؛؟!:)»") in SUFFIXES else "compound and other"
 
 
+CHANGE_KINDS = ["digits only", "only ZWNJs put for spaces or nothing (digits too)", "other"]
+
+
+def change_kind(line, fixed, latin):
+    """How a correct line was changed: its digits only; only ZWNJs put where it had a space or
+    nothing (the orthography's own joins, which the line had left out), digits or not; or more."""
+    if line == latin:
+        return CHANGE_KINDS[0]
+    a, sa = gaps(line)
+    b, sb = gaps(fixed)
+    if a == b and all(x == y or y == "z" for x, y in zip(sa, sb)) and sa != sb and \
+            (ZWNJ + " " not in line and " " + ZWNJ not in line):
+        return CHANGE_KINDS[1]
+    return CHANGE_KINDS[2]
+
+
 def rate(n, d):
     return n / d if d else 1.0
 
@@ -162,6 +178,10 @@ def main():
     ok &= report("lines unchanged", unchanged, TARGETS["unchanged"])
     print(f"  lines unchanged with Latin digits kept: "
           f"{rate(sum(l == f for l, f in zip(lines, latin)), len(lines)):.2%}")
+    kinds = collections.Counter(change_kind(l, f, g) for l, f, g in zip(lines, fixed, latin)
+                                if l != f)
+    print("  lines changed, by what changed (a breakdown, not a measure): " +
+          ", ".join(f"{k} {kinds[k]}" for k in CHANGE_KINDS))
     if args.verbose:
         print("  commonest changes:", "  ".join(f"{k} x{n}" for k, n in changes.most_common(30)))
 

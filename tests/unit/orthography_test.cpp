@@ -50,6 +50,7 @@ TEST(OrthographyTest, VerbalPrefixTakesANonJoiner) {
       {"میشود و نمیتوانم", "می_شود و نمی_توانم"},
       {"او برمی گرداند", "او برمی_گرداند"},
       {"می گفتمش", "می_گفتمش"},
+      {"می آید", "می_آید"},  // a stem whose subjunctive takes بی (بیاید)
       // می as a noun or the month, and words that begin with می.
       {"۱۵ می سفر کردم", "۱۵ می سفر کردم"},
       {"ماه می", "ماه می"},
@@ -83,10 +84,12 @@ TEST(OrthographyTest, CompoundsTakeANonJoiner) {
       {"رنگ پس زمینه", "رنگ پس_زمینه"},
       {"پنج میلی متر", "پنج میلی_متر"},
       {"فایل انتخاب شدهٔ من", "فایل انتخاب_شدهٔ من"},
+      {"جست و جو", "جست_و_جو"},
       // پیش and پس as words of their own; a participle that may be the verb.
       {"دو روز پیش رفت و از پیش تعریف شد", "دو روز پیش رفت و از پیش تعریف شد"},
       {"پس از آن، پس باید رفت", "پس از آن، پس باید رفت"},
       {"انتخاب شده است", "انتخاب شده است"},
+      {"سنت کیتس و نویس", "سنت کیتس و نویس"},  // و before a bound head
   });
 }
 
@@ -116,6 +119,7 @@ TEST(OrthographyTest, DigitsInPersianTextArePersian) {
       {"Windows 10 را نصب کنید", "Windows 10 را نصب کنید"},
       {"حجم 10 MB است", "حجم 10 MB است"},
       {"ساعت 10:30 و نشانی 192.168.1.1 و x86", "ساعت 10:30 و نشانی 192.168.1.1 و x86"},
+      {"پاکت #10 و ::1", "پاکت #10 و ::1"},
       {"see page 12", "see page 12"},
   });
   ExpectFixes({{"صفحه 12 و ٤٥", "صفحه 12 و ۴۵"}}, {.persian_digits = false});
@@ -131,6 +135,10 @@ TEST(OrthographyTest, PunctuationSpacing) {
       {"ls -l . ( x )", "ls -l . ( x )"},
       {"سال ۱۴۰۲ ه.ش", "سال ۱۴۰۲ ه.ش"},
       {"۳.۵ کیلو", "۳.۵ کیلو"},
+      // A full stop inside a name, and an ellipsis, as typed.
+      {"اپن_آفیس.ارگ ۱.۰", "اپن_آفیس.ارگ ۱.۰"},
+      {"و ... ورودی_ها و غیره ...", "و ... ورودی_ها و غیره ..."},
+      {"به localhost ، 127.0.0.1 و ::1", "به localhost، 127.0.0.1 و ::1"},
   });
 }
 
