@@ -262,8 +262,11 @@ bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_
     // دو روز پیش (ago), از پیش (beforehand).
     const bool ago = In(kTimeWords, before) || In(kFunctionWords, before) ||
                      (a >= 2 && t[a - 2].kind == Kind::Number);
-    return !ago && !In(kFunctionWords, right) && !In(kAuxiliaries, right) &&
-           !IsVerbForm(words, right);
+    // Before a verb it is an adverb of its own (پیش بروید، پس نمی‌دهد).
+    const bool verb =
+        IsVerbForm(words, right) || ((StartsWith(right, u"ب") || StartsWith(right, u"ن")) &&
+                                     right.size() > 2 && IsVerbForm(words, right.substr(1)));
+    return !ago && !In(kFunctionWords, right) && !In(kAuxiliaries, right) && !verb;
   }
   return IsListedCompound(words, left, right);
 }
@@ -439,9 +442,11 @@ void FixPunctuationSpacing(Tokens& t) {
       // One space after: before a word, a number or an opening mark.
       space_after[i] = next == Kind::Word || next == Kind::Latin || next == Kind::Number ||
                        IsChar(t, i + 1, u"«(");
-    } else if (IsChar(t, i, u".!:)»") && next == Kind::Word && PersianSide(t, before)) {
-      // Between Persian words. A full stop written between two letters is no sentence's end
-      // (اپن‌آفیس.ارگ, ه.ش) unless a space stood before it.
+    } else if (IsChar(t, i, u".!:)»") && next == Kind::Word && PersianSide(t, before) &&
+               t[i + 1].text != u"ی") {
+      // Between Persian words; a lone ی after the mark is its suffix ((ها)ی). A full stop
+      // written between two letters is no sentence's end (اپن‌آفیس.ارگ, ه.ش) unless a
+      // space stood before it.
       space_after[i] = t[i].text != u"." ||
                        (before != i - 1 && t[before].text.size() > 1 && t[i + 1].text.size() > 1);
     } else if (IsChar(t, i, u"«") && i > 0 && t[i - 1].kind == Kind::Word) {

@@ -209,8 +209,13 @@ WORD_RUN = re.compile("[%s%s]+(?: [%s%s]+)*" % ("".join(sorted(LETTERS)), ZWNJ,
 # The parts that the fixes join by rule: the suffixes after a word, the verbal prefixes before.
 SUFFIX_PARTS = set(HEH_SUFFIXES) | ATTACHED | {"\u062a\u0631\u06cc"}
 PREFIX_PARTS = {MI, NAMI} | {p + MI for p in "\u0628\u0631 \u062f\u0631 \u0628\u0627\u0632".split()}
-# A first part that is a preposition and still makes compounds with a ZWNJ (به‌روز، به‌طور).
-JOINING_PREPOSITIONS = {"\u0628\u0647"}
+# The preposition به stays apart from its noun (به طور، به علت، به سرعت: both spellings are
+# written, and the standard orthography writes them apart), but makes one word with a ZWNJ where
+# the two are one adjective or noun: به‌روز (up to date) and its derivatives, به‌سازی.
+BEH = "\u0628\u0647"
+JOINED_AFTER_BEH = {"\u0631\u0648\u0632", "\u0631\u0648\u0632\u0631\u0633\u0627\u0646",
+                    "\u0631\u0648\u0632\u0631\u0633\u0627\u0646\u06cc",
+                    "\u0631\u0648\u0632\u0634\u062f\u0647", "\u0633\u0627\u0632\u06cc"}
 
 
 def word_parts(word):
@@ -247,7 +252,7 @@ def pair_counts(texts):
 def is_compound_pair(parts):
     a, b = parts[0], parts[-1]
     return (len(a) >= 2 and len(b) >= 2 and b not in FUNCTION_WORDS and
-            (a not in FUNCTION_WORDS or a in JOINING_PREPOSITIONS) and
+            (a not in FUNCTION_WORDS or a == BEH and b in JOINED_AFTER_BEH) and
             a not in PREFIX_PARTS and b not in SUFFIX_PARTS and b not in PARTICIPLES and
             ZWNJ.join(parts) not in NOT_COMPOUNDS)
 

@@ -87,6 +87,9 @@ TEST(OrthographyTest, CompoundsTakeANonJoiner) {
       {"جست و جو", "جست_و_جو"},
       // پیش and پس as words of their own; a participle that may be the verb.
       {"دو روز پیش رفت و از پیش تعریف شد", "دو روز پیش رفت و از پیش تعریف شد"},
+      {"با هوشیاری پیش بروید", "با هوشیاری پیش بروید"},
+      // The preposition به apart from its noun, but به‌روز is one word.
+      {"به طور خودکار به روز رسانی شد", "به طور خودکار به_روز_رسانی شد"},
       {"پس از آن، پس باید رفت", "پس از آن، پس باید رفت"},
       {"انتخاب شده است", "انتخاب شده است"},
       {"سنت کیتس و نویس", "سنت کیتس و نویس"},  // و before a bound head
@@ -131,6 +134,7 @@ TEST(OrthographyTest, PunctuationSpacing) {
       {"سلام،خوبی؟بله.", "سلام، خوبی؟ بله."},
       {"او گفت« سلام »و رفت", "او گفت «سلام» و رفت"},
       {"نام : علی (دوست )", "نام: علی (دوست)"},
+      {"جمله_(ها)ی SQL", "جمله_(ها)ی SQL"},
       // Latin text, an abbreviation, a decimal number.
       {"ls -l . ( x )", "ls -l . ( x )"},
       {"سال ۱۴۰۲ ه.ش", "سال ۱۴۰۲ ه.ش"},
