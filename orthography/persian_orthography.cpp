@@ -262,7 +262,7 @@ bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_
     // دو روز پیش (ago), از پیش (beforehand).
     const bool ago = In(kTimeWords, before) || In(kFunctionWords, before) ||
                      (a >= 2 && t[a - 2].kind == Kind::Number);
-    // Before a verb it is an adverb of its own (پیش بروید، پس نمی‌دهد).
+    // Before a verb it is an adverb of its own (پیش بروید، پیش نرفت).
     const bool verb =
         IsVerbForm(words, right) || ((StartsWith(right, u"ب") || StartsWith(right, u"ن")) &&
                                      right.size() > 2 && IsVerbForm(words, right.substr(1)));

@@ -205,8 +205,8 @@ def main():
           f"{rate(sum(f == review[md5(l)] for l, f in faulty), len(faulty)):.2%} "
           f"come out as reviewed")
     print(f"  all lines unchanged, faulty ones too: "
-          f"{rate(sum(l == f for l, f in zip(lines, fixed)), len(lines)):.2%}; "
-          f"with Latin digits kept: {rate(sum(l == f for l, f in zip(lines, latin)), len(lines)):.2%}")
+          f"{rate(sum(l == f for l, f in zip(lines, fixed)), len(lines)):.2%}; with Latin digits "
+          f"kept: {rate(sum(l == f for l, f in zip(lines, latin)), len(lines)):.2%}")
     kinds = collections.Counter(change_kind(l, f, g) for l, f, g in zip(lines, fixed, latin)
                                 if l != f)
     print("  lines changed, by what changed (a breakdown, not a measure): " +
