@@ -4,11 +4,13 @@ One template Wine prefix is made per machine (cached under the work directory an
 the set-up below changes); every test gets its own fresh copy. Tests wait for conditions with a
 deadline (`wait_for`), never for fixed times.
 """
+import contextlib
+import fcntl
 import hashlib
 import os
 import shutil
-import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -35,8 +37,33 @@ class E2EError(AssertionError):
     pass
 
 
+# Where each test's time goes: seconds per step (prefix, wine start, ravak start, registry,
+# typing, waits, close), the outermost step counting when steps nest. conftest.py reports them.
+STEP_TIMES = {}
+_open_steps = []
+
+
+@contextlib.contextmanager
+def step(name):
+    if _open_steps:  # inside another step: that one counts the time
+        yield
+        return
+    _open_steps.append(name)
+    started = time.monotonic()
+    try:
+        yield
+    finally:
+        _open_steps.pop()
+        STEP_TIMES[name] = STEP_TIMES.get(name, 0.0) + time.monotonic() - started
+
+
 def wait_for(condition, timeout=10.0, interval=0.05, what="condition"):
     """Polls condition() until it returns a truthy value; returns it, or fails after timeout."""
+    with step("waits"):
+        return _wait_for(condition, timeout, interval, what)
+
+
+def _wait_for(condition, timeout, interval, what):
     deadline = time.monotonic() + timeout
     last = None
     while True:
@@ -156,7 +183,8 @@ def _base_env(prefix, display):
     env.update({
         "WINEPREFIX": str(prefix),
         "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        # No Mono or Gecko; and Wine's menu builder would copy Start menu entries into the host's menus.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "DISPLAY": display.name,
         "WINEARCH": "win64",
         "LANG": "C.UTF-8",
@@ -165,13 +193,22 @@ def _base_env(prefix, display):
 
 
 def template_prefix(display):
-    """The template prefix, made once and reused while its set-up is unchanged."""
+    """The template prefix, made once and reused while its set-up is unchanged. Parallel
+    workers take turns: the first builds it, the others wait for it."""
     version = subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
     key = hashlib.sha256((version + repr(PREFIX_SETUP)).encode()).hexdigest()[:12]
     template = WORK / f"template-{key}"
     if (template / ".ready").exists():
         return template
     WORK.mkdir(parents=True, exist_ok=True)
+    with open(WORK / f"template-{key}.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not (template / ".ready").exists():
+            _build_template(template, version, display)
+    return template
+
+
+def _build_template(template, version, display):
     building = WORK / f"template-{key}.building-{os.getpid()}"
     shutil.rmtree(building, ignore_errors=True)
     env = _base_env(building, display)
@@ -184,7 +221,33 @@ def template_prefix(display):
         building.rename(template)
     except OSError:  # made meanwhile by another run
         shutil.rmtree(building, ignore_errors=True)
-    return template
+
+
+# Files of a prefix that Wine only ever reads (the system's programs and libraries): a test's
+# prefix shares them with the template by hard link. Everything else (the registry, .ini files,
+# folders) is copied, so no test writes into the template.
+_READ_ONLY_SUFFIXES = {".dll", ".exe", ".drv", ".sys", ".ocx", ".cpl", ".acm", ".ax", ".tlb",
+                       ".nls", ".mui", ".ds", ".msstyles", ".com", ".vxd", ".tsp", ".ttf", ".fon"}
+
+
+def copy_prefix(template, dest):
+    windows = template / "drive_c" / "windows"
+    for root, dirs, files in os.walk(template):
+        root = Path(root)
+        target = dest / root.relative_to(template)
+        target.mkdir(exist_ok=True)
+        shutil.copystat(root, target)
+        for name in dirs:  # links (dosdevices) as links; folders are walked
+            if (root / name).is_symlink():
+                os.symlink(os.readlink(root / name), target / name)
+        for name in files:
+            source = root / name
+            if source.is_symlink():
+                os.symlink(os.readlink(source), target / name)
+            elif windows in source.parents and source.suffix.lower() in _READ_ONLY_SUFFIXES:
+                os.link(source, target / name)
+            else:
+                shutil.copy2(source, target / name)
 
 
 class Desktop:
@@ -196,24 +259,43 @@ class Desktop:
         shutil.rmtree(self.dir, ignore_errors=True)
         self.dir.mkdir(parents=True)
         self.prefix = self.dir / "pfx"
-        subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
+        with step("prefix"):
+            copy_prefix(template, self.prefix)
         self.env = _base_env(self.prefix, display)
         self.artifacts = ARTIFACTS / name
         shutil.rmtree(self.artifacts, ignore_errors=True)
         self.artifacts.mkdir(parents=True)
         self.procs = []
+        # One wine server for the whole test (close ends it): each program then starts in a
+        # fraction of a second instead of bringing the prefix up again. Wine's services, which
+        # the first program starts, live as long as the server and keep the output handles
+        # they were given: programs run here write to files, never to pipes (run()).
+        subprocess.run([WINESERVER, "-p"], env=self.env, check=True, timeout=30)
+        with step("wine start"):
+            self.run("cmd", "/c", "exit", check=False)
 
     # --- processes ---------------------------------------------------------------------------
     def start(self, exe, *args):
         log = open(self.dir / (Path(exe).stem + ".log"), "ab")
         proc = subprocess.Popen([WINE, str(exe), *map(str, args)], env=self.env,
-                                stdout=log, stderr=subprocess.STDOUT, cwd=self.dir)
+                                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                                cwd=self.dir)
+        log.close()
         self.procs.append(proc)
         return proc
 
-    def run(self, exe, *args, timeout=60, check=True):
-        result = subprocess.run([WINE, str(exe), *map(str, args)], env=self.env, cwd=self.dir,
-                                capture_output=True, timeout=timeout)
+    def run(self, exe, *args, timeout=60, check=True, input=b""):
+        """Runs a Windows program to its end: its exit code, stdout and stderr (as bytes)."""
+        with tempfile.TemporaryFile(dir=self.dir) as out, \
+                tempfile.TemporaryFile(dir=self.dir) as err, \
+                tempfile.TemporaryFile(dir=self.dir) as given:
+            given.write(input)
+            given.seek(0)
+            proc = subprocess.run([WINE, str(exe), *map(str, args)], env=self.env, cwd=self.dir,
+                                  stdin=given, stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
         if check and result.returncode != 0:
             raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
         return result
@@ -229,19 +311,21 @@ class Desktop:
         raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
 
     def close(self):
-        subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True, timeout=30)
-        for proc in self.procs:
-            try:
-                proc.wait(10)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-        subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=30)
-        shutil.rmtree(self.dir, ignore_errors=True)
+        with step("close"):
+            subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True, timeout=30)
+            for proc in self.procs:
+                try:
+                    proc.wait(10)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+            subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True, timeout=30)
+            shutil.rmtree(self.dir, ignore_errors=True)
 
     # --- registry ----------------------------------------------------------------------------
     def reg(self, *args, check=True):
         """`reg`; a change that must succeed (check) goes through run_setup."""
-        return self.run_setup("reg", *args) if check else self.run("reg", *args, check=False)
+        with step("registry"):
+            return self.run_setup("reg", *args) if check else self.run("reg", *args, check=False)
 
     def reg_query(self, key, name):
         """(type, data) of a value as `reg query` prints it, or None."""
@@ -256,8 +340,9 @@ class Desktop:
 
     # --- X11: windows, keyboard, screen ------------------------------------------------------
     def xdotool(self, *args, timeout=20):
-        return subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
-                              text=True, timeout=timeout)
+        with step("typing"):
+            return subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                                  text=True, timeout=timeout)
 
     def find_window(self, title, timeout=20):
         """The newest visible top-level window with exactly this title. Only for the test

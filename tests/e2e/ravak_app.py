@@ -41,9 +41,10 @@ class Ravak:
     def __init__(self, desktop, *args, wait_icon=True, exe=DIST / "Ravak.exe"):
         self.desktop = desktop
         self.started = time.monotonic()
-        self.proc = desktop.start(exe, *args)
-        if wait_icon:
-            self.wait_tray_icon()
+        with harness.step("ravak start"):
+            self.proc = desktop.start(exe, *args)
+            if wait_icon:
+                self.wait_tray_icon()
 
     # --- tray ------------------------------------------------------------------------------
     def tray_visible(self):

@@ -13,7 +13,7 @@ import pytest
 import harness
 from harness import E2E_BIN, wait_for, win_path
 from ravak_app import IDC, KEYBOARD_TYPE, SETTINGS, SPLASH, Ravak
-from test_tip import TipHost, tip_windows
+from test_tip import TipHost, move_pointer, tip_windows
 
 SCREEN = (2048, 1536)
 DPIS = [96, 120, 144, 192]
@@ -161,7 +161,7 @@ def test_settings_keyboard_type_and_splash_fit_at_every_dpi(desktop, dpi):
 @pytest.mark.parametrize("dpi", DPIS)
 def test_tip_card_grows_with_the_dpi(desktop, dpi):
     set_dpi(desktop, dpi)
-    desktop.xdotool("mousemove", "--sync", 100, 100)
+    move_pointer(desktop, (100, 100))
     host = TipHost(desktop, "--move", "next", "--position", 5, "--date", "2026/12/9",
                    "--interval", 30000)
     host.wait_phases(["rest"])
@@ -175,7 +175,7 @@ def test_tip_card_grows_with_the_dpi(desktop, dpi):
     wait_for(lambda: tip_windows(desktop) == [(*rest, *size)], timeout=10,
              what=f"the tip at rest (now {tip_windows(desktop)})")
     desktop.screenshot(f"tip-{dpi}")
-    desktop.xdotool("mousemove", "--sync", rest[0] + size[0] // 2, rest[1] + size[1] * 3 // 5)
+    move_pointer(desktop, (rest[0] + size[0] // 2, rest[1] + size[1] * 3 // 5))
     desktop.xdotool("click", "1")
     host.wait_phases(["closed"], timeout=10)
 

@@ -44,24 +44,6 @@ class Machine:
 
     def __init__(self, desktop):
         self.desktop = desktop
-        # Wine's menu builder would copy the Start menu entry into the host's menus.
-        desktop.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
-        # One wine server for the whole test (the desktop ends it): msiexec, cmd and reg then
-        # start in well under a second instead of bringing the prefix up each time. The first
-        # program starts Wine's services, which live as long as the server: they must not hold
-        # the output pipes of a later desktop.run().
-        subprocess.run([harness.WINESERVER, "-p"], env=desktop.env, check=True, timeout=30)
-        # Under Wine a program now and then exits 1 as it shuts down, its work done (seen with
-        # cmd, msiexec and the probe): a command that can safely run again is given three tries.
-        for attempt in range(3):
-            started = subprocess.run([harness.WINE, "cmd", "/c", "exit"], env=desktop.env,
-                                     cwd=desktop.dir, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     timeout=120)
-            if started.returncode == 0:
-                break
-        else:
-            raise harness.E2EError(f"wine cmd exited {started.returncode} three times")
         self.msi = package()
         self.product_code = properties(self.msi)["ProductCode"]
         assert properties(self.msi)["QZ_EXTERNALUIUNINSTALLERNAME"] == STUB

@@ -65,7 +65,11 @@ def tip_windows(desktop):
 
 
 def move_pointer(desktop, point):
-    desktop.xdotool("mousemove", "--sync", *point)
+    # Not `mousemove --sync`: that waits for a motion, and none comes when the pointer is
+    # there already (it then returns only after 15 s).
+    desktop.xdotool("mousemove", *point)
+    wait_for(lambda: "x:%d y:%d " % point in desktop.xdotool("getmouselocation").stdout,
+             what=f"the pointer at {point}")
 
 
 def click(desktop, point):

@@ -1,12 +1,9 @@
 """ravak-tool as a Windows console program."""
-import subprocess
-
 import harness
 
 
 def run_tool(desktop, *args, stdin=b""):
-    return subprocess.run([harness.WINE, str(harness.DIST / "ravak-tool.exe"), *args],
-                          env=desktop.env, input=stdin, capture_output=True, timeout=60)
+    return desktop.run(harness.DIST / "ravak-tool.exe", *args, input=stdin, check=False)
 
 
 def test_windows_tool_converts_lines_and_rejects_bad_utf8(desktop):
