@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ make clang clang-format-14 googletest libgtest-dev libgmock-dev
 libbenchmark-dev libicu-dev pkg-config mingw-w64 wine64 xvfb xdotool x11-utils imagemagick
-fonts-dejavu-core python3 python3-pytest wixl msitools binutils-mingw-w64-x86-64"
+fonts-dejavu-core python3 python3-pytest python3-pytest-xdist wixl msitools binutils-mingw-w64-x86-64"
 
 missing=""
 for p in $PACKAGES; do
