@@ -1,0 +1,13 @@
+// The application's general error report as a Win32 message box.
+#include "platform/win32.h"
+
+#include "platform/error.h"
+
+namespace ravak::win32 {
+
+void MessageBoxErrorReport::ShowError(const std::string& message) {
+  MessageBoxW(nullptr, Widen(ErrorReportText(message)).c_str(), title_.c_str(),
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace ravak::win32
