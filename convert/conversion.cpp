@@ -190,8 +190,9 @@ bool ConversionCommand::FixOrthography(ShiftState held) {
 }
 
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {
-  constexpr uint8_t kScan = 1;
-  keyboard.KeyEvent(vk::kRMenu, kScan, 0);
+  constexpr uint8_t kScan = 0;  // each key's own
+  // The right Alt is an extended key (AltGr on the layouts that have one).
+  keyboard.KeyEvent(vk::kRMenu, kScan, kKeyEventExtended);
   sleeper.Sleep(15);
   keyboard.KeyEvent(vk::kLShift, kScan, kKeyEventExtended);
   sleeper.Sleep(15);

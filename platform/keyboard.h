@@ -44,8 +44,8 @@ class KeyboardOutput {
   // erase Backspaces, then text as Unicode input, in one go.
   virtual void EraseAndType(std::size_t erase, std::u16string_view text) {
     for (std::size_t i = 0; i < erase; ++i) {
-      KeyEvent(vk::kBack, 1, 0);
-      KeyEvent(vk::kBack, 1, kKeyEventKeyUp);
+      KeyEvent(vk::kBack, 0, 0);
+      KeyEvent(vk::kBack, 0, kKeyEventKeyUp);
     }
     if (!text.empty()) TypeText(text);
   }

@@ -6,6 +6,8 @@
 namespace ravak::win32 {
 
 void Keyboard::KeyEvent(uint8_t vk, uint8_t scan, uint32_t flags) {
+  // Scan code 0 asks for the key's own, as the keyboard would send it; the extended flag comes
+  // from the caller, who knows which of a key's two places it means (right Alt, the arrows).
   if (scan == 0) scan = static_cast<uint8_t>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
   keybd_event(vk, scan, flags, kOwnInputTag);
 }

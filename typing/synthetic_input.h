@@ -59,7 +59,9 @@ class SyntheticInput {
 
  private:
   bool Slow() const { return slow_system_ && slow_system_(); }
-  static constexpr uint8_t kScan = 1;
+  // The key's own scan code, which the platform looks up: some programs and remote-desktop
+  // clients read it rather than the virtual key.
+  static constexpr uint8_t kScan = 0;
   KeyboardOutput& keyboard_;
   MessagePump& pump_;
   UserKeyHold& hold_;

@@ -35,7 +35,7 @@ class FakeKeyboard : public KeyboardOutput {
     std::string e = (flags & kKeyEventKeyUp) ? "release " : "press ";
     e += Hex(vk);
     if (flags & kKeyEventExtended) e += " ext";
-    if (scan != 1) e += " scan=" + std::to_string(scan);
+    if (scan != 0) e += " scan=" + std::to_string(scan);  // 0: the key's own
     log_.push_back(e);
     if (on_key) on_key(vk, (flags & kKeyEventKeyUp) == 0);
   }

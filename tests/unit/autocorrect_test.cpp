@@ -136,7 +136,7 @@ TEST_F(AutoCorrectTest, Keyword_IsReplacedInExactSequenceWithoutTheClipboard) {
                                  "type \"by the way!\"", "process", "release 0xA1 ext",
                                  "release 0xA0",                           // ReleaseShifts
                                  "press 0x25", "release 0x25", "process",  // one Left
-                                 "release 0x57 scan=0"}));  // the user's w, let go meanwhile
+                                 "release 0x57"}));  // the user's w, let go meanwhile
   EXPECT_EQ(pump.slept_ms, 0u);
   EXPECT_TRUE(engine.TypedBuffer().empty());
 }

@@ -199,7 +199,7 @@ TEST_F(ConversionTest, NothingCutMeansNothingPastedClipboardUntouchedAndTheLineK
     editor.standard = standard;
     editor.ignores_cut = true;
     command.ConvertCurrentLine();
-    keyboard.KeyEvent('H', 1, 0);
+    keyboard.KeyEvent('H', 0, 0);
     EXPECT_EQ(editor.text, u"sghlh");
     EXPECT_EQ(clipboard.text, u"abc");
   }
@@ -286,7 +286,7 @@ TEST_F(ConversionTest, HotKeyHandlerHonoursSwitchesAndSendsChord) {
   // The chord follows even when nothing was converted, and the user's keys are let go only
   // after it, so that they type in the new language.
   EXPECT_EQ(Log(log.end() - 10, log.end()),
-            (Log{"press 0xA5", "sleep 15", "press 0xA0 ext", "sleep 15", "release 0xA0",
+            (Log{"press 0xA5 ext", "sleep 15", "press 0xA0 ext", "sleep 15", "release 0xA0",
                  "release 0xA1 ext", "sleep 15", "release 0xA4", "release 0xA5 ext", "let go"}));
   EXPECT_EQ(std::count(log.begin(), log.end(), "hold"), 1);
 }
