@@ -209,7 +209,8 @@ def template_prefix(display):
 
 
 def _build_template(template, version, display):
-    building = WORK / f"template-{key}.building-{os.getpid()}"
+    """Makes the template under a temporary name beside it, renamed when complete."""
+    building = template.with_name(f"{template.name}.building-{os.getpid()}")
     shutil.rmtree(building, ignore_errors=True)
     env = _base_env(building, display)
     subprocess.run([WINE, "wineboot", "-i"], env=env, check=True, capture_output=True, timeout=300)
