@@ -58,7 +58,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
       : instance_(instance), hook_(kerrak_host_, errors_, kerrak_paths) {
     // Kerrak's reports of key presses show whether the low-level hook still sees the typing.
     hook_.AddOnKey([this](uint16_t, ShiftState) { key_gate_.Witness(); });
-    KeepRecord(keys_, record_, layout_, foreground_, typing_target_);
+    KeepRecord(keys_, record_, layout_);
     // The program the user last typed or clicked in, for the tray menu opened from the taskbar.
     keys_.AddObserver([this](const UserInput& input, const KeyVerdict&) {
       if (input.kind == UserInput::Kind::kKey && input.key.stroke.up) return;
@@ -154,24 +154,25 @@ class Program final : public CommandHandler, public ApplicationEvents {
   // The user's typing in the order typed, which the features watch, and the gate where it meets
   // Ravak's own keys
   KeyStream keys_;
+  // The features report their errors through the gate: a box waits until the user's keys are
+  // no longer held.
   KeyGate gate_{keys_, keyboard_, errors_, [] { return GetTickCount64(); }};
   TypedRecord record_;  // what was typed into the field in front
   // The features
   SyntheticInput input_{keyboard_, pump_, gate_, [this] { return settings_.slow_system; }};
   LayoutMap layout_;
   ConversionFeature conversion_{settings_, master_,  layout_, input_, clipboard_text_, pump_,
-                                threads_,  hotkeys_, errors_, keys_,  typing_target_,  record_};
-  CopyStackFeature copy_stack_{master_, input_, clipboard_text_, hotkeys_, errors_, keys_, record_};
+                                threads_,  hotkeys_, gate_,   keys_,  typing_target_,  record_};
+  CopyStackFeature copy_stack_{master_, input_, clipboard_text_, hotkeys_, gate_, keys_, record_};
   // Kerrak loaded by the full path of a deployed copy; without one the program cannot start
   // ("Could not find or load KERRAK.DLL").
   KerrakHost kerrak_host_;
   KeyboardHook hook_;
-  AutoCorrectFeature autocorrect_{settings_,       master_,     keys_,          input_,
-                                  clipboard_text_, foreground_, typing_target_, record_};
+  AutoCorrectFeature autocorrect_{settings_,       master_,        keys_,  input_,
+                                  clipboard_text_, typing_target_, record_};
   SwitchMarkWindow switch_mark_{instance_, [this] { return tray_.IconRect(); }};
-  AutoSwitchFeature autoswitch_{settings_,      master_, keys_,
-                                layout_,        input_,  foreground_,
-                                typing_target_, record_, conversion_.Command(),
+  AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layout_,
+                                input_,      typing_target_, record_, conversion_.Command(),
                                 switch_mark_};
   // The hooks start once every watcher is there.
   LowLevelKeyGate key_gate_{gate_};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/keyboard.h"
+#include "typing/field_check.h"
 #include "typing/key_text.h"
 
 namespace ravak {
@@ -20,13 +21,11 @@ ReplacementPlan PlanReplacement(const AutoCorrectEntry& entry, const std::u16str
 }
 
 AutoCorrectEngine::AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input,
-                                     ClipboardText& clipboard, ForegroundWindowQuery& foreground,
-                                     TypingTargetQuery& target, TypedRecord& record,
-                                     KeywordLookup lookup)
+                                     ClipboardText& clipboard, TypingTargetQuery& target,
+                                     TypedRecord& record, KeywordLookup lookup)
     : list_(list),
       input_(input),
       clipboard_(clipboard),
-      foreground_(foreground),
       target_(target),
       record_(record),
       lookup_(lookup) {
@@ -45,9 +44,9 @@ KeyVerdict AutoCorrectEngine::OnInput(const AutoCorrectSwitches& switches, const
   }
   const UserKey& key = input.key;
   if (key.stroke.up || IsPassiveKey(key.stroke.vk)) return {};
-  const WindowId window = foreground_.ForegroundWindow();
-  if (window != typed_window_) {
-    typed_window_ = window;
+  // A keyword belongs to the window it is typed in, whatever is in front when it is judged.
+  if (input.window != typed_window_) {
+    typed_window_ = input.window;
     typed_buffer_.clear();
   }
   // A separator, or a key that types no text (a chord, a caret or function key): the word ends.
@@ -77,9 +76,26 @@ void AutoCorrectEngine::Replace(const ReplacementPlan& plan) {
   // What is typed into a password field is meant as typed, and nobody sees it.
   if (target_.FocusIsPassword()) return;
   Sequence sequence(input_);
+  // The keyword as the field shows it, when the record has it: the field must show it too.
+  const auto& entries = record_.Entries();
+  if (plan.backspaces > 0 && plan.backspaces <= entries.size()) {
+    const std::u16string keyword = record_.Shown(entries.size() - plan.backspaces);
+    if (ReadFieldEndingWith(target_, input_.pump(), keyword).agreement ==
+        FieldAgreement::kDiffers) {
+      record_.End();
+      return;
+    }
+  }
+  if (!input_.hold().Due()) {
+    record_.End();
+    return;
+  }
   input_.ReleaseShifts();
   if (plan.paste.find_first_of(u"\r\n") == std::u16string::npos) {
-    input_.Retype(plan.backspaces, plan.paste);
+    if (!input_.Retype(plan.backspaces, plan.paste)) {
+      record_.End();
+      return;
+    }
     record_.Edited(plan.backspaces, plan.paste);
   } else {
     Paste(input_, clipboard_, plan.paste, plan.backspaces);

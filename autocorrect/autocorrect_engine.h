@@ -9,7 +9,6 @@
 #include <string>
 
 #include "autocorrect/autocorrect_list.h"
-#include "platform/foreground.h"
 #include "platform/typing_target.h"
 #include "typing/clipboard_text.h"
 #include "typing/key_stream.h"
@@ -43,8 +42,8 @@ enum class KeywordLookup { kIndexed, kLinearScan };
 class AutoCorrectEngine {
  public:
   AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input, ClipboardText& clipboard,
-                    ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                    TypedRecord& record, KeywordLookup lookup = KeywordLookup::kIndexed);
+                    TypingTargetQuery& target, TypedRecord& record,
+                    KeywordLookup lookup = KeywordLookup::kIndexed);
 
   // One input of the user, in the order typed (taken: another feature acts on it). Only keys
   // that type text extend the word; any other key, and any click, ends it. A keyword completed
@@ -66,7 +65,6 @@ class AutoCorrectEngine {
   const AutoCorrectList& list_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;
-  ForegroundWindowQuery& foreground_;
   TypingTargetQuery& target_;
   TypedRecord& record_;
   KeywordLookup lookup_;

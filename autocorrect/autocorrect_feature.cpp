@@ -6,12 +6,12 @@ namespace ravak {
 
 AutoCorrectFeature::AutoCorrectFeature(const Settings& settings, const MasterSwitch& master,
                                        KeyStream& keys, SyntheticInput& input,
-                                       ClipboardText& clipboard, ForegroundWindowQuery& foreground,
-                                       TypingTargetQuery& target, TypedRecord& record)
+                                       ClipboardText& clipboard, TypingTargetQuery& target,
+                                       TypedRecord& record)
     : settings_(settings),
       master_(master),
       editor_(list_),
-      engine_(list_, input, clipboard, foreground, target, record) {
+      engine_(list_, input, clipboard, target, record) {
   keys.AddWatcher([this, &target](const UserInput& typed, bool taken) {
     const bool on = master_.on && settings_.autocorrect_enabled;
     return engine_.OnInput({master_.on, on && !KeptOutOfForeground(settings_, target)}, typed,

@@ -12,8 +12,7 @@ namespace ravak {
 class AutoCorrectFeature {
  public:
   AutoCorrectFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
-                     SyntheticInput& input, ClipboardText& clipboard,
-                     ForegroundWindowQuery& foreground, TypingTargetQuery& target,
+                     SyntheticInput& input, ClipboardText& clipboard, TypingTargetQuery& target,
                      TypedRecord& record);
 
   AutoCorrectList& List() { return list_; }

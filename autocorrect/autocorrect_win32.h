@@ -1,7 +1,7 @@
 // The Win32 side of the auto-correct engine. Windows builds only.
 #pragma once
 
-#include "autocorrect/autocorrect_engine.h"
+#include "platform/foreground.h"
 
 namespace ravak::win32 {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/keyboard.h"
+#include "typing/field_check.h"
 #include "typing/key_text.h"
 
 namespace ravak {
@@ -23,12 +24,10 @@ void WordExceptions::SetLines(const std::vector<std::u16string>& lines) {
 }
 
 AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
-                                   ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                                   WordExceptions& exceptions, TypedRecord& record,
-                                   std::function<void()> switch_language)
+                                   TypingTargetQuery& target, WordExceptions& exceptions,
+                                   TypedRecord& record, std::function<void()> switch_language)
     : detector_(detector),
       input_(input),
-      foreground_(foreground),
       target_(target),
       exceptions_(exceptions),
       record_(record),
@@ -48,9 +47,9 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
   }
   const UserKey& key = input.key;
   if (key.stroke.up || IsPassiveKey(key.stroke.vk)) return {};
-  const WindowId window = foreground_.ForegroundWindow();
-  if (window != window_) {
-    window_ = window;
+  // The word belongs to the window it is typed in, whatever is in front when it is judged.
+  if (input.window != window_) {
+    window_ = input.window;
     Reset();
   }
   const bool chord = (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) != 0;
@@ -69,28 +68,29 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
     context_ = {};
     return {};
   }
-  if (key.stroke.vk == kTab || key.stroke.vk == kReturn) return WordEnded(switches, u'\0');
+  if (key.stroke.vk == kTab || key.stroke.vk == kReturn)
+    return WordEnded(switches, u'\0', input.layout);
   const char16_t c = TypedChar(key);
   if (c == 0) {
     keys_.clear();  // a caret key, Delete, Escape...: the word is no longer the one typed
     context_ = {};
     return {};
   }
-  if (c == u' ' || detector_.IsWordBreak(c)) return WordEnded(switches, c);
+  if (c == u' ' || detector_.IsWordBreak(c)) return WordEnded(switches, c, input.layout);
   // A run longer than any word is no word: it is followed no further until it ends.
   if (keys_.size() <= kMaxWord) keys_ += c;
   return {};
 }
 
-Language AutoSwitchEngine::TypedLanguage() {
-  return (target_.ForegroundLanguage() & 0x3FF) == kPersianLanguage ? Language::Farsi
-                                                                    : Language::English;
+Language AutoSwitchEngine::TypedLanguage(uint32_t layout) {
+  return (layout & 0x3FF) == kPersianLanguage ? Language::Farsi : Language::English;
 }
 
-KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char16_t ending) {
+KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char16_t ending,
+                                       uint32_t layout) {
   const std::u16string keys = std::exchange(keys_, std::u16string());
   if (keys.empty() || keys.size() > kMaxWord) return {};
-  const Language typed = TypedLanguage();
+  const Language typed = TypedLanguage(layout);
   const auto shown_as_typed = [&](std::u16string_view us) {
     return typed == Language::English ? std::u16string(us)
                                       : detector_.ConvertWord(us, Language::English);
@@ -121,7 +121,7 @@ KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char1
 void AutoSwitchEngine::Switch(const Switched& s, const AutoSwitchSwitches& switches) {
   // A password is never retyped: the user cannot see it, and it may be meant as typed.
   if (target_.FocusIsPassword()) return;
-  Retype(s.shown.size() + s.ending_shown.size(), s.converted + s.ending);
+  if (!Retype(s.shown + s.ending_shown, s.converted + s.ending)) return;
   done_ = s.id;
   if (switches.change_language && switch_language_) switch_language_();
   // A word ended by Tab or Enter cannot be undone.
@@ -132,15 +132,22 @@ void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switche
   if (std::exchange(done_, 0) != s.id) return;  // that switch was never made
   // The user's Backspace took the ending away; the converted word goes too, and what was typed
   // comes back as it was.
-  Retype(s.converted.size(), s.shown + s.ending_shown);
+  if (!Retype(s.converted, s.shown + s.ending_shown)) return;
   if (exceptions_.Add(s.shown) && on_exception_) on_exception_();
   if (switches.change_language && switch_language_) switch_language_();
 }
 
-void AutoSwitchEngine::Retype(std::size_t erase, const std::u16string& text) {
+bool AutoSwitchEngine::Retype(const std::u16string& shown, const std::u16string& text) {
   Sequence sequence(input_);
-  input_.Retype(erase, text);
-  record_.Edited(erase, text);
+  const std::size_t same = SharedStart(shown, text);
+  const bool agrees =
+      ReadFieldEndingWith(target_, input_.pump(), shown).agreement != FieldAgreement::kDiffers;
+  if (!agrees || !input_.Retype(CaretSteps(shown.substr(same)), text.substr(same))) {
+    record_.End();  // what the field holds is not what was typed, or the moment has passed
+    return false;
+  }
+  record_.Edited(shown.size() - same, text.substr(same));
+  return true;
 }
 
 }  // namespace ravak

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "detect/layout_detector.h"
-#include "platform/foreground.h"
 #include "platform/typing_target.h"
 #include "typing/key_stream.h"
 #include "typing/synthetic_input.h"
@@ -54,8 +53,7 @@ class AutoSwitchEngine {
 
   // switch_language: presses the system's language chord (the conversion's).
   // record: what was typed, which a switch keeps up to date.
-  AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
-                   ForegroundWindowQuery& foreground, TypingTargetQuery& target,
+  AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input, TypingTargetQuery& target,
                    WordExceptions& exceptions, TypedRecord& record,
                    std::function<void()> switch_language);
 
@@ -83,17 +81,19 @@ class AutoSwitchEngine {
     std::u16string ending;               // and as retyped; both empty when Tab or Enter ended it
   };
   void Reset();
-  // A word ended by ending (0: by Tab or Enter, which wait until it is retyped).
-  KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending);
+  // A word ended by ending (0: by Tab or Enter, which wait until it is retyped), typed on the
+  // window's layout then.
+  KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending, uint32_t layout);
   void Switch(const Switched& s, const AutoSwitchSwitches& switches);
   void Undo(const Switched& s, const AutoSwitchSwitches& switches);
-  // Erases count characters and types text as Unicode input; the record follows.
-  void Retype(std::size_t erase, const std::u16string& text);
-  Language TypedLanguage();
+  // Erases shown (what the field shows before the caret) back to its first character that
+  // changes and types the rest of text as Unicode input; the record follows. False, and
+  // nothing done, when the field holds something else or the moment has passed.
+  bool Retype(const std::u16string& shown, const std::u16string& text);
+  static Language TypedLanguage(uint32_t layout);
 
   const LayoutDetector& detector_;
   SyntheticInput& input_;
-  ForegroundWindowQuery& foreground_;
   TypingTargetQuery& target_;
   WordExceptions& exceptions_;
   TypedRecord& record_;

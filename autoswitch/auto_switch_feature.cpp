@@ -6,15 +6,14 @@ namespace ravak {
 
 AutoSwitchFeature::AutoSwitchFeature(const Settings& settings, const MasterSwitch& master,
                                      KeyStream& keys, const LayoutMap& map, SyntheticInput& input,
-                                     ForegroundWindowQuery& foreground, TypingTargetQuery& target,
-                                     TypedRecord& record, ConversionCommand& conversion,
-                                     SwitchMarkPresenter& mark)
+                                     TypingTargetQuery& target, TypedRecord& record,
+                                     ConversionCommand& conversion, SwitchMarkPresenter& mark)
     : settings_(settings),
       master_(master),
       target_(target),
       mark_(mark),
       detector_(map),
-      engine_(detector_, input, foreground, target, exceptions_, record,
+      engine_(detector_, input, target, exceptions_, record,
               [&conversion] { conversion.SwitchKeyboardLanguage(); }) {
   engine_.SetOnSwitched([this](const std::u16string& typed) {
     if (!settings_.switch_mark) return;

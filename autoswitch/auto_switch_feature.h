@@ -28,9 +28,8 @@ class SwitchMarkPresenter {
 class AutoSwitchFeature {
  public:
   AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
-                    const LayoutMap& map, SyntheticInput& input, ForegroundWindowQuery& foreground,
-                    TypingTargetQuery& target, TypedRecord& record, ConversionCommand& conversion,
-                    SwitchMarkPresenter& mark);
+                    const LayoutMap& map, SyntheticInput& input, TypingTargetQuery& target,
+                    TypedRecord& record, ConversionCommand& conversion, SwitchMarkPresenter& mark);
 
   WordExceptions& Exceptions() { return exceptions_; }
   // Called after an undo has added an exception (the store keeps them at once).

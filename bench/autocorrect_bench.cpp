@@ -11,9 +11,8 @@
 namespace ravak {
 namespace {
 
-class StillForeground : public ForegroundWindowQuery, public TypingTargetQuery {
+class StillForeground : public TypingTargetQuery {
  public:
-  WindowId ForegroundWindow() override { return 1; }
   uint16_t ForegroundLanguage() override { return 0x0409; }
   bool FocusIsPassword() override { return false; }
 };
@@ -41,7 +40,7 @@ void BM_AutoCorrectKeyDown(benchmark::State& state) {
   ClipboardText text(clipboard, pump);
   StillForeground foreground;
   TypedRecord record;
-  AutoCorrectEngine engine(list, input, text, foreground, foreground, record, lookup);
+  AutoCorrectEngine engine(list, input, text, foreground, record, lookup);
   const AutoCorrectSwitches switches{true, true};
   // Words of up to 10 letters separated by spaces.
   const std::string typed = "the quick brown fox jumps over the lazy dog and keeps typing ";

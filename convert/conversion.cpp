@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "orthography/persian_orthography.h"
+#include "typing/field_check.h"
 #include "typing/key_text.h"
 #include "typing/running_flag.h"
 
@@ -21,8 +22,10 @@ ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input
       record_(record) {}
 
 std::optional<std::u16string> ConversionCommand::FieldLine() {
-  std::u16string line;
-  if (target_.FieldLineBeforeCaret(line)) return line;
+  // Asked whenever the field can tell: keys on their way to it are given a moment to land.
+  const FieldReading field =
+      ReadFieldEndingWith(target_, input_.pump(), record_.Shown(record_.LineStart()));
+  if (field.line) return field.line;
   // A console's input line is what was typed there: Ctrl+X and Ctrl+V type control characters
   // into it, so the record is taken for the whole line.
   if (target_.FocusIsConsole() && !record_.Entries().empty())
@@ -35,9 +38,17 @@ bool ConversionCommand::TypeFromRecord(ShiftState held,
   if (!conversion) return false;
   Sequence sequence(input_);
   input_.ReleaseModifiers(held);
-  input_.Retype(conversion->backspaces, conversion->text);
+  if (!input_.Retype(conversion->backspaces, conversion->text)) {
+    record_.End();  // its moment has passed: nothing changes
+    return true;
+  }
   record_.Edited(conversion->entries, conversion->text);
   return true;
+}
+
+bool ConversionCommand::CaretMoved(const std::optional<ScreenRect>& before) {
+  const std::optional<ScreenRect> now = target_.CaretRect();
+  return !before || !now || !(*before == *now);
 }
 
 std::u16string ConversionCommand::Finish(std::u16string converted) const {
@@ -46,16 +57,17 @@ std::u16string ConversionCommand::Finish(std::u16string converted) const {
 }
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {
-  // The field is asked only when what was typed is not enough.
-  std::optional<RecordConversion> typed = ConvertRecordRun(record_, map_, std::nullopt);
-  if (!typed) typed = ConvertRecordRun(record_, map_, FieldLine());
+  // What was typed, as far as the field agrees with it.
+  std::optional<RecordConversion> typed = ConvertRecordRun(record_, map_, FieldLine());
   if (typed) typed->text = Finish(std::move(typed->text));
   if (TypeFromRecord(held, typed)) return;
   record_.End();
   Sequence sequence(input_);
+  if (!input_.hold().Due()) return;
   ClipboardLoan loan(clipboard_);
   uint32_t start = 0, end = 0;
   const bool known = target_.FieldSelection(start, end);
+  const std::optional<ScreenRect> caret = target_.CaretRect();
 
   input_.ReleaseModifiers(held);
   input_.Release(vk::kControl);
@@ -77,7 +89,7 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
   const uint32_t before_cut = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'X');
   if (!clipboard_.WaitForChange(before_cut)) {
-    RestoreSelection(known, start, end);
+    RestoreSelection(known, start, end, caret);
     return;
   }
   loan.Changed();
@@ -91,11 +103,15 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
       true);
 }
 
-void ConversionCommand::RestoreSelection(bool known, uint32_t start, uint32_t end) {
+void ConversionCommand::RestoreSelection(bool known, uint32_t start, uint32_t end,
+                                         const std::optional<ScreenRect>& caret) {
   if (known) {
     target_.SelectInField(start, end);
     return;
   }
+  // A caret that stayed where it was selected nothing (the line start): nothing to undo. Right
+  // takes back a selection; where the caret cannot be seen it is pressed as well.
+  if (!CaretMoved(caret)) return;
   input_.PressExtended(vk::kRight);
   input_.ReleaseExtended(vk::kRight);
   input_.Pause(20);
@@ -123,13 +139,14 @@ std::u16string ConversionCommand::PasteConverted(ClipboardLoan& loan, Convert co
 
 template <typename Convert>
 bool ConversionCommand::ReplaceSelection(Convert convert, bool reselect, bool known, uint32_t start,
-                                         uint32_t end) {
+                                         uint32_t end, const std::optional<ScreenRect>& caret) {
+  if (!input_.hold().Due()) return false;
   ClipboardLoan loan(clipboard_);
   const uint32_t before_copy = clipboard_.SequenceNumber();
   input_.SendCtrlChord(u'C');
   if (!clipboard_.WaitForChange(before_copy)) {
     // Nothing copied: a selection made by the command goes again.
-    if (!reselect) RestoreSelection(known, start, end);
+    if (!reselect) RestoreSelection(known, start, end, caret);
     return false;
   }
   loan.Changed();
@@ -148,18 +165,18 @@ bool ConversionCommand::ConvertSelection(ShiftState held) {
   input_.ReleaseModifiers(held);
   return ReplaceSelection(
       [this](const std::u16string& text) { return Finish(map_.ConvertEach(text)); }, true, false, 0,
-      0);
+      0, std::nullopt);
 }
 
 bool ConversionCommand::ConvertLastWord(ShiftState held) {
-  std::optional<RecordConversion> word = ConvertRecordWord(record_, map_, std::nullopt);
-  if (!word) word = ConvertRecordWord(record_, map_, FieldLine());
+  std::optional<RecordConversion> word = ConvertRecordWord(record_, map_, FieldLine());
   if (word) word->text = Finish(std::move(word->text));
   if (TypeFromRecord(held, word)) return true;
   record_.End();
   Sequence sequence(input_);
   uint32_t start = 0, end = 0;
   const bool known = target_.FieldSelection(start, end);
+  const std::optional<ScreenRect> caret = target_.CaretRect();
   input_.ReleaseModifiers(held);
   input_.Press(vk::kControl);
   input_.Press(vk::kLShift);
@@ -172,21 +189,24 @@ bool ConversionCommand::ConvertLastWord(ShiftState held) {
   input_.Pause(20);
   return ReplaceSelection(
       [this](const std::u16string& text) { return Finish(map_.ConvertEach(text)); }, false, known,
-      start, end);
+      start, end, caret);
 }
 
 bool ConversionCommand::FixOrthography(ShiftState held) {
   const auto fix = [](const std::u16string& text) { return ravak::FixOrthography(text); };
   if (record_.LineStart() < record_.Entries().size()) {
-    // Text typed since the caret last moved: the keys that would have selected anything end
-    // the record. Nothing to fix leaves the field alone.
-    TypeFromRecord(held, FixRecordLine(record_, fix));
-    return true;
+    // Text typed since the caret last moved, when the field agrees: the keys that would have
+    // selected anything end the record. Nothing to fix leaves the field alone.
+    const std::u16string typed = record_.Shown(record_.LineStart());
+    if (ReadFieldEndingWith(target_, input_.pump(), typed).agreement != FieldAgreement::kDiffers) {
+      TypeFromRecord(held, FixRecordLine(record_, fix));
+      return true;
+    }
   }
   record_.End();
   Sequence sequence(input_);
   input_.ReleaseModifiers(held);
-  return ReplaceSelection(fix, true, false, 0, 0);
+  return ReplaceSelection(fix, true, false, 0, 0, std::nullopt);
 }
 
 void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper) {

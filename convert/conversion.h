@@ -67,7 +67,8 @@ class ConversionCommand {
   // select the pasted text again (else, with nothing copied, the selection the command made
   // goes, see RestoreSelection).
   template <typename Convert>
-  bool ReplaceSelection(Convert convert, bool reselect, bool known, uint32_t start, uint32_t end);
+  bool ReplaceSelection(Convert convert, bool reselect, bool known, uint32_t start, uint32_t end,
+                        const std::optional<ScreenRect>& caret);
   // The text a conversion types, with the non-joiners fixed when the press asks for it.
   std::u16string Finish(std::u16string converted) const;
   // Pastes convert(the clipboard's text) over the selection and gives the user's clipboard
@@ -79,8 +80,12 @@ class ConversionCommand {
   // The field's text before the caret on its line, as far as it can be known.
   std::optional<std::u16string> FieldLine();
   // Gives back the selection the field had before the command made one: in a standard text
-  // control exactly (before: what it read then), elsewhere the caret at the new selection's end.
-  void RestoreSelection(bool known, uint32_t start, uint32_t end);
+  // control exactly (before: what it read then), elsewhere the caret at the new selection's end,
+  // unless the caret never moved (caret: where it was), so nothing was selected.
+  void RestoreSelection(bool known, uint32_t start, uint32_t end,
+                        const std::optional<ScreenRect>& caret);
+  // Whether the caret is no longer where it was (or either place is unknown).
+  bool CaretMoved(const std::optional<ScreenRect>& before);
 
   const LayoutMap& map_;
   SyntheticInput& input_;

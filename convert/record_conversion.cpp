@@ -34,15 +34,17 @@ std::optional<KnownLine> LineOf(const TypedRecord& record,
   KnownLine line;
   line.first_entry = record.LineStart();
   const std::u16string typed = record.Shown(line.first_entry);
-  if (record.LineStartKnown()) {
-    line.before = u"";
-  } else if (field_line) {
-    // The field must show what the record says was typed, or the record is not of this field.
+  if (field_line) {
+    // The field must show what the record says was typed (all of its line, when the record
+    // holds the line break before it), or the record is wrong about this field.
     if (field_line->size() < typed.size() ||
-        field_line->compare(field_line->size() - typed.size(), typed.size(), typed) != 0) {
+        field_line->compare(field_line->size() - typed.size(), typed.size(), typed) != 0 ||
+        (record.LineStartKnown() && field_line->size() != typed.size())) {
       return std::nullopt;
     }
     line.before = field_line->substr(0, field_line->size() - typed.size());
+  } else if (record.LineStartKnown()) {
+    line.before = u"";
   }
   for (const char16_t c : line.before.value_or(u"")) line.entries.push_back({0, c});
   for (std::size_t i = line.first_entry; i < record.Entries().size(); ++i)
@@ -56,9 +58,13 @@ std::u16string ShownOf(const std::vector<TypedRecord::Entry>& entries, std::size
   return text;
 }
 
-// Replaces the line's entries from begin on with text.
+// Replaces the line's entries from begin on with text, erasing back only to the first character
+// that changes (the rest keeps its place and, in a rich editor, its format).
 RecordConversion Replace(const TypedRecord& record, const KnownLine& line, std::size_t begin,
                          std::u16string text) {
+  const std::size_t same = SharedStart(ShownOf(line.entries, begin), text);
+  begin += same;
+  text.erase(0, same);
   const std::size_t before = line.before ? line.before->size() : 0;
   RecordConversion c;
   c.entries = record.Entries().size() - line.first_entry - (begin > before ? begin - before : 0);
@@ -114,11 +120,8 @@ std::optional<RecordConversion> FixRecordLine(
     const TypedRecord& record, const std::function<std::u16string(const std::u16string&)>& fix) {
   const std::u16string typed = record.Shown(record.LineStart());
   std::u16string fixed = fix(typed);
-  std::size_t same = 0;
-  while (same < typed.size() && same < fixed.size() && typed[same] == fixed[same]) ++same;
-  if (same == typed.size() && same == fixed.size()) return std::nullopt;
-  // A surrogate pair is erased and typed whole.
-  if (same > 0 && typed[same - 1] >= 0xD800 && typed[same - 1] <= 0xDBFF) --same;
+  if (fixed == typed) return std::nullopt;
+  const std::size_t same = SharedStart(typed, fixed);
   RecordConversion c;
   c.entries = typed.size() - same;
   c.backspaces = CaretSteps(typed.substr(same));
@@ -126,19 +129,17 @@ std::optional<RecordConversion> FixRecordLine(
   return c;
 }
 
-void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map,
-                ForegroundWindowQuery& foreground, TypingTargetQuery& target) {
+void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map) {
   constexpr uint16_t kEnglish = 0x09, kPersian = 0x29;  // LANG_ENGLISH, LANG_PERSIAN
   auto window = std::make_shared<WindowId>(0);
-  keys.AddObserver([&record, &map, &foreground, &target, window](const UserInput& input,
-                                                                 const KeyVerdict& verdict) {
+  keys.AddObserver([&record, &map, window](const UserInput& input, const KeyVerdict& verdict) {
     if (verdict.swallow) return;
-    const WindowId now = foreground.ForegroundWindow();
-    if (now != *window || verdict.before) record.End();
-    *window = now;
+    // The window and its layout as the key came: it belongs there, whatever is in front now.
+    if (input.window != *window || verdict.before) record.End();
+    *window = input.window;
     if (verdict.before) return;
     record.Input(input, [&](char16_t key) -> std::optional<char16_t> {
-      const uint16_t language = target.ForegroundLanguage() & 0x3FF;
+      const uint16_t language = input.layout & 0x3FF;
       if (language == kEnglish) return key;
       if (language != kPersian) return std::nullopt;
       if (key == u' ') return key;

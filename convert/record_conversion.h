@@ -23,12 +23,14 @@ struct RecordConversion {
 };
 
 // The current line's trailing one-layout run in the other layout, as Alt+A converts it, erased
-// and typed again. field_line: the field's text before the caret on its line, when the field
-// can tell (it must end with what the record holds of that line); with it the run may reach
-// into text typed before the record began. Without it the record must hold the whole run: a
-// change of layout lies inside its line, or it holds the line break before the line. A letter
-// typed on the Persian layout goes back to the key's own character, so a capital typed with
-// Shift stays a capital.
+// back to its first character that changes and typed again. field_line: the field's text before
+// the caret on its line, when the field can tell; it must end with what the record holds of that
+// line (and be all of it, when the record holds the line break before), or there is no
+// conversion: the record is wrong about the field. With it the run may reach into text typed
+// before the record began. Without it the record must hold the whole run: a change of layout
+// lies inside its line, or it holds the line break before the line. A letter typed on the
+// Persian layout goes back to the key's own character, so a capital typed with Shift stays a
+// capital.
 std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, const LayoutMap& map,
                                                  const std::optional<std::u16string>& field_line);
 // The word before the caret (with the spaces after it), each letter by its own layout, when it
@@ -43,9 +45,9 @@ std::optional<RecordConversion> FixRecordLine(
     const TypedRecord& record, const std::function<std::u16string(const std::u16string&)>& fix);
 
 // Keeps the record from the user's typing: every key the application in front got (a swallowed
-// hotkey never reached it), read in the layout of that window (English or Persian; any other
-// ends the record, as does a change of window, and a key that waits for an action before it).
-void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map,
-                ForegroundWindowQuery& foreground, TypingTargetQuery& target);
+// hotkey never reached it), read in the layout its window had as it came (English or Persian;
+// any other ends the record, as does a change of window, and a key that waits for an action
+// before it).
+void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map);
 
 }  // namespace ravak

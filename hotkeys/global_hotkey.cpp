@@ -1,6 +1,7 @@
 #include "hotkeys/global_hotkey.h"
 
 #include <string>
+#include <utility>
 
 namespace ravak {
 
@@ -59,14 +60,19 @@ void GlobalHotkey::HandleHotkeyMessage() {
 }
 
 KeyVerdict GlobalHotkey::OnInput(const UserInput& input, bool taken) {
-  if (taken || !registered_ || !active_ || combination_ == 0) return {};
-  if (input.kind != UserInput::Kind::kKey || input.key.stroke.up) return {};
+  if (input.kind != UserInput::Kind::kKey) return {};
   const DecodedShortCut d = ShortCutToKey(combination_);
+  if (input.key.stroke.vk == d.key && input.key.stroke.up) down_ = false;
+  if (taken || !registered_ || !active_ || combination_ == 0) return {};
+  if (input.key.stroke.up) return {};
   const ModifierSet modifiers = input.key.modifiers;
   if (input.key.stroke.vk != d.key || (modifiers & modifier::kWin) ||
       !(ShiftOf(modifiers) == d.shift)) {
     return {};
   }
+  // A key held down repeats its press: the combination acts once per press, and its repeats
+  // are swallowed with it.
+  if (std::exchange(down_, true)) return KeyVerdict{nullptr, false, true};
   return KeyVerdict{[this, held = d.shift] { Press(held); }, false, true};
 }
 

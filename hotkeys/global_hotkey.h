@@ -52,6 +52,7 @@ class GlobalHotkey {
   bool registered_ = false;  // the system gave Ravak the combination
   PressHandler on_press_;
   WindowId window_ = 0;
+  bool down_ = false;  // the combination's key is down: what comes until it goes up is repeats
 };
 
 }  // namespace ravak

@@ -62,7 +62,13 @@ void HotkeyRegistrar::DestroyHotkeyWindow(WindowId window) {
 }
 
 bool HotkeyRegistrar::Register(WindowId window, uint16_t id, unsigned modifiers, unsigned key) {
-  return RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, key) != FALSE;
+  // One message per press, not one per repeat of a key held down (Windows 7 and later; a
+  // system that does not know the flag is asked without it).
+  constexpr unsigned kNoRepeat = 0x4000;  // MOD_NOREPEAT
+  const HWND hwnd = reinterpret_cast<HWND>(window);
+  return RegisterHotKey(hwnd, id, modifiers | kNoRepeat, key) != FALSE ||
+         (GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED &&
+          RegisterHotKey(hwnd, id, modifiers, key) != FALSE);
 }
 
 void HotkeyRegistrar::Unregister(WindowId window, uint16_t id) {

@@ -11,6 +11,11 @@ class UserKeyHold {
   // The outermost End gives the held keys back, in order, and leaves every modifier as the user
   // holds it; nothing Ravak pressed stays down.
   virtual void End() = 0;
+  // Whether the action being carried out may still change the text: false once its moment has
+  // passed (the user clicked after the input it answers, another window came in front, or the
+  // hold reached its ceiling). An action asks just before it erases anything, and is dropped
+  // when the answer is no.
+  virtual bool Due() { return true; }
 };
 
 // Begin and End around a scope, errors included.

@@ -16,17 +16,32 @@ bool KeyGate::HoldLocked() {
   return !std::exchange(holding_, true);
 }
 
+void KeyGate::ReconcileLocked() {
+  for (int bit = 0; bit < kModifierCount; ++bit) {
+    const auto mask = static_cast<ModifierSet>(1u << bit);
+    if ((physical_ & mask) && !keyboard_.IsKeyDown(ModifierKey(bit))) {
+      physical_ = static_cast<ModifierSet>(physical_ & ~mask);
+      logical_ = static_cast<ModifierSet>(logical_ & ~mask);
+    }
+  }
+}
+
 KeyGate::Admission KeyGate::Arrive(UserInput& input) {
   std::lock_guard lock(mutex_);
+  const bool held = holding_ || question_.open;
   if (input.kind == UserInput::Kind::kKey) {
+    // Everything before this key has reached the system: what it holds down is the truth.
+    if (!held && physical_ != 0) ReconcileLocked();
     input.key.modifiers = physical_;
     physical_ = Apply(physical_, input.key.stroke);
   }
-  if (holding_ || question_.open) {
-    queue_.push_back(Entry{input, false, {}, input.kind != UserInput::Kind::kKey});
+  const uint64_t clicks = clicks_;
+  if (input.kind == UserInput::Kind::kClick) ++clicks_;
+  if (held) {
+    queue_.push_back(Entry{input, false, {}, input.kind != UserInput::Kind::kKey, clicks});
     return Admission::kHeld;
   }
-  question_ = Question{true, false, input, {}};
+  question_ = Question{true, false, input, {}, clicks};
   return Admission::kAsk;
 }
 
@@ -51,7 +66,7 @@ bool KeyGate::SettleLocked(const UserInput& input, bool& drain, bool& started) {
   drain = false;
   const bool click = input.kind != UserInput::Kind::kKey;
   Question question = std::exchange(question_, Question{});
-  Entry entry{input, question.answered, std::move(question.verdict), click};
+  Entry entry{input, question.answered, std::move(question.verdict), click, question.clicks};
   if (holding_ || !queue_.empty()) {
     // A sequence began meanwhile, or input came while the hook waited: this input came first.
     queue_.push_front(std::move(entry));
@@ -86,10 +101,48 @@ void KeyGate::Begin() {
   bool started = false;
   {
     std::lock_guard lock(mutex_);
-    ++depth_;
+    if (depth_++ == 0 && !holding_) ReconcileLocked();
     started = HoldLocked();
   }
   if (started && hold_started) hold_started();
+}
+
+bool KeyGate::DueLocked(const Entry& entry) const {
+  return !overdue_ && entry.clicks == clicks_;
+}
+
+bool KeyGate::Due() {
+  WindowId window = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (overdue_) return false;
+    if (!running_.active) return true;
+    if (running_.clicks != clicks_) return false;
+    window = running_.window;
+  }
+  return window == 0 || !foreground || foreground() == window;
+}
+
+void KeyGate::ShowError(const std::string& message) {
+  {
+    std::lock_guard lock(mutex_);
+    // A box now would open while the user's keys wait behind it: it waits for the hold's end.
+    if (holding_ || depth_ > 0) {
+      errors_held_.push_back(message);
+      return;
+    }
+  }
+  errors_.ShowError(message);
+}
+
+void KeyGate::ReportErrors() {
+  std::vector<std::string> errors;
+  {
+    std::lock_guard lock(mutex_);
+    if (holding_ || depth_ > 0) return;
+    errors.swap(errors_held_);
+  }
+  for (const std::string& message : errors) errors_.ShowError(message);
 }
 
 void KeyGate::End() {
@@ -111,14 +164,22 @@ bool KeyGate::NextLocked(Entry& entry) {
   return true;
 }
 
-void KeyGate::Run(const std::function<void()>& action) {
-  // The action's own keys go out while the user's stay held: it is a sequence of its own.
-  UserKeysHeld held(*this);
-  try {
-    action();
-  } catch (const std::exception& e) {
-    errors_.ShowError(e.what());
+void KeyGate::Run(const Entry& entry, const std::function<void()>& action) {
+  {
+    std::lock_guard lock(mutex_);
+    running_ = Running{true, entry.clicks, entry.input.window};
   }
+  {
+    // The action's own keys go out while the user's stay held: it is a sequence of its own.
+    UserKeysHeld held(*this);
+    try {
+      action();
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+    }
+  }
+  std::lock_guard lock(mutex_);
+  running_ = Running{};
 }
 
 void KeyGate::Send(const UserKey& key) {
@@ -146,9 +207,14 @@ void KeyGate::Carry(Entry& entry) {
     entry.verdict = stream_.Classify(entry.input);
   }
   const KeyVerdict& verdict = entry.verdict;
-  if (verdict.action && verdict.before) Run(verdict.action);
+  // An action whose moment has passed is dropped; its key goes on as typed.
+  const auto due = [&] {
+    std::lock_guard lock(mutex_);
+    return DueLocked(entry);
+  };
+  if (verdict.action && verdict.before && due()) Run(entry, verdict.action);
   if (!entry.passed && !verdict.swallow) Send(entry.input.key);
-  if (verdict.action && !verdict.before) Run(verdict.action);
+  if (verdict.action && !verdict.before && due()) Run(entry, verdict.action);
 }
 
 void KeyGate::Drain() {
@@ -162,7 +228,10 @@ void KeyGate::Drain() {
     {
       std::lock_guard lock(mutex_);
       if (depth_ > 0 || !NextLocked(entry)) {
-        if (depth_ == 0) holding_ = false;
+        if (depth_ == 0) {
+          holding_ = false;
+          overdue_ = false;
+        }
         draining_ = false;
         break;
       }
@@ -182,6 +251,7 @@ void KeyGate::Drain() {
     keyboard_.KeyEvent(k.vk, k.scan,
                        (k.up ? kKeyEventKeyUp : 0) | (k.extended ? kKeyEventExtended : 0));
   }
+  ReportErrors();
 }
 
 uint64_t KeyGate::Deadline() const {
@@ -193,6 +263,12 @@ std::vector<KeyStroke> KeyGate::LetGoAtCeiling() {
   std::lock_guard lock(mutex_);
   std::vector<KeyStroke> out;
   if (!holding_ || clock_() - since_ < kCeilingMs) return out;
+  if (depth_ > 0) {
+    // A sequence runs: a key let go now could land between its erasing and its typing. Its
+    // moment has passed instead; the keys go, in order, once it ends.
+    overdue_ = true;
+    return out;
+  }
   ReplayPlanner planner(logical_);
   for (const Entry& entry : queue_) {
     if (entry.input.kind != UserInput::Kind::kKey || entry.passed) continue;

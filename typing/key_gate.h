@@ -7,8 +7,14 @@
 // given to the application in turn, in the order they were typed. A sequence of Ravak's own (a
 // conversion, a paste) holds the user's keys the same way while it runs (UserKeyHold).
 //
+// Nothing the user types reaches the application between an action's erasing and its typing:
+// at the ceiling a hold whose sequence is still running keeps the keys, and the action, asking
+// Due before it erases, is dropped; so is one the user clicked after, or whose window is no
+// longer in front. Errors of the actions are reported once the hold has ended.
+//
 // Threads: the hook thread calls Arrive, Settle and Passed, the user-interface thread
-// ClaimAndAnswer, Begin, End and Drain; a sender of the ceiling's let-go calls LetGoAtCeiling.
+// ClaimAndAnswer, Begin, End, Due and Drain; a sender of the ceiling's let-go calls
+// LetGoAtCeiling.
 // Every method takes the gate's own lock. The judgement of an input the hook waits for runs under
 // it (the hook is waiting anyway, and nothing else of the gate is busy then); the judgement of
 // held input and the actions run outside it.
@@ -17,6 +23,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/error_report.h"
@@ -26,13 +33,16 @@
 
 namespace ravak {
 
-class KeyGate : public UserKeyHold {
+class KeyGate : public UserKeyHold, public ErrorReport {
  public:
-  // Past this long, what is held is let go even while a sequence still runs: a key is late
-  // rather than lost, and the keyboard never seems dead.
+  // Past this long, what is held is let go unjudged when no sequence runs (the user-interface
+  // thread is stuck): a key is late rather than lost, and the keyboard never seems dead. While a
+  // sequence runs its moment has passed: it is dropped at its next Due, and what is held goes
+  // when it ends, its actions dropped.
   static constexpr uint64_t kCeilingMs = 2000;
 
-  // keyboard sends the held keys again; clock gives milliseconds for the ceiling.
+  // keyboard sends the held keys again (and tells which modifiers the system holds down); clock
+  // gives milliseconds for the ceiling; errors gets the actions' errors once the hold is over.
   KeyGate(KeyStream& stream, KeyboardOutput& keyboard, ErrorReport& errors,
           std::function<uint64_t()> clock);
 
@@ -59,6 +69,10 @@ class KeyGate : public UserKeyHold {
   // asks for a drain through drain_requested.
   void Begin() override;
   void End() override;
+  bool Due() override;
+  // ErrorReport: an error raised while the user's keys are held is shown once the hold is over
+  // (a box then opens in front, and the typing behind it goes on); otherwise at once.
+  void ShowError(const std::string& message) override;
   // Carries out what is held, in order: each input judged (unless it was already), actions
   // carried out, keys sent again; when nothing is left and no sequence runs, the hold ends and
   // the modifiers are left as the user holds them.
@@ -67,6 +81,8 @@ class KeyGate : public UserKeyHold {
   // thread). And a hold began: the ceiling's clock runs.
   std::function<void()> drain_requested;
   std::function<void()> hold_started;
+  // The window in front now, for Due; empty: not asked.
+  std::function<WindowId()> foreground;
 
   // --- the ceiling ---------------------------------------------------------------------------
   // When the hold reaches the ceiling; 0 when nothing is held.
@@ -87,6 +103,7 @@ class KeyGate : public UserKeyHold {
     bool judged = false;
     KeyVerdict verdict;
     bool passed = false;  // the key has reached the application already (or it is a click)
+    uint64_t clicks = 0;  // clicks that came before it
   };
   // Starts holding, now; true when the hold is new.
   bool HoldLocked();
@@ -94,7 +111,13 @@ class KeyGate : public UserKeyHold {
   bool NextLocked(Entry& entry);
   void Carry(Entry& entry);
   void Send(const UserKey& key);
-  void Run(const std::function<void()>& action);
+  void Run(const Entry& entry, const std::function<void()>& action);
+  // Whether the entry's action is still due before it starts.
+  bool DueLocked(const Entry& entry) const;
+  // The modifiers the user is taken to hold that the system no longer holds (let go where the
+  // hook could not see it: in an elevated window) are taken as let go.
+  void ReconcileLocked();
+  void ReportErrors();
 
   KeyStream& stream_;
   KeyboardOutput& keyboard_;
@@ -108,7 +131,15 @@ class KeyGate : public UserKeyHold {
   bool holding_ = false;
   uint64_t since_ = 0;
   bool draining_ = false;
-  bool lost_ = false;  // input went by unjudged; the watchers hear so with the next input
+  bool lost_ = false;     // input went by unjudged; the watchers hear so with the next input
+  bool overdue_ = false;  // the hold reached its ceiling while a sequence ran
+  uint64_t clicks_ = 0;   // clicks so far
+  struct Running {
+    bool active = false;
+    uint64_t clicks = 0;
+    WindowId window = 0;
+  } running_;  // the action being carried out
+  std::vector<std::string> errors_held_;
   ModifierSet physical_ = 0;
   ModifierSet logical_ = 0;
   struct Question {
@@ -116,6 +147,7 @@ class KeyGate : public UserKeyHold {
     bool answered = false;
     UserInput input;
     KeyVerdict verdict;
+    uint64_t clicks = 0;
   } question_;
 };
 

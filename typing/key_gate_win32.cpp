@@ -1,7 +1,10 @@
 #include "typing/key_gate_win32.h"
 
+#include <vector>
+
 #include "platform/error.h"
 #include "platform/win32.h"
+#include "typing/key_text.h"
 
 namespace ravak::win32 {
 
@@ -22,6 +25,61 @@ bool IsButtonDown(WPARAM message) {
   return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
          message == WM_XBUTTONDOWN;
 }
+
+// The dead keys of the layouts met so far, by virtual-key code, plain and with Shift and with
+// AltGr. Asked with ToUnicodeEx's flag that leaves the keyboard state alone (Windows 10 1607 and
+// later); where the system ignores it the state changed is the hook thread's own, which types
+// nothing, and it is cleared again.
+class DeadKeys {
+ public:
+  bool IsDead(HKL layout, uint8_t vk, bool shift, bool altgr) {
+    Table& table = Of(layout);
+    return table.dead[Index(vk, shift, altgr)];
+  }
+
+ private:
+  struct Table {
+    HKL layout = nullptr;
+    std::vector<bool> dead;
+  };
+  static std::size_t Index(uint8_t vk, bool shift, bool altgr) {
+    return static_cast<std::size_t>(vk) * 4 + (shift ? 1 : 0) + (altgr ? 2 : 0);
+  }
+  Table& Of(HKL layout) {
+    for (Table& t : tables_)
+      if (t.layout == layout) return t;
+    if (tables_.size() >= 8) tables_.erase(tables_.begin());
+    Table t{layout, std::vector<bool>(256 * 4, false)};
+    constexpr UINT kKeepKeyboardState = 0x4;
+    for (int vk = 0x20; vk < 0xFF; ++vk) {
+      const UINT scan = MapVirtualKeyExW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC, layout);
+      if (scan == 0) continue;
+      for (int variant = 0; variant < 4; ++variant) {
+        BYTE state[256] = {};
+        if (variant & 1) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+        if (variant & 2)
+          state[VK_CONTROL] = state[VK_LCONTROL] = state[VK_MENU] = state[VK_RMENU] = 0x80;
+        wchar_t out[8];
+        const int n =
+            ToUnicodeEx(static_cast<UINT>(vk), scan, state, out, 8, kKeepKeyboardState, layout);
+        if (n < 0) {
+          t.dead[Index(static_cast<uint8_t>(vk), variant & 1, variant & 2)] = true;
+          // Where the flag is not known the dead key now waits in this thread: a space takes it.
+          BYTE plain[256] = {};
+          for (int tries = 0;
+               tries < 3 &&
+               ToUnicodeEx(VK_SPACE, MapVirtualKeyExW(VK_SPACE, MAPVK_VK_TO_VSC, layout), plain,
+                           out, 8, kKeepKeyboardState, layout) < 0;
+               ++tries) {
+          }
+        }
+      }
+    }
+    tables_.push_back(std::move(t));
+    return tables_.back();
+  }
+  std::vector<Table> tables_;
+};
 
 void SendStrokes(const std::vector<KeyStroke>& strokes) {
   Keyboard keyboard;
@@ -45,6 +103,7 @@ LowLevelKeyGate::LowLevelKeyGate(KeyGate& gate) : gate_(gate) {
   if (!window_) throw Error("Cannot create the key window: " + SystemErrorText(GetLastError()));
   gate_.drain_requested = [this] { PostMessageW(window_, kDrainMessage, 0, 0); };
   gate_.hold_started = [this] { PostThreadMessageW(thread_id_, kHoldMessage, 0, 0); };
+  gate_.foreground = [] { return reinterpret_cast<WindowId>(GetForegroundWindow()); };
   ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 64 * 1024, ThreadMain, this, STACK_SIZE_PARAM_IS_A_RESERVATION,
                          &thread_id_);
@@ -60,6 +119,7 @@ LowLevelKeyGate::~LowLevelKeyGate() {
   if (ready_) CloseHandle(ready_);
   gate_.drain_requested = nullptr;
   gate_.hold_started = nullptr;
+  gate_.foreground = nullptr;
   if (window_) DestroyWindow(window_);
   instance = nullptr;
 }
@@ -142,6 +202,21 @@ bool LowLevelKeyGate::Offer(UserInput& input) {
   return passes;
 }
 
+void LowLevelKeyGate::Stamp(UserInput& input) {
+  const HWND front = GetForegroundWindow();
+  input.window = reinterpret_cast<WindowId>(front);
+  const HKL layout = GetKeyboardLayout(front ? GetWindowThreadProcessId(front, nullptr) : 0);
+  input.layout = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(layout));
+  if (input.kind != UserInput::Kind::kKey || input.key.stroke.up ||
+      IsPassiveKey(input.key.stroke.vk))
+    return;
+  const bool shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+  const bool altgr = (GetAsyncKeyState(VK_RMENU) & 0x8000) != 0;
+  static DeadKeys dead_keys;
+  input.key.composed =
+      dead_keys_.Composed(dead_keys.IsDead(layout, input.key.stroke.vk, shift, altgr));
+}
+
 LRESULT CALLBACK LowLevelKeyGate::KeyboardProc(int code, WPARAM wp, LPARAM lp) {
   LowLevelKeyGate* self = instance;
   if (code == HC_ACTION && self) {
@@ -153,6 +228,7 @@ LRESULT CALLBACK LowLevelKeyGate::KeyboardProc(int code, WPARAM wp, LPARAM lp) {
       self->gate_.Passed(stroke);  // Ravak's own key: never watched, never held
     } else {
       UserInput input{UserInput::Kind::kKey, UserKey{stroke, 0}};
+      self->Stamp(input);
       if (!self->Offer(input)) return 1;
     }
   }
@@ -163,6 +239,7 @@ LRESULT CALLBACK LowLevelKeyGate::MouseProc(int code, WPARAM wp, LPARAM lp) {
   LowLevelKeyGate* self = instance;
   if (code == HC_ACTION && self && IsButtonDown(wp)) {
     UserInput input{UserInput::Kind::kClick, {}};
+    self->Stamp(input);
     self->Offer(input);  // a click always goes on
   }
   return CallNextHookEx(nullptr, code, wp, lp);

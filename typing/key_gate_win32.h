@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "typing/key_gate.h"
+#include "typing/key_text.h"
 
 namespace ravak::win32 {
 
@@ -39,6 +40,9 @@ class LowLevelKeyGate {
   void SetHooks();
   // Offers one input to the gate; whether it goes on to the application.
   bool Offer(UserInput& input);
+  // The window in front and its layout as the input comes, and whether the key composes with
+  // a dead key.
+  void Stamp(UserInput& input);
   void LetGo();
 
   KeyGate& gate_;
@@ -50,6 +54,7 @@ class LowLevelKeyGate {
   HHOOK mouse_hook_ = nullptr;
   std::atomic<uint64_t> last_seen_{0};
   HookWatchdog watchdog_;
+  DeadKeyFollower dead_keys_;  // the hook thread's
 };
 
 }  // namespace ravak::win32

@@ -12,15 +12,18 @@
 #include <vector>
 
 #include "hotkeys/shortcut.h"
+#include "platform/window_id.h"
 #include "typing/key_replay.h"
 
 namespace ravak {
 
 // A key the user pressed or let go. modifiers: the modifier keys the user held when it came (for
-// a modifier key, before it).
+// a modifier key, before it). composed: a dead key of the window's layout, or the key that
+// followed one: what the field got for them is not what each key types alone.
 struct UserKey {
   KeyStroke stroke;
   ModifierSet modifiers = 0;
+  bool composed = false;
   bool operator==(const UserKey&) const = default;
 };
 
@@ -32,6 +35,11 @@ struct UserInput {
   };
   Kind kind = Kind::kKey;
   UserKey key;
+  // Taken as the input came, before any application had it: the window in front (the input
+  // belongs to it, whatever is in front when it is judged) and its keyboard layout (the
+  // layout handle's low 32 bits: the language in the low word).
+  WindowId window = 0;
+  uint32_t layout = 0;
   bool operator==(const UserInput&) const = default;
 };
 

@@ -35,25 +35,29 @@ constexpr std::array<KeyRow, 64> kKeyTable = {{
 }};
 
 constexpr uint8_t kCapsLock = 0x14;
-constexpr uint8_t kProcessKey = 0xE5;  // a key an input method takes
-constexpr uint8_t kPacket = 0xE7;      // a character typed as Unicode input
 
 }  // namespace
 
 bool IsPassiveKey(uint8_t key) {
   return ModifierBit(KeyStroke{key, 0, false, false}) != 0 || key == vk::kShift ||
-         key == vk::kControl || key == vk::kMenu || key == kCapsLock || key == kProcessKey ||
-         key == kPacket || key == vk::kMask;
+         key == vk::kControl || key == vk::kMenu || key == kCapsLock || key == vk::kMask;
 }
 
 char16_t TypedChar(const UserKey& key) {
-  if (key.stroke.up) return 0;
+  if (key.stroke.up || key.composed) return 0;
   if (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) return 0;
   const bool shifted = (key.modifiers & modifier::kShift) != 0;
   for (const KeyRow& row : kKeyTable) {
     if (row.key == key.stroke.vk) return shifted ? row.shifted : row.unshifted;
   }
   return 0;
+}
+
+std::size_t SharedStart(std::u16string_view a, std::u16string_view b) {
+  std::size_t same = 0;
+  while (same < a.size() && same < b.size() && a[same] == b[same]) ++same;
+  if (same > 0 && a[same - 1] >= 0xD800 && a[same - 1] <= 0xDBFF) --same;
+  return same;
 }
 
 std::size_t CaretSteps(std::u16string_view text) {

@@ -35,8 +35,9 @@ void SyntheticInput::SendKeyTimes(uint8_t key, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) SendKey(key, true, true);
 }
 
-void SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
-  if (keyboard_.TypeIntoConsole(count, text)) return;
+bool SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
+  if (!hold_.Due()) return false;
+  if (keyboard_.TypeIntoConsole(count, text)) return true;
   if (Slow()) {
     SendKeyTimes(vk::kBack, count);
     if (!text.empty()) keyboard_.TypeText(text);
@@ -44,6 +45,7 @@ void SyntheticInput::Retype(std::size_t count, std::u16string_view text) {
     keyboard_.EraseAndType(count, text);
   }
   Pause(10);
+  return true;
 }
 
 void SyntheticInput::SendCtrlChord(char16_t letter) {

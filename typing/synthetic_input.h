@@ -33,8 +33,9 @@ class SyntheticInput {
   // count taps of key.
   void SendKeyTimes(uint8_t key, std::size_t count);
   // Erases count characters before the caret with Backspace, then types text as Unicode input
-  // (whatever the layout), which leaves the field's formatting and the clipboard alone.
-  void Retype(std::size_t count, std::u16string_view text);
+  // (whatever the layout), which leaves the field's formatting and the clipboard alone. False,
+  // and nothing sent, when the action's moment has passed (UserKeyHold::Due).
+  bool Retype(std::size_t count, std::u16string_view text);
   // Ctrl + the letter's key (A to Z: the key's own code, whatever layout is active, so that
   // Ctrl+X, Ctrl+C and Ctrl+V are the same keys on the Persian layout), a pause of 20 between
   // its events.

@@ -69,14 +69,15 @@ struct FakeDesktop {
                               hotkeys, typing.stream, record};
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
-                                 clipboard_text, foreground, foreground,    record};
+                                 clipboard_text, foreground, record};
   FakeSwitchMark switch_mark;
-  AutoSwitchFeature autoswitch{
-      settings,   master, typing.stream,        layout,     input, foreground,
-      foreground, record, conversion.Command(), switch_mark};
+  AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layout,     input,
+                               foreground, record, conversion.Command(), switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
-    KeepRecord(typing.stream, record, layout, foreground, foreground);
+    KeepRecord(typing.stream, record, layout);
+    typing.front = &foreground;
+    typing.front_layout = &foreground;
     return true;
   }();
   SettingsController controller{settings,   store,       layout,     conversion,

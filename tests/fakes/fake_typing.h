@@ -4,12 +4,18 @@
 // come back through the gate as the hook sees them. The user-interface thread's pending work (a
 // drain of what is held) runs at once, or when the test lets it (Idle) while the thread is busy,
 // so a test can type on before Ravak has acted, as a fast typist does; and the watchers can be
-// made too slow to judge a key in time.
+// made too slow to judge a key in time. The system's key state (what the keyboard's IsKeyDown
+// answers) follows every key event that reaches the application; each input is stamped with the
+// window in front and its layout, as the hook stamps it, and a dead key of the layout marks
+// itself and the key after it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/foreground.h"
+#include "platform/typing_target.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_text_field.h"
 #include "typing/key_gate.h"
@@ -20,13 +26,16 @@ namespace ravak::testing {
 class FakeTyping {
  public:
   FakeTyping(FakeKeyboard& keyboard, FakeClipboard& clipboard, ErrorReport& errors)
-      : gate(stream, keyboard, errors, [this] { return now_ms; }), field(keyboard, clipboard) {
+      : gate(stream, keyboard, errors, [this] { return now_ms; }),
+        field(keyboard, clipboard),
+        keyboard_(keyboard) {
     keyboard.on_key = [this](uint8_t vk, bool down) {
       const KeyStroke key{vk, 0, !down, false};
       gate.Passed(key);
-      field.Key(key);
+      Reach(key);
     };
     gate.drain_requested = [this] { drain_due_ = true; };
+    gate.foreground = [this] { return front ? front->ForegroundWindow() : window; };
   }
 
   // Types each character of a US-keyboard text with its key (Shift held for capitals and shifted
@@ -49,8 +58,13 @@ class FakeTyping {
   // One key event of the user.
   void Event(uint8_t vk, bool up) {
     UserInput input{UserInput::Kind::kKey, UserKey{KeyStroke{vk, 0, up, false}, 0}};
-    if (Offer(input)) field.Key(input.key.stroke);
+    if (!up && !IsPassiveKey(vk))
+      input.key.composed = dead_keys_.Composed(dead_key && dead_key(vk));
+    if (Offer(input)) Reach(input.key.stroke);
   }
+  // The user lets go of a key where the hook cannot see it (in an elevated window): the system's
+  // key state changes, and nothing else hears of it.
+  void ReleasedUnseen(uint8_t vk) { keyboard_.held_keys.erase(vk); }
   void Click() {
     UserInput input{UserInput::Kind::kClick, {}};
     Offer(input);
@@ -72,10 +86,28 @@ class FakeTyping {
   bool busy = false;
   bool late_answers = false;
   uint64_t now_ms = 0;
+  // The window in front and its layout as each input comes (front and front_layout, when set,
+  // tell them).
+  ForegroundWindowQuery* front = nullptr;
+  TypingTargetQuery* front_layout = nullptr;
+  WindowId window = 1;
+  uint32_t layout = 0x0409;
+  // Whether a key (by virtual-key code) is a dead key of the layout.
+  std::function<bool(uint8_t vk)> dead_key;
 
  private:
+  void Reach(const KeyStroke& key) {
+    if (key.up) {
+      keyboard_.held_keys.erase(key.vk);
+    } else {
+      keyboard_.held_keys.insert(key.vk);
+    }
+    field.Key(key);
+  }
   bool Offer(UserInput& input) {
     now_ms += 30;
+    input.window = front ? front->ForegroundWindow() : window;
+    input.layout = front_layout ? front_layout->ForegroundLanguage() : layout;
     if (gate.Arrive(input) == KeyGate::Admission::kHeld) return input.kind != UserInput::Kind::kKey;
     if (!late_answers) gate.ClaimAndAnswer();
     bool drain = false;
@@ -103,6 +135,8 @@ class FakeTyping {
     }
   }
   bool drain_due_ = false;
+  FakeKeyboard& keyboard_;
+  DeadKeyFollower dead_keys_;
 };
 
 }  // namespace ravak::testing

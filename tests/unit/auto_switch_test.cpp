@@ -42,6 +42,8 @@ class AutoSwitchTest : public ::testing::Test {
     typing.stream.AddWatcher([this](const UserInput& typed, bool taken) {
       return engine.OnInput(switches, typed, taken);
     });
+    typing.front = &desk;
+    typing.front_layout = &desk;
   }
 
   Log log;
@@ -58,8 +60,8 @@ class AutoSwitchTest : public ::testing::Test {
   WordExceptions exceptions;
   int language_switches = 0;
   TypedRecord record;
-  AutoSwitchEngine engine{
-      detector, input, desk, desk, exceptions, record, [this] { ++language_switches; }};
+  AutoSwitchEngine engine{detector,   input,  desk,
+                          exceptions, record, [this] { ++language_switches; }};
   AutoSwitchSwitches switches{true, true, false};
 };
 

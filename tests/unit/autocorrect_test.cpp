@@ -99,6 +99,7 @@ class AutoCorrectTest : public ::testing::Test {
     typing.stream.AddWatcher([this](const UserInput& typed, bool taken) {
       return engine.OnInput(switches, typed, taken);
     });
+    typing.front = &desk;
   }
 
   Log log;
@@ -114,7 +115,7 @@ class AutoCorrectTest : public ::testing::Test {
   AutoCorrectList list;
   AutoCorrectSwitches switches{true, true};
   TypedRecord record;
-  AutoCorrectEngine engine{list, input, clipboard_text, desk, desk, record};
+  AutoCorrectEngine engine{list, input, clipboard_text, desk, record};
 };
 
 // A keyword is erased with Backspace and its text typed as Unicode input; the clipboard is
@@ -275,8 +276,7 @@ TEST_F(AutoCorrectTest, ClipboardThatCannotBeOpenedLeavesTheKeyword) {
 }
 
 TEST_F(AutoCorrectTest, LinearScanGivesTheSameReplacements) {
-  AutoCorrectEngine linear{
-      list, input, clipboard_text, desk, desk, record, KeywordLookup::kLinearScan};
+  AutoCorrectEngine linear{list, input, clipboard_text, desk, record, KeywordLookup::kLinearScan};
   for (const char16_t* text : {u"btw", u"b", u"x", u"", u"btw "}) {
     EXPECT_EQ(linear.IsInACKey(text), engine.IsInACKey(text));
   }

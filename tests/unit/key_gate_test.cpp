@@ -129,29 +129,71 @@ TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
   EXPECT_FALSE(typing.gate.Holding());
 }
 
-// Past the ceiling, a stuck user-interface thread no longer holds the keyboard: the keys go to
-// the application unjudged, and the watchers hear that input went by.
-TEST_F(KeyGateTest, CeilingLetsTheKeysGoUnjudged) {
+// A combination held down repeats its key: it acts once per press, and its repeats never reach
+// the application.
+TEST_F(KeyGateTest, AHotkeyHeldDownActsOncePerPress) {
+  GlobalHotkey convert(system, system, typing.stream);
+  convert.SetCombination(0x8041);  // Alt+A
+  int presses = 0;
+  convert.SetOnPress([&](ShiftState) { ++presses; });
+  typing.Event(vk::kLMenu, false);
+  for (int repeat = 0; repeat < 5; ++repeat) typing.Event('A', false);
+  typing.Event('A', true);
+  typing.Idle();
+  EXPECT_EQ(presses, 1);
+  typing.Event('A', false);  // pressed again, Alt still down
+  typing.Event('A', true);
+  typing.Event(vk::kLMenu, true);
+  typing.Idle();
+  EXPECT_EQ(presses, 2);
+  EXPECT_EQ(typing.field.text, u"");
+}
+
+// Past the ceiling, a user-interface thread stuck before it judged anything no longer holds the
+// keyboard: the keys go to the application unjudged, and the watchers hear that input went by.
+// But while an action runs (its slow question unanswered), no key goes between its erasing and
+// its typing: the action, its moment passed, is dropped, and the keys follow in order.
+TEST_F(KeyGateTest, AtTheCeilingOnlyAStuckJudgementLetsTheKeysGo) {
   int judged = 0, lost = 0;
+  bool slow = true;
   typing.stream.AddWatcher([&](const UserInput& in, bool) {
     if (in.kind == UserInput::Kind::kLost) ++lost;
     if (in.kind == UserInput::Kind::kKey && !in.key.stroke.up) ++judged;
-    return KeyVerdict{};
+    if (in.kind != UserInput::Kind::kKey || in.key.stroke.up || in.key.stroke.vk != 0x20)
+      return KeyVerdict{};
+    return KeyVerdict{[&] {
+      if (slow) {
+        typing.Type(u"abc");  // typed on while a busy application keeps the question waiting
+        typing.now_ms += KeyGate::kCeilingMs;
+        EXPECT_TRUE(typing.gate.LetGoAtCeiling().empty());
+      }
+      if (!input.hold().Due()) return;
+      keyboard.EraseAndType(3, u"ZZ ");
+    }};
   });
-  typing.gate.Begin();  // a sequence that never ends
+  typing.busy = typing.late_answers = true;
   typing.Type(u"hi");
   EXPECT_EQ(typing.field.text, u"");
   EXPECT_TRUE(typing.gate.LetGoAtCeiling().empty());  // not yet
   typing.now_ms += KeyGate::kCeilingMs;
-  std::vector<KeyStroke> strokes = typing.gate.LetGoAtCeiling();
-  for (const KeyStroke& k : strokes) keyboard.KeyEvent(k.vk, k.scan, k.up ? kKeyEventKeyUp : 0);
+  for (const KeyStroke& k : typing.gate.LetGoAtCeiling())
+    keyboard.KeyEvent(k.vk, k.scan, k.up ? kKeyEventKeyUp : 0);
   EXPECT_EQ(typing.field.text, u"hi");
   EXPECT_FALSE(typing.gate.Holding());
+  typing.busy = typing.late_answers = false;
   typing.Type(u"x");
   EXPECT_EQ(typing.field.text, u"hix");
   EXPECT_EQ(judged, 1);
   EXPECT_EQ(lost, 1);
-  typing.gate.End();
+
+  typing.busy = true;
+  typing.Type(u" ");
+  typing.Idle();
+  EXPECT_EQ(typing.field.text, u"hix abc");
+  EXPECT_FALSE(typing.gate.Holding());
+  typing.busy = slow = false;
+  typing.Type(u" ");  // a new hold, due again
+  EXPECT_EQ(typing.field.text, u"hix aZZ ");
 }
 
 // A hook that asked the watchers but got no answer in time holds the key; one asked just before

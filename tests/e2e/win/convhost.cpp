@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::win32::TypingTarget target;
   ravak::win32::ForegroundQuery foreground;
   ravak::TypedRecord record;
-  ravak::KeepRecord(keys, record, map, foreground, target);
+  ravak::KeepRecord(keys, record, map);
   ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target, record);
 
   ravak::GlobalHotkey conversion_hotkey(registrar, errors, keys);

@@ -109,7 +109,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::AutoCorrectList list;
   if (!list_path.empty()) list.LoadFlat(ReadItems(list_path));
   ravak::TypedRecord record;
-  ravak::AutoCorrectEngine engine(list, input, clipboard_text, foreground, target, record);
+  ravak::AutoCorrectEngine engine(list, input, clipboard_text, target, record);
   const ravak::AutoCorrectSwitches switches{true, true};
   keys.AddWatcher([&](const ravak::UserInput& typed, bool taken) {
     ravak::KeyVerdict verdict = engine.OnInput(switches, typed, taken);
