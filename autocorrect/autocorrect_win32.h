@@ -2,6 +2,7 @@
 #pragma once
 
 #include "autocorrect/autocorrect_engine.h"
+#include "autocorrect/text_variables.h"
 
 namespace ravak::win32 {
 
@@ -9,5 +10,8 @@ class ForegroundQuery : public ForegroundWindowQuery {
  public:
   WindowId ForegroundWindow() override;
 };
+
+// The local date and time of the clock (GetLocalTime).
+LocalDateTime LocalNow();
 
 }  // namespace ravak::win32
