@@ -31,58 +31,54 @@ std::u16string Number(std::size_t n) {
   return digits;
 }
 
-// The reasons a line is not taken.
+// The texts of the dialogs: why a line is not taken, and what an import or export did. %s is
+// filled in. (Kept whole: clang-format would break Persian text at its spaces.)
+// clang-format off
 namespace reason {
-const std::u16string kNotUtf8 =
-    u"پرونده متن UTF-8 نیست (سطر %s)؛ آن را با قالب «CSV UTF-8» ذخیره کنید";
+const std::u16string kNotUtf8 = u"پرونده متن UTF-8 نیست (سطر %s)؛ آن را با قالب «CSV UTF-8» ذخیره کنید";
 const std::u16string kUtf16 = u"پرونده متن UTF-16 است؛ آن را با قالب «CSV UTF-8» ذخیره کنید";
 const std::u16string kNotText = u"پرونده متنی نیست";
-const std::u16string kUnclosedQuote =
-    u"نقل‌قولی که در این سطر باز شده بسته نشده است؛ سطرهای پس از "
-    u"آن "
-    u"خوانده "
-    u"نشد";
-const std::u16string kTextAfterQuote =
-    u"پس از نقل‌قولِ بسته، پیش از ویرگول نوشته‌ای آمده "
-    u"است";
-const std::u16string kColumns =
-    u"سطر باید سه ستون داشته باشد: کلید واژه، قبل از نشانه گر، بعد از نشانه گر";
+const std::u16string kUnclosedQuote = u"نقل‌قولی که در این سطر باز شده بسته نشده است؛ سطرهای پس از آن خوانده نشد";
+const std::u16string kTextAfterQuote = u"پس از نقل‌قولِ بسته، پیش از ویرگول نوشته‌ای آمده است";
+const std::u16string kColumns = u"سطر باید سه ستون داشته باشد: کلید واژه، قبل از نشانه گر، بعد از نشانه گر";
 const std::u16string kNoKeyword = u"کلید واژه خالی است";
-const std::u16string kKeywordCharacters =
-    u"کلید واژه فقط نویسه‌های صفحه کلید انگلیسی را، "
-    u"بدون "
-    u"فاصله، "
-    u"می‌گیرد";
+const std::u16string kKeywordTooLong = u"کلید واژه بیش از %s نویسه دارد";
+const std::u16string kKeywordCharacters = u"کلید واژه فقط نویسه‌های صفحه کلید انگلیسی را، بدون فاصله، می‌گیرد";
 const std::u16string kNoText = u"قبل و بعد از نشانه گر هر دو خالی است";
-const std::u16string kDuplicate =
-    u"کلید واژه‌اش در سطر %s هم آمده و درون‌ریزی آن را "
-    u"کنار "
-    u"می‌گذارد";
+const std::u16string kTextTooLong = u"متن بیش از %s نویسه دارد";
+const std::u16string kListFull = u"فهرست بیش از %s مورد یا %s مگابایت متن نمی‌گیرد؛ ";
+const std::u16string kNothingFromHere = u"درون‌ریزی از این سطر به بعد چیزی نمی‌افزاید";
+const std::u16string kLineNotAdded = u"این سطر افزوده نشد";
+const std::u16string kLinesNotAdded = u"این سطر و %s سطر پس از آن افزوده نشد";
+const std::u16string kDuplicate = u"کلید واژه‌اش در سطر %s هم آمده و درون‌ریزی آن را کنار می‌گذارد";
 }  // namespace reason
+namespace report {
+const std::u16string kNothingAdded = u"چیزی افزوده نشد: %s.";
+const std::u16string kAdded = u"%s مورد افزوده شد.";
+const std::u16string kSkipped = u"%s مورد که کلید واژه‌اش در فهرست بود کنار گذاشته شد.";
+const std::u16string kNotRead = u"این سطرها خوانده نشد:";
+const std::u16string kWritten = u"%s مورد در پرونده نوشته شد.";
+const std::u16string kNotBack = u"این سطرهای پرونده در درون‌ریزی به فهرست برنمی‌گردند:";
+const std::u16string kLine = u"سطر %s: ";
+const std::u16string kMore = u"و %s سطر دیگر.";
+}  // namespace report
+// clang-format on
 
+// text with its first %s replaced by value.
 std::u16string Fill(std::u16string text, const std::u16string& value) {
   const std::size_t at = text.find(u"%s");
   if (at != std::u16string::npos) text.replace(at, 2, value);
   return text;
 }
 
-std::u16string KeywordTooLong() {
-  return u"کلید واژه بیش از " + Number(kMaxKeywordLength) + u" نویسه دارد";
-}
-std::u16string TextTooLong() {
-  return u"متن بیش از " + Number(kMaxTextUnits) + u" نویسه دارد";
-}
 // later: the rows of the file after this one, none of which is added either; nothing: the
 // line of an export, which an import would stop at.
 std::u16string ListFull(std::optional<std::size_t> later) {
-  std::u16string text = u"فهرست بیش از " + Number(MaxAutoCorrectRows()) + u" مورد یا " +
-                        Number(SettingsSection::kMaxListBytes / (1024 * 1024)) +
-                        u" مگابایت متن نمی‌گیرد؛ ";
-  if (!later)
-    return text +
-           u"درون‌ریزی از این سطر به بعد چیزی نمی‌افزاید";
-  if (*later == 0) return text + u"این سطر افزوده نشد";
-  return text + u"این سطر و " + Number(*later) + u" سطر پس از آن افزوده نشد";
+  const std::u16string full = Fill(Fill(reason::kListFull, Number(MaxAutoCorrectRows())),
+                                   Number(SettingsSection::kMaxListBytes / (1024 * 1024)));
+  if (!later) return full + reason::kNothingFromHere;
+  if (*later == 0) return full + reason::kLineNotAdded;
+  return full + Fill(reason::kLinesNotAdded, Number(*later));
 }
 
 // The line breaks in text, CRLF, CR and LF each counting one.
@@ -264,11 +260,13 @@ std::string CsvLine(const std::vector<std::u16string>& fields) {
 
 std::optional<std::u16string> RowProblem(const AutoCorrectEntry& entry) {
   if (entry.keyword.empty()) return reason::kNoKeyword;
-  if (entry.keyword.size() > kMaxKeywordLength) return KeywordTooLong();
+  if (entry.keyword.size() > kMaxKeywordLength) {
+    return Fill(reason::kKeywordTooLong, Number(kMaxKeywordLength));
+  }
   if (!IsTypeableKeyword(entry.keyword)) return reason::kKeywordCharacters;
   if (entry.before.empty() && entry.after.empty()) return reason::kNoText;
   if (entry.before.size() > kMaxTextUnits || entry.after.size() > kMaxTextUnits) {
-    return TextTooLong();
+    return Fill(reason::kTextTooLong, Number(kMaxTextUnits));
   }
   return std::nullopt;
 }
@@ -358,36 +356,30 @@ namespace {
 void ListProblems(const std::vector<CsvProblem>& problems, std::u16string& text) {
   const std::size_t listed = std::min(problems.size(), kListedProblems);
   for (std::size_t i = 0; i < listed; ++i) {
-    text += u"\r\nسطر " + Number(problems[i].line) + u": " + problems[i].reason;
+    text += u"\r\n" + Fill(report::kLine, Number(problems[i].line)) + problems[i].reason;
   }
   if (problems.size() > listed) {
-    text += u"\r\nو " + Number(problems.size() - listed) + u" سطر دیگر.";
+    text += u"\r\n" + Fill(report::kMore, Number(problems.size() - listed));
   }
 }
 
 }  // namespace
 
 std::u16string DescribeImport(const CsvImport& import) {
-  if (!import.refused.empty()) return u"چیزی افزوده نشد: " + import.refused + u".";
-  std::u16string text = Number(import.added) + u" مورد افزوده شد.";
-  if (import.skipped > 0) {
-    text += u"\r\n" + Number(import.skipped) +
-            u" مورد که کلید واژه‌اش در فهرست بود کنار گذاشته "
-            u"شد.";
-  }
+  if (!import.refused.empty()) return Fill(report::kNothingAdded, import.refused);
+  std::u16string text = Fill(report::kAdded, Number(import.added));
+  if (import.skipped > 0) text += u"\r\n" + Fill(report::kSkipped, Number(import.skipped));
   if (!import.problems.empty()) {
-    text += u"\r\n\r\nاین سطرها خوانده نشد:";
+    text += u"\r\n\r\n" + report::kNotRead;
     ListProblems(import.problems, text);
   }
   return text;
 }
 
 std::u16string DescribeExport(const CsvExport& exported) {
-  std::u16string text = Number(exported.rows) + u" مورد در پرونده نوشته شد.";
+  std::u16string text = Fill(report::kWritten, Number(exported.rows));
   if (!exported.problems.empty()) {
-    text +=
-        u"\r\n\r\nاین سطرهای پرونده در درون‌ریزی به فهرست "
-        u"برنمی‌گردند:";
+    text += u"\r\n\r\n" + report::kNotBack;
     ListProblems(exported.problems, text);
   }
   return text;
