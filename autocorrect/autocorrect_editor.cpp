@@ -111,7 +111,7 @@ std::optional<std::size_t> AutoCorrectEditor::Delete() {
 
 CsvImport AutoCorrectEditor::Import(std::string_view csv) {
   CsvImport result = ImportCsv(csv, list_);
-  if (result.added > 0) ListReloaded();
+  ListReloaded();
   return result;
 }
 

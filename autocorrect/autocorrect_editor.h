@@ -68,7 +68,8 @@ class AutoCorrectEditor {
   // is made again.
   void ListReloaded();
 
-  // Import and export of the whole list, whatever the search shows.
+  // Import and export of the whole list, whatever the search shows. An import unselects the row
+  // and makes the search again.
   CsvImport Import(std::string_view csv);
   CsvExport Export() const { return ExportCsv(list_); }
 
