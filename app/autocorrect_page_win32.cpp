@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
+#include "app/csv_file_win32.h"
 #include "app/resource.h"
 
 namespace ravak::win32 {
@@ -14,6 +16,7 @@ AutoCorrectPage::AutoCorrectPage(SettingsWindow& window, AutoCorrectFeature& aut
   key_ = window.Control(IDC_KEYWORD);
   pre_ = window.Control(IDC_BEFORE_TEXT);
   post_ = window.Control(IDC_AFTER_TEXT);
+  search_ = window.Control(IDC_AUTOCORRECT_SEARCH);
   HWND page = GetParent(list_);
   key_ = RecreateEdit(key_, false);
   Subclass(key_, KeyEditProc, this);
@@ -87,33 +90,88 @@ void AutoCorrectPage::EnterPressed(HWND focus) {
 }
 
 void AutoCorrectPage::AddRow() {
-  const std::size_t row = autocorrect_.Editor().Add();
+  autocorrect_.Editor().Add();
   updating_ = true;
-  ShowRow(row, true);
+  SendMessageW(list_, LVM_SETITEMCOUNT, autocorrect_.Editor().ShownCount(), LVSICF_NOSCROLL);
   updating_ = false;
 }
 
-void AutoCorrectPage::ShowRow(std::size_t index, bool insert) {
-  const AutoCorrectEntry& row = autocorrect_.List().Row(index);
-  std::wstring after = ToWide(row.after), before = ToWide(row.before), key = ToWide(row.keyword);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = static_cast<int>(index);
-  item.pszText = after.data();
-  SendMessageW(list_, insert ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  item.iSubItem = 1;
-  item.pszText = before.data();
-  SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  item.iSubItem = 2;
-  item.pszText = key.data();
-  SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+// The list view keeps no texts of its own (owner data): it asks for those of the rows it draws,
+// so a list of thousands of rows shows, and a search narrows it, at once.
+void AutoCorrectPage::ShowRowText(NMLVDISPINFOW& info) const {
+  const AutoCorrectEditor& editor = autocorrect_.Editor();
+  LVITEMW& item = info.item;
+  if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0 || item.iItem < 0 ||
+      static_cast<std::size_t>(item.iItem) >= editor.ShownCount()) {
+    return;
+  }
+  const AutoCorrectEntry& row = editor.ShownRow(static_cast<std::size_t>(item.iItem));
+  const std::u16string& text = item.iSubItem == 0   ? row.after
+                               : item.iSubItem == 1 ? row.before
+                                                    : row.keyword;
+  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+  std::copy_n(text.begin(), n, item.pszText);
+  item.pszText[n] = L'\0';
 }
 
+// The rows the search shows, none of them selected.
 void AutoCorrectPage::ShowList() {
   updating_ = true;
-  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t i = 0; i < autocorrect_.List().Size(); ++i) ShowRow(i, true);
+  LVITEMW none{};
+  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  SendMessageW(list_, LVM_SETITEMCOUNT, autocorrect_.Editor().ShownCount(), 0);
+  InvalidateRect(list_, nullptr, TRUE);
   updating_ = false;
+}
+
+std::wstring AutoCorrectPage::Caption(int button) const {
+  HWND control = window_.Control(button);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// A message box over the settings window, captioned as the button that led to it.
+void AutoCorrectPage::Tell(int button, const std::wstring& text, bool warning) const {
+  MessageBoxW(GetAncestor(list_, GA_ROOT), text.c_str(), Caption(button).c_str(),
+              MB_OK | MB_RTLREADING | MB_RIGHT | (warning ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// "درون‌ریزی": the file's entries whose keyword is new join the list (stored at OK or
+// Apply, like every other change); the box that follows says what was added and what was not.
+void AutoCorrectPage::Import() {
+  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list_, GWLP_HINSTANCE));
+  const std::optional<std::wstring> path =
+      ChooseCsvFile(GetAncestor(list_, GA_ROOT), instance, false, Caption(IDC_AUTOCORRECT_IMPORT));
+  if (!path) return;
+  std::string bytes;
+  std::wstring error;
+  if (!ReadCsvFile(instance, *path, bytes, error)) {
+    Tell(IDC_AUTOCORRECT_IMPORT, error, true);
+    return;
+  }
+  const CsvImport result = autocorrect_.Editor().Import(bytes);
+  ShowList();
+  ShowEdits();
+  Tell(IDC_AUTOCORRECT_IMPORT, ToWide(DescribeImport(result)),
+       !result.refused.empty() || !result.problems.empty());
+}
+
+// "برون‌بری": the whole list, whatever the search shows, as a CSV file.
+void AutoCorrectPage::Export() {
+  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list_, GWLP_HINSTANCE));
+  const std::optional<std::wstring> path =
+      ChooseCsvFile(GetAncestor(list_, GA_ROOT), instance, true, Caption(IDC_AUTOCORRECT_EXPORT));
+  if (!path) return;
+  const CsvExport exported = autocorrect_.Editor().Export();
+  std::wstring error;
+  if (!WriteCsvFile(instance, *path, exported.bytes, error)) {
+    Tell(IDC_AUTOCORRECT_EXPORT, error, true);
+    return;
+  }
+  Tell(IDC_AUTOCORRECT_EXPORT, ToWide(DescribeExport(exported)), !exported.problems.empty());
 }
 
 void AutoCorrectPage::ShowEdits() {
@@ -137,6 +195,10 @@ bool AutoCorrectPage::PageMessage(UINT msg, WPARAM wp, LPARAM lp) {
   AutoCorrectEditor& editor = autocorrect_.Editor();
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    if (hdr->hwndFrom == list_ && hdr->code == LVN_GETDISPINFOW) {
+      ShowRowText(*reinterpret_cast<NMLVDISPINFOW*>(lp));
+      return true;
+    }
     if (hdr->hwndFrom != list_ || hdr->code != LVN_ITEMCHANGED || updating_) return false;
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
     if (change->iItem < 0 || !((change->uOldState ^ change->uNewState) & LVIS_SELECTED)) {
@@ -165,19 +227,27 @@ bool AutoCorrectPage::PageMessage(UINT msg, WPARAM wp, LPARAM lp) {
     ShowButtons();
     return true;
   }
+  if (id == IDC_AUTOCORRECT_SEARCH && code == EN_CHANGE) {
+    if (updating_) return true;
+    editor.SetFilter(EditText(search_));
+    ShowList();
+    return true;
+  }
   switch (id) {
+    case IDC_AUTOCORRECT_IMPORT:
+      Import();
+      return true;
+    case IDC_AUTOCORRECT_EXPORT:
+      Export();
+      return true;
     case IDC_AUTOCORRECT_ADD:
       AddRow();
       return true;
     case IDC_AUTOCORRECT_SAVE:
-      if (auto row = editor.Save()) ShowRow(*row, false);
+      if (auto row = editor.Save()) SendMessageW(list_, LVM_REDRAWITEMS, *row, *row);
       return true;
     case IDC_AUTOCORRECT_DELETE:
-      if (auto row = editor.Delete()) {
-        updating_ = true;
-        SendMessageW(list_, LVM_DELETEITEM, *row, 0);
-        updating_ = false;
-      }
+      if (editor.Delete()) ShowList();
       return true;
     default:
       return false;

@@ -1,8 +1,11 @@
-// The "تصحیح خودکار" tab: the list view and the three edits bound to the auto-correct
-// list and its editor rules.
+// The "تصحیح خودکار" tab: the list view, the search box over it and the three edits bound to
+// the auto-correct list and its editor rules, and the list's import from and export to a CSV
+// file.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "app/settings_window_win32.h"
 #include "autocorrect/autocorrect_feature.h"
@@ -29,10 +32,14 @@ class AutoCorrectPage {
   bool PageMessage(UINT msg, WPARAM wp, LPARAM lp);
   void ShowEdits();
   void ShowButtons();
-  void ShowRow(std::size_t index, bool insert);
+  void ShowRowText(NMLVDISPINFOW& info) const;
   std::u16string EditText(HWND edit) const;
   void AddRow();
   HWND RecreateEdit(HWND edit, bool rtl);
+  void Import();
+  void Export();
+  void Tell(int button, const std::wstring& text, bool warning) const;
+  std::wstring Caption(int button) const;
 
   SettingsWindow& window_;
   AutoCorrectFeature& autocorrect_;
@@ -40,6 +47,7 @@ class AutoCorrectPage {
   HWND key_ = nullptr;
   HWND pre_ = nullptr;
   HWND post_ = nullptr;
+  HWND search_ = nullptr;
   bool updating_ = false;
   int direction_ = -1;  // 0 left to right, 1 right to left, -1 as the dialog made the edits
 };

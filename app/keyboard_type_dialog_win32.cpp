@@ -13,12 +13,12 @@ namespace {
 constexpr wchar_t kKeyboardTypeClass[] = L"RavakKeyboardType";
 
 // What the dialog makes for its DPI: the two keyboard pictures (stretched when not at 96 DPI),
-// its font once the DPI has changed, and its controls' layout.
+// its font once the DPI has changed, the heading's bold font, and its controls' layout.
 struct DialogState {
   explicit DialogState(int at_dpi) : dpi(at_dpi) {}
   ~DialogState() {
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(font), static_cast<HGDIOBJ>(pictures[0]),
-                           static_cast<HGDIOBJ>(pictures[1])}) {
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(font), static_cast<HGDIOBJ>(heading_font),
+                           static_cast<HGDIOBJ>(pictures[0]), static_cast<HGDIOBJ>(pictures[1])}) {
       if (object) DeleteObject(object);
     }
   }
@@ -34,8 +34,23 @@ struct DialogState {
                    LoadPicture(instance, IDB_KEYBOARD3, dpi));
   }
 
+  // The heading in the bold of the font its neighbours have.
+  void ShowHeadingBold(HWND dialog) {
+    HWND heading = GetDlgItem(dialog, IDC_CHOOSE_KEYBOARD);
+    const auto plain = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    if (!heading || !GetObjectW(font ? font : plain, sizeof face, &face)) return;
+    face.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&face);
+    if (!bold) return;
+    SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
+    if (heading_font) DeleteObject(heading_font);
+    heading_font = bold;
+  }
+
   int dpi;
   HFONT font = nullptr;
+  HFONT heading_font = nullptr;
   HBITMAP pictures[2] = {};
   ChildLayout layout;
 };
@@ -56,6 +71,7 @@ void Initialise(HWND hwnd, HWND owner) {
   SetWindowPos(hwnd, nullptr, o.left + (o.right - o.left - outer.cx) / 2,
                o.top + (o.bottom - o.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER);
   state->ShowPictures(hwnd);
+  state->ShowHeadingBold(hwnd);
   state->layout.Record(hwnd, state->dpi);
 }
 
@@ -70,6 +86,7 @@ void DpiChanged(HWND hwnd, DialogState& state, int dpi, const RECT& to) {
   state.layout.Apply(dpi);
   state.dpi = dpi;
   state.ShowPictures(hwnd);
+  state.ShowHeadingBold(hwnd);
   SetWindowPos(hwnd, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(hwnd, nullptr, TRUE);

@@ -168,8 +168,8 @@ class Program final : public CommandHandler, public ApplicationEvents {
   // ("Could not find or load KERRAK.DLL").
   KerrakHost kerrak_host_;
   KeyboardHook hook_;
-  AutoCorrectFeature autocorrect_{settings_,       master_,        keys_,  input_,
-                                  clipboard_text_, typing_target_, record_};
+  AutoCorrectFeature autocorrect_{settings_,       master_,        keys_,   input_,
+                                  clipboard_text_, typing_target_, record_, LocalNow};
   SwitchMarkWindow switch_mark_{instance_, [this] { return tray_.IconRect(); }};
   AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layout_,
                                 input_,      typing_target_, record_, conversion_.Command(),

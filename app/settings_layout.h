@@ -7,6 +7,7 @@
 // from the sides, 45 from the top and 50 from the bottom, the three buttons (104x28, 112 apart)
 // 40 pixels above the bottom edge, and the 100x30 logo at (10, 8). The window is mirrored, so
 // "left" counts from its right edge. The keyboard-type dialog has a client area of 452x287.
+// A window larger than the screen's work area is drawn at a lower density, at which it fits.
 #pragma once
 
 #include <algorithm>
@@ -57,6 +58,32 @@ constexpr SettingsLayout LayOutSettings(PixelSize client, int dpi) {
   }
   layout.logo = ScaleToDpi(kSettingsLogo, dpi);
   return layout;
+}
+
+// The least density a window is drawn at to fit its work area.
+inline constexpr int kLeastFittingDpi = 72;
+
+// The density at which a window laid out at dpi fits the work area: dpi when it fits, else the
+// highest below at which its client area scaled, with the frame as it is, fits (144 DPI gives
+// way to 117 on a 1024x768 screen); never below kLeastFittingDpi.
+constexpr int FittingDpi(int dpi, PixelSize client, PixelSize frame, PixelSize work) {
+  int fit = dpi;
+  while (fit > kLeastFittingDpi &&
+         (Rescale(client.width, dpi, fit) + frame.width > work.width ||
+          Rescale(client.height, dpi, fit) + frame.height > work.height)) {
+    --fit;
+  }
+  return fit;
+}
+
+// Where a window goes on the work area: centred. One still larger than the work area keeps its
+// top and its right edge, where it starts reading, on it.
+constexpr PixelRect PlaceOnWorkArea(PixelSize window, PixelRect work) {
+  const int x = window.width > work.width ? work.left + work.width - window.width
+                                          : work.left + (work.width - window.width) / 2;
+  const int y =
+      window.height > work.height ? work.top : work.top + (work.height - window.height) / 2;
+  return {x, y, window.width, window.height};
 }
 
 // The keyboard-type dialog's client area: 452x287 scaled, or the size of its dialog-unit layout

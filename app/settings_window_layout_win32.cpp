@@ -65,15 +65,38 @@ void SettingsWindow::CreatePages() {
   const PixelSize client =
       SettingsClientSize(dpi_, {page.right - page.left, page.bottom - page.top});
   const SIZE outer = WindowSizeForClient(hwnd_, client.width, client.height, dpi_);
-  // Centred on the work area. A window larger than that keeps its top and its right edge (where
-  // it starts reading) on the screen.
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - outer.cx) / 2;
-  if (x < work.left) x = work.right - outer.cx;
-  const int y = std::max(work.top, work.top + (work.bottom - work.top - outer.cy) / 2);
-  SetWindowPos(hwnd_, nullptr, x, y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  const PixelRect at = PlaceOnWorkArea({outer.cx, outer.cy}, WorkArea());
+  SetWindowPos(hwnd_, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
   PlaceControls();
+}
+
+PixelRect SettingsWindow::WorkArea() const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT work{};
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    work = monitor.rcWork;
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  }
+  return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// A window larger than the work area (a high DPI on a small screen) is drawn whole at the density
+// at which it fits, as if it had moved to a monitor of that DPI, and centred there.
+void SettingsWindow::FitWorkArea() {
+  RECT r{}, client{};
+  GetWindowRect(hwnd_, &r);
+  GetClientRect(hwnd_, &client);
+  const PixelRect work = WorkArea();
+  // The client area is scaled; the frame stays as the system draws it.
+  const PixelSize frame{r.right - r.left - client.right, r.bottom - r.top - client.bottom};
+  const int fit = FittingDpi(dpi_, {client.right, client.bottom}, frame, {work.width, work.height});
+  if (fit == dpi_) return;
+  const PixelRect at = PlaceOnWorkArea({Rescale(client.right, dpi_, fit) + frame.width,
+                                        Rescale(client.bottom, dpi_, fit) + frame.height},
+                                       work);
+  DpiChanged(fit, RECT{at.left, at.top, at.Right(), at.Bottom()});
 }
 
 // The tab control, the buttons and the logo follow the client area.

@@ -69,6 +69,7 @@ bool SettingsWindow::EnsureDialog() {
   if (!hwnd_) throw Error("Cannot create the settings window: " + SystemErrorText(GetLastError()));
   CreatePages();
   SetUpControls();
+  FitWorkArea();
   pump_.AddDialog(hwnd_);
   copy_stack_page_ = std::make_unique<CopyStackPage>(*this, copy_stack_.List());
   autocorrect_page_ = std::make_unique<AutoCorrectPage>(*this, autocorrect_);

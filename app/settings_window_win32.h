@@ -69,6 +69,8 @@ class SettingsWindow {
   void SetUpControls();
   void MakeDpiResources();
   void DpiChanged(int dpi, const RECT& suggested);
+  PixelRect WorkArea() const;
+  void FitWorkArea();
 
   HINSTANCE instance_;
   MessagePump& pump_;
@@ -85,7 +87,7 @@ class SettingsWindow {
   std::vector<PageHandler> page_handlers_;
   int tab_ = 0;
   HBRUSH white_ = nullptr;
-  int dpi_ = kBaseDpi;
+  int dpi_ = kBaseDpi;  // the density the window is drawn for (lower than its monitor's to fit)
   HFONT hint_font_ = nullptr;
   HFONT pointer_font_ = nullptr;
   HFONT dialog_font_ = nullptr;  // the dialog font rescaled, once the DPI has changed

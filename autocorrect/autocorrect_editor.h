@@ -1,15 +1,19 @@
 // The rules of the auto-correct tab, over the list and the texts of its three edits: which
 // buttons are enabled, how the keyword is typed, what Add, Save and Delete do, what a selection
-// puts into the edits. The window binds its
-// controls to this model: it passes every change of an edit and of the list view's selection
-// in, and shows the texts, the enabled states and the rows that the model holds.
+// puts into the edits, which rows the search box shows, and the list's import and export. The
+// window binds its controls to this model: it passes every change of an edit, of the search box
+// and of the list view's selection in, and shows the texts, the enabled states and the rows
+// that the model holds.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "autocorrect/autocorrect_csv.h"
 #include "autocorrect/autocorrect_list.h"
 
 namespace ravak {
@@ -36,13 +40,23 @@ class AutoCorrectEditor {
   bool AddEnabled() const { return add_enabled_; }
   bool SaveEnabled() const { return add_enabled_; }
 
-  // The + button: appends a row from the edits (no duplicate test); returns its index. The
-  // edits and the selection stay.
+  // The search box: the list view shows the rows whose keyword, before or after text holds the
+  // text (Latin letters in either case, the Arabic yeh and kaf as the Persian ones), every row
+  // while it is empty. A row added or saved stays shown until the search changes. Changing it
+  // unselects the row. The rows below are numbered as shown.
+  void SetFilter(std::u16string text);
+  const std::u16string& Filter() const { return filter_; }
+  std::size_t ShownCount() const;
+  // shown < ShownCount().
+  const AutoCorrectEntry& ShownRow(std::size_t shown) const;
+
+  // The + button: appends a row from the edits (no duplicate test); returns its place among the
+  // rows shown. The edits and the selection stay.
   std::size_t Add();
-  // The save button: overwrites the selected row from the edits; returns its index, or nothing
+  // The save button: overwrites the selected row from the edits; returns its place, or nothing
   // when no row is selected.
   std::optional<std::size_t> Save();
-  // The delete button: deletes the selected row; returns its index, or nothing when no row is
+  // The delete button: deletes the selected row; returns its place, or nothing when no row is
   // selected. The edits keep their texts.
   std::optional<std::size_t> Delete();
 
@@ -50,17 +64,28 @@ class AutoCorrectEditor {
   // row's keyword, before and after text.
   void SelectItem(std::size_t row, bool selected);
   std::optional<std::size_t> Selected() const { return selected_; }
-  // The list was rebuilt from the store: no row is selected.
-  void ListReloaded() { selected_.reset(); }
+  // The list was rebuilt (from the store, or by an import): no row is selected, and the search
+  // is made again.
+  void ListReloaded();
+
+  // Import and export of the whole list, whatever the search shows. An import unselects the row
+  // and makes the search again.
+  CsvImport Import(std::string_view csv);
+  CsvExport Export() const { return ExportCsv(list_); }
 
  private:
   void UpdateEnabling();
   AutoCorrectEntry FromEdits() const { return {post_, pre_, key_}; }
+  std::optional<std::size_t> ListIndex(std::size_t shown) const;
+  bool Matches(const AutoCorrectEntry& entry) const;
 
   AutoCorrectList& list_;
   std::u16string key_, pre_, post_;
   bool add_enabled_ = false;
-  std::optional<std::size_t> selected_;
+  std::optional<std::size_t> selected_;  // among the rows shown
+  std::u16string filter_;                // as typed
+  std::u16string folded_;                // as compared
+  std::vector<std::size_t> shown_;       // with a search: the list's rows shown, in order
 };
 
 }  // namespace ravak

@@ -1,6 +1,7 @@
 #include "autocorrect/autocorrect_engine.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/keyboard.h"
 #include "typing/field_check.h"
@@ -22,13 +23,14 @@ ReplacementPlan PlanReplacement(const AutoCorrectEntry& entry, const std::u16str
 
 AutoCorrectEngine::AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input,
                                      ClipboardText& clipboard, TypingTargetQuery& target,
-                                     TypedRecord& record, KeywordLookup lookup)
+                                     TypedRecord& record, KeywordLookup lookup, EntryFiller fill)
     : list_(list),
       input_(input),
       clipboard_(clipboard),
       target_(target),
       record_(record),
-      lookup_(lookup) {
+      lookup_(lookup),
+      fill_(std::move(fill)) {
   typed_buffer_.reserve(kMaxKeywordLength);
 }
 
@@ -65,11 +67,14 @@ KeyVerdict AutoCorrectEngine::OnInput(const AutoCorrectSwitches& switches, const
     row = IsInACKey(std::u16string(1, typed_buffer_.back()));
     if (row < 0) return {};
   }
-  // The plan holds its own texts: the list may change before it is carried out.
-  ReplacementPlan plan = PlanReplacement(list_.Row(static_cast<std::size_t>(row)),
-                                         typed_buffer_.substr(typed_buffer_.size() - typed_length));
+  // The replacement holds its own texts: the list may change before it is carried out. The
+  // variables in them are filled in then, when the text is typed.
+  AutoCorrectEntry entry = list_.Row(static_cast<std::size_t>(row));
+  std::u16string typed = typed_buffer_.substr(typed_buffer_.size() - typed_length);
   typed_buffer_.clear();
-  return KeyVerdict{[this, plan = std::move(plan)] { Replace(plan); }};
+  return KeyVerdict{[this, entry = std::move(entry), typed = std::move(typed)] {
+    Replace(PlanReplacement(fill_ ? fill_(entry) : entry, typed));
+  }};
 }
 
 void AutoCorrectEngine::Replace(const ReplacementPlan& plan) {

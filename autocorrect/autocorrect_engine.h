@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "autocorrect/autocorrect_list.h"
@@ -39,11 +40,16 @@ struct AutoCorrectSwitches {
 // reference, measured against the index).
 enum class KeywordLookup { kIndexed, kLinearScan };
 
+// What an entry's texts become when its keyword fires (its variables filled in); may raise
+// Error, and the keyword then stays as typed.
+using EntryFiller = std::function<AutoCorrectEntry(const AutoCorrectEntry&)>;
+
 class AutoCorrectEngine {
  public:
+  // fill: none leaves the texts as they stand.
   AutoCorrectEngine(const AutoCorrectList& list, SyntheticInput& input, ClipboardText& clipboard,
                     TypingTargetQuery& target, TypedRecord& record,
-                    KeywordLookup lookup = KeywordLookup::kIndexed);
+                    KeywordLookup lookup = KeywordLookup::kIndexed, EntryFiller fill = {});
 
   // One input of the user, in the order typed (taken: another feature acts on it). Only keys
   // that type text extend the word; any other key, and any click, ends it. A keyword completed
@@ -68,6 +74,7 @@ class AutoCorrectEngine {
   TypingTargetQuery& target_;
   TypedRecord& record_;
   KeywordLookup lookup_;
+  EntryFiller fill_;
   std::u16string typed_buffer_;
   WindowId typed_window_ = 0;
 };

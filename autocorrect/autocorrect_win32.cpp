@@ -8,4 +8,10 @@ WindowId ForegroundQuery::ForegroundWindow() {
   return reinterpret_cast<WindowId>(GetForegroundWindow());
 }
 
+LocalDateTime LocalNow() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {{t.wYear, t.wMonth, t.wDay}, t.wHour, t.wMinute};
+}
+
 }  // namespace ravak::win32

@@ -47,6 +47,8 @@ bool IsChar(const Tokens& t, std::size_t i, std::u16string_view set) {
          set.find(t[i].text[0]) != std::u16string_view::npos;
 }
 
+}  // namespace
+
 // Whether the number at token i belongs to Persian text: not written among Latin letters, as a
 // time (10:30), an address (192.168.1.1, user@host, ::1) or after # (#1), nor next to a Latin
 // word or unit.
@@ -79,8 +81,6 @@ bool InPersianText(const Tokens& t, std::size_t i) {
   if (before == Kind::Latin || after == Kind::Latin) return false;
   return persian || before == Kind::Word || after == Kind::Word;
 }
-
-}  // namespace
 
 void FixDigits(Tokens& t, bool latin_digits_too) {
   for (std::size_t i = 0; i < t.size(); ++i) {

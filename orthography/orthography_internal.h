@@ -35,6 +35,7 @@ void RestoreJoinedNonJoiners(const OrthographyWords& words, Tokens& t);
 
 // Spaces, digits and punctuation (digits_and_spacing.cpp).
 void CollapseSpaces(Tokens& t);
+bool InPersianText(const Tokens& t, std::size_t number);
 void FixDigits(Tokens& t, bool latin_digits_too);
 void FixPunctuationSpacing(Tokens& t);
 

@@ -130,6 +130,20 @@ std::u16string FixOrthography(std::u16string_view text, const OrthographyOptions
   return Join(t);
 }
 
+bool NumberReadsPersian(std::u16string_view before, std::u16string_view after) {
+  using namespace orthography_internal;
+  std::u16string text(before);
+  text += u'0';
+  text += after;
+  const Tokens t = Tokenise(text);
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    at += t[i].text.size();
+    if (at > before.size()) return InPersianText(t, i);
+  }
+  return false;
+}
+
 std::u16string FixNonJoiners(std::u16string_view text, const OrthographyWords& words) {
   using namespace orthography_internal;
   Tokens t = Tokenise(text);

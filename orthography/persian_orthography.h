@@ -53,6 +53,12 @@ struct OrthographyOptions {
 std::u16string FixOrthography(std::u16string_view text, const OrthographyOptions& options = {},
                               const OrthographyWords& words = OrthographyWords::Embedded());
 
+// Whether a number written between before and after stands in Persian text, so that the
+// fixes above would write it in Persian digits: Persian letters nearest it in its line, no
+// Latin word or unit beside it. For numbers Ravak writes itself (a date, a time), judged as a
+// number alone whatever its form.
+bool NumberReadsPersian(std::u16string_view before, std::u16string_view after);
+
 // Only the ZWNJ fixes: for a run just typed in Persian by the layout conversion, where the
 // non-joiner's key can only have typed a space (می روم -> می‌روم).
 std::u16string FixNonJoiners(std::u16string_view text,

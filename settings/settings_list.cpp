@@ -19,9 +19,8 @@ std::string ListLineName(const std::string& name, std::size_t index) {
   return name + "[" + std::to_string(index) + "]";
 }
 
-// The bytes a text takes stored: UTF-16 with its NUL.
 std::size_t StoredSize(const std::u16string& text) {
-  return (text.size() + 1) * sizeof(char16_t);
+  return StoredTextSize(text.size());
 }
 
 std::string ListCut(const std::string& name, std::size_t lines_read) {

@@ -24,6 +24,11 @@ namespace ravak {
 // control holds. A longer value is reported and left unread.
 constexpr std::size_t kMaxStoredValueBytes = 64 * 1024;
 
+// The bytes a text of that many UTF-16 code units takes stored: the units and their NUL.
+constexpr std::size_t StoredTextSize(std::size_t units) {
+  return (units + 1) * sizeof(char16_t);
+}
+
 class RegistryLocation {
  public:
   RegistryLocation(Registry& registry, std::u16string path)

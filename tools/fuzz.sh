@@ -1,7 +1,9 @@
 #!/bin/sh
-# Fuzzes the sayings block reader with libFuzzer (clang, ASan and UBSan) for a number of
-# seconds (default 60). Builds in build/fuzz; the corpus grows in build/fuzz/corpus, seeded with
-# the carried block and a few small blocks. A crash leaves its input in build/fuzz/ and fails.
+# Fuzzes the readers of bytes from outside with libFuzzer (clang, ASan and UBSan), each for a
+# number of seconds (default 60): the sayings block reader, its corpus in build/fuzz/corpus
+# seeded with the carried block and a few small blocks, and the auto-correct list's CSV import,
+# its corpus in build/fuzz/csv-corpus seeded with a few small files. Builds in build/fuzz. A
+# crash leaves its input in build/fuzz/ and fails.
 set -eu
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -9,10 +11,16 @@ case "$seconds" in
   '' | *[!0-9]*) echo "usage: tools/fuzz.sh [SECONDS]" >&2; exit 2 ;;
 esac
 out=build/fuzz
-mkdir -p "$out/corpus"
+mkdir -p "$out/corpus" "$out/csv-corpus"
 
 clang++ -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   tests/fuzz/sayings_fuzzer.cpp sayings/sayings_block.cpp -o "$out/sayings_fuzzer"
+
+clang++ -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+  tests/fuzz/csv_fuzzer.cpp autocorrect/autocorrect_csv.cpp autocorrect/autocorrect_list.cpp \
+  platform/utf.cpp -o "$out/csv_fuzzer"
+printf '\357\273\277keyword,before,after\r\nbtw,by the way,\r\nb,<b>,</b>\r\n' > "$out/csv-corpus/seed-export"
+printf 'sig,"Best, ""regards""\r\nSara",\nx,"open\r\n,,\r' > "$out/csv-corpus/seed-quotes"
 
 python3 tools/make_sayings_block.py sayings/sayings.txt --bin "$out/corpus/seed-carried"
 python3 - "$out/corpus" <<'PY'
@@ -39,3 +47,4 @@ PY
 
 cd "$out"
 ./sayings_fuzzer -max_total_time="$seconds" -max_len=32768 -print_final_stats=1 corpus
+./csv_fuzzer -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 csv-corpus

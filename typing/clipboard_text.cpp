@@ -1,6 +1,7 @@
 #include "typing/clipboard_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "platform/keyboard.h"
@@ -62,6 +63,18 @@ std::u16string ClipboardText::Read() {
   const auto nul = text.find(u'\0');
   if (nul != std::u16string::npos) text.resize(nul);
   return text;
+}
+
+std::u16string ClipboardText::UserText() {
+  if (!later_ || !clipboard_.Offering()) return Read();
+  for (const ClipboardFormatData& data : *later_) {
+    if (data.format != clipformat::kUnicodeText || data.bytes.size() < sizeof(char16_t)) continue;
+    std::u16string text(data.bytes.size() / sizeof(char16_t), u'\0');
+    std::memcpy(text.data(), data.bytes.data(), text.size() * sizeof(char16_t));
+    text.resize(std::min(text.size(), text.find(u'\0')));
+    return text;
+  }
+  return {};
 }
 
 ClipboardText::ClipboardText(Clipboard& clipboard, MessagePump& pump)

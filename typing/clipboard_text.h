@@ -42,6 +42,9 @@ class ClipboardText {
   bool HasText() { return clipboard_.HasText(); }
   // The CF_UNICODETEXT text up to its first NUL; the empty text when there is none.
   std::u16string Read();
+  // The text the user has on the clipboard, read without changing anything: while a paste's
+  // text still waits there unread, the user's own text, kept to be given back after it.
+  std::u16string UserText();
   uint32_t SequenceNumber() { return clipboard_.SequenceNumber(); }
   // Empties the clipboard and offers text for the next paste, made only when the application
   // asks for it, so that Ravak learns when it has been read (TextTaken).

@@ -1,9 +1,11 @@
 """The settings window keeps what the user typed or stored: hotkey edits across refreshes, Enter
-and Esc, the keyword box, the direction tick, a damaged stored list and odd stored shortcuts."""
+and Esc, the keyword box, the direction tick, a damaged stored list and odd stored shortcuts. It
+fits a small screen at a high DPI, and its logo drags it."""
 import subprocess
 
 from harness import Testpad, set_clipboard, wait_for
-from ravak_app import AUTOCORRECT, GENERAL, KEYBOARD_TYPE, Ravak
+from ravak_app import AUTOCORRECT, GENERAL, KEYBOARD_TYPE, SETTINGS, Ravak
+from test_dpi import layout, set_dpi
 
 
 def open_autocorrect_tab(app):
@@ -131,3 +133,40 @@ def test_stored_shortcut_goes_through_the_edit_rules(desktop):
     pad.wait_text("sghl")
     desktop.key("alt+a")
     pad.wait_text("سلام")
+
+
+def test_at_144_dpi_on_a_1024x768_screen_the_window_fits_and_its_logo_drags_it(desktop):
+    set_dpi(desktop, 144)
+    app = Ravak(desktop)
+    app.open_settings()
+    app.select_tab(2)
+    app.screenshot("settings-144-on-1024x768")
+    # Drawn as at 117 DPI, the highest density at which the whole window fits (its texts are
+    # measured in the fonts of that density).
+    settings = layout(desktop, SETTINGS, dpi=117)
+    assert 0 <= settings.x and settings.x + settings.width <= 1024, vars(settings)
+    assert 0 <= settings.y and settings.y + settings.height <= 768, vars(settings)
+    assert settings.width > 1000
+    assert settings.problems() == []
+
+    # A press on the logo moves the window with the pointer.
+    x, y, w, h, _, _ = app.control("LOGO")
+    window = desktop.find_win32(SETTINGS)
+    desktop.xdotool("mousemove", x + w // 2, y + h // 2)
+    wait_for(lambda: f"window:{int(window)}" in desktop.xdotool("getmouselocation").stdout,
+             what="the pointer over the logo")
+    desktop.xdotool("mousedown", 1)
+    for step in range(1, 6):
+        desktop.xdotool("mousemove", x + w // 2 - 8 * step, y + h // 2 + 6 * step)
+    desktop.xdotool("mouseup", 1)
+    wait_for(lambda: app.control("LOGO")[:2] == (x - 40, y + 30),
+             what=f"the window dragged (logo now at {app.control('LOGO')[:2]}, was {(x, y)})")
+
+    # The keyboard-type dialog's heading is bold (seen in the screenshot).
+    app.select_tab(0)
+    app.click("CHANGE_KEYBOARD_TYPE")
+    dialog = desktop.find_win32(KEYBOARD_TYPE)
+    app.screenshot("keyboard-type-heading", window=KEYBOARD_TYPE)
+    desktop.focus(dialog)
+    desktop.key("Escape")
+    wait_for(lambda: not desktop.win32_visible(KEYBOARD_TYPE), what="the dialog to close")

@@ -68,8 +68,9 @@ struct FakeDesktop {
   CopyStackFeature copy_stack{master,  input,         clipboard_text, hotkeys,
                               hotkeys, typing.stream, record};
   KeyboardHook hook{hook_host, hotkeys, {kKerrakPath}};
+  LocalDateTime now{{2026, 12, 10}, 14, 5};  // the clock, read when a text's variables are filled
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
-                                 clipboard_text, foreground, record};
+                                 clipboard_text, foreground, record,        [this] { return now; }};
   FakeSwitchMark switch_mark;
   AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layout,     input,
                                foreground, record, conversion.Command(), switch_mark};

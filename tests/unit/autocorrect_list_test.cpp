@@ -243,5 +243,40 @@ TEST_F(EditorTest, SelectionEventsForRowsThatAreGoneChangeNothingButTheSelection
   EXPECT_FALSE(editor.Selected());
 }
 
+// The search: rows are numbered as shown, and the edits act on the list's own rows.
+TEST_F(EditorTest, SearchShowsMatchingRowsAndEditsThemAsTheWholeList) {
+  list.Append({u"", u"by the way", u"btw"});
+  list.Append({u"", u"\u064A\u0643", u"yk"});  // written with the Arabic yeh and kaf
+  list.Append({u"</B>", u"<b>", u"b"});
+  list.Append({u"", u"Be right back", u"brb"});
+  editor.SetFilter(u"B");  // either case, keyword or texts
+  ASSERT_EQ(editor.ShownCount(), 3u);
+  EXPECT_EQ(editor.ShownRow(1).keyword, u"b");
+  editor.SetFilter(u"یک");
+  ASSERT_EQ(editor.ShownCount(), 1u);
+  EXPECT_EQ(editor.ShownRow(0).keyword, u"yk");
+
+  editor.SetFilter(u"b");
+  editor.SelectItem(2, true);  // brb
+  EXPECT_EQ(editor.KeyText(), u"brb");
+  editor.SetPreText(u"Back soon");
+  EXPECT_EQ(editor.Save(), 2u);
+  EXPECT_EQ(list.Row(3).before, u"Back soon");
+  // An added row is shown though it does not match, until the search changes.
+  editor.SetKeyText(u"zz");
+  editor.SetPreText(u"none");
+  EXPECT_EQ(editor.Add(), 3u);
+  EXPECT_EQ(editor.ShownRow(3).keyword, u"zz");
+  editor.SelectItem(1, true);  // b
+  EXPECT_EQ(editor.Delete(), 1u);
+  EXPECT_EQ(list.Size(), 4u);
+  ASSERT_EQ(editor.ShownCount(), 3u);
+  EXPECT_EQ(editor.ShownRow(1).keyword, u"brb");
+  EXPECT_EQ(editor.ShownRow(2).keyword, u"zz");
+  editor.SetFilter(u"");
+  EXPECT_EQ(editor.ShownCount(), 4u);
+  EXPECT_FALSE(editor.Selected());
+}
+
 }  // namespace
 }  // namespace ravak

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "autocorrect/text_variables.h"
 #include "platform/error.h"
 #include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_system.h"
@@ -273,6 +274,32 @@ TEST_F(AutoCorrectTest, ClipboardThatCannotBeOpenedLeavesTheKeyword) {
   clipboard.busy_opens = 0;
   typing.Type(u" btw");
   EXPECT_EQ(field.text, u"btw x by\r\nthe way");
+}
+
+// Variables are filled in when the keyword fires, and the plan is made from the filled texts: a
+// before text that reads as the keyword only until filled is typed over it.
+TEST_F(AutoCorrectTest, VariablesAreFilledAsTheKeywordFires) {
+  const LocalDateTime thursday{{2026, 12, 10}, 14, 5};
+  const VariableSources sources{[&] { return thursday; },
+                                [this] { return clipboard_text.UserText(); }};
+  const EntryFiller fill = [&](const AutoCorrectEntry& e) { return FillVariables(e, sources); };
+  AutoCorrectEngine filling{list, input, clipboard_text, desk, record, {}, fill};
+  typing.stream = {};
+  typing.stream.AddWatcher(
+      [&](const UserInput& typed, bool taken) { return filling.OnInput(switches, typed, taken); });
+  list.Clear();
+  list.Append({u"", u"[{{clipboard}}]", u"cb"});
+  list.Append({u"", u"{{date}}", u"{{date}}"});
+  clipboard.SetByOtherApp(u"mine");
+  const uint32_t sequence = clipboard.sequence;
+  typing.Type(u"cb {{date}}");
+  EXPECT_EQ(field.text, u"[mine] 1405/09/19");
+  EXPECT_EQ(clipboard.sequence, sequence);
+  // A clipboard another program holds: the keyword stays, the error is reported.
+  clipboard.busy_opens = 1000;
+  typing.Type(u" cb");
+  EXPECT_EQ(field.text, u"[mine] 1405/09/19 cb");
+  EXPECT_EQ(errors.errors.size(), 1u);
 }
 
 TEST_F(AutoCorrectTest, LinearScanGivesTheSameReplacements) {

@@ -72,5 +72,21 @@ TEST(SettingsLayoutTest, GrowsWithTheDpiAndFurtherWhereThePagesNeedIt) {
   EXPECT_EQ(KeyboardTypeClientSize(144, {710, 400}), (PixelSize{710, 431}));
 }
 
+TEST(SettingsLayoutTest, AWindowLargerThanTheWorkAreaIsDrawnSmallerAndPlacedInsideIt) {
+  // 144 DPI on a 1024x768 screen: the client area the pages need there, a frame of 3 pixels.
+  const PixelSize client{1248, 660}, frame{6, 34};
+  const int fit = FittingDpi(144, client, frame, {1024, 768});
+  EXPECT_EQ(fit, 117);
+  EXPECT_LE(Rescale(client.width, 144, fit) + frame.width, 1024);
+  EXPECT_GT(Rescale(client.width, 144, fit + 1) + frame.width, 1024);
+  EXPECT_EQ(FittingDpi(120, {1013, 550}, frame, {1024, 768}), 120);  // it fits as it is
+  EXPECT_EQ(FittingDpi(192, client, frame, {320, 240}), kLeastFittingDpi);
+
+  EXPECT_EQ(PlaceOnWorkArea({1000, 600}, {0, 0, 1024, 768}), (PixelRect{12, 84, 1000, 600}));
+  EXPECT_EQ(PlaceOnWorkArea({1000, 600}, {100, 30, 1024, 738}), (PixelRect{112, 99, 1000, 600}));
+  // Still too large: its top and its right edge stay on the work area.
+  EXPECT_EQ(PlaceOnWorkArea({1100, 800}, {0, 0, 1024, 768}), (PixelRect{-76, 0, 1100, 800}));
+}
+
 }  // namespace
 }  // namespace ravak

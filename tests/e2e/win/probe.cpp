@@ -18,6 +18,7 @@
 //                          top-level WINDOW, and whether it is checked and enabled
 //   text WINDOW ID OUTFILE write the text (UTF-8) of control ID inside WINDOW
 //   hotkey WINDOW ID OUTFILE  write the HKM_GETHOTKEY value of hotkey edit ID inside WINDOW
+//   count WINDOW ID OUTFILE   write the number of rows of list view ID inside WINDOW
 //   menu-rect OUTFILE      write "x y w h" of the open pop-up menu
 //   tab WINDOW N           switch the tab control in WINDOW to tab N
 //   refresh WINDOW         repaint WINDOW and its children now (before a screenshot)
@@ -249,6 +250,13 @@ int Hotkey(const std::wstring& which, int id, const std::wstring& out) {
   return WriteUtf8(out, std::to_string(value & 0xFFFF) + "\n") ? 0 : 4;
 }
 
+int Count(const std::wstring& which, int id, const std::wstring& out) {
+  HWND control = ControlOf(which, id);
+  if (!control) return 5;
+  const auto rows = SendMessageW(control, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
+  return WriteUtf8(out, std::to_string(rows) + "\n") ? 0 : 4;
+}
+
 int MenuRect(const std::wstring& out) {
   HWND menu_window = FindWindowW(L"#32768", nullptr);
   if (!menu_window || !IsWindowVisible(menu_window)) return 5;
@@ -294,6 +302,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"text" && argc == 5) return Text(argv[2], _wtoi(argv[3]), argv[4]);
   if (cmd == L"refresh" && argc == 3) return Refresh(argv[2]);
   if (cmd == L"hotkey" && argc == 5) return Hotkey(argv[2], _wtoi(argv[3]), argv[4]);
+  if (cmd == L"count" && argc == 5) return Count(argv[2], _wtoi(argv[3]), argv[4]);
   if (cmd == L"tab" && argc == 4) return Tab(argv[2], _wtoi(argv[3]));
   if (cmd == L"menu-rect" && argc == 3) return MenuRect(argv[2]);
   return 2;
