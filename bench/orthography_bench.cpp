@@ -1,10 +1,12 @@
 // Cost of fixing one line of about 100 characters (FixOrthography), as typed with the usual
-// mistakes and as already correct, and of the ZWNJ fixes alone on a converted run.
+// mistakes and as already correct, of the ZWNJ fixes alone on a converted run, and of the
+// judgement made as each word is typed (FixEndedWord) at the end of such a line.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include "orthography/as_you_type.h"
 #include "orthography/persian_orthography.h"
 #include "platform/utf.h"
 
@@ -51,6 +53,18 @@ void BM_FixNonJoinersOnConvertedRun(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(FixNonJoiners(run));
 }
 BENCHMARK(BM_FixNonJoinersOnConvertedRun);
+
+// The word just ended: one that takes a ZWNJ after می, one after a silent ه, one with none.
+void BM_FixEndedWord(benchmark::State& state) {
+  static const char* const kEnds[] = {" می خواهم", " خانه ای", " خواندم"};
+  const std::u16string before =
+      *Utf8ToUtf16(std::string("کتاب\u200cها را می\u200cخواهم، ولی نمی\u200cتوانم همه را بخوانم. "
+                               "فایل\u200cهای ذخیره\u200cسازی\u200cشده ۱۰ تا است و") +
+                   kEnds[state.range(0)]);
+  OrthographyWords::Embedded();
+  for (auto _ : state) benchmark::DoNotOptimize(FixEndedWord(before));
+}
+BENCHMARK(BM_FixEndedWord)->DenseRange(0, 2);
 
 // Parsing the embedded word lists, which the first fix pays once.
 void BM_ParseWords(benchmark::State& state) {

@@ -3,6 +3,7 @@
 // suffixes, the compounds of the word lists).
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 #include "orthography/orthography_internal.h"
@@ -125,12 +126,6 @@ std::u16string_view WordBefore(const Tokens& t, std::size_t i) {
   return {};
 }
 
-// Whether tokens i and i + 2 are words with one space between them.
-bool SpacedWords(const Tokens& t, std::size_t i) {
-  return i + 2 < t.size() && t[i].kind == Kind::Word && t[i + 1].kind == Kind::Space &&
-         t[i + 1].text == u" " && t[i + 2].kind == Kind::Word;
-}
-
 bool IsListedCompound(const OrthographyWords& words, std::u16string_view left,
                       std::u16string_view right) {
   std::u16string compound(left);
@@ -139,14 +134,19 @@ bool IsListedCompound(const OrthographyWords& words, std::u16string_view left,
   return words.Contains(OrthographyWords::kCompounds, compound);
 }
 
-// Whether the space between the words at a and a + 2 stands for a ZWNJ.
-bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_t a) {
+}  // namespace
+
+bool SpacedWords(const Tokens& t, std::size_t i) {
+  return i + 2 < t.size() && t[i].kind == Kind::Word && t[i + 1].kind == Kind::Space &&
+         t[i + 1].text == u" " && t[i + 2].kind == Kind::Word;
+}
+
+std::optional<bool> AffixNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_t a) {
   const std::u16string_view left = t[a].text, right = t[a + 2].text;
-  const std::u16string_view before = WordBefore(t, a);
   const std::size_t prefix = VerbalPrefix(left);
   if (prefix == left.size()) {
     // می as a noun: the month after a number or ماه, or before what is no verb.
-    const bool month = before == u"ماه" || (a >= 2 && t[a - 2].kind == Kind::Number);
+    const bool month = WordBefore(t, a) == u"ماه" || (a >= 2 && t[a - 2].kind == Kind::Number);
     return !month && IsVerbForm(words, right);
   }
   if (In(kPlurals, right) || right == u"ترین") return true;
@@ -154,6 +154,16 @@ bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_
     return words.Contains(OrthographyWords::kComparatives, left) || EndsWith(left, u"ه");
   }
   if (EndsWith(left, u"ه") && In(kAfterHeh, right)) return true;
+  return std::nullopt;
+}
+
+namespace {
+
+// Whether the space between the words at a and a + 2 stands for a ZWNJ.
+bool SpaceIsNonJoiner(const OrthographyWords& words, const Tokens& t, std::size_t a) {
+  if (const auto affix = AffixNonJoiner(words, t, a)) return *affix;
+  const std::u16string_view left = t[a].text, right = t[a + 2].text;
+  const std::u16string_view before = WordBefore(t, a);
   // A conjunction or preposition before a bound head is a word of its own (سنت کیتس و نویس).
   const bool function_word = In(kFunctionWords, left);
   if ((In(kBoundHeads, right) && !function_word) || In(kPrefixes, left)) return true;
@@ -200,9 +210,6 @@ void RestoreSpacedNonJoiners(const OrthographyWords& words, Tokens& t) {
   }
 }
 
-namespace {
-
-// A ZWNJ left out: after می/نمی before a verb, and between a silent ه and its suffix.
 std::u16string SplitJoined(const OrthographyWords& words, std::u16string_view w) {
   std::u16string out;
   const std::size_t prefix = VerbalPrefix(w);
@@ -229,8 +236,6 @@ std::u16string SplitJoined(const OrthographyWords& words, std::u16string_view w)
   out += w;
   return out;
 }
-
-}  // namespace
 
 void RestoreJoinedNonJoiners(const OrthographyWords& words, Tokens& t) {
   for (Token& token : t) {

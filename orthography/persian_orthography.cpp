@@ -1,3 +1,5 @@
+// The orthography fixes' entry points: the text cut into tokens (letters, Latin, digits, spaces,
+// ZWNJs) and the passes of non_joiners.cpp and digits_and_spacing.cpp run over them in order.
 #include "orthography/persian_orthography.h"
 
 #include <utility>
@@ -36,21 +38,26 @@ int DigitValue(char16_t c) {
   return -1;
 }
 
-namespace {
+Kind KindOf(char16_t c) {
+  if (IsPersianLetter(c)) return Kind::Word;
+  if (IsLatinLetter(c)) return Kind::Latin;
+  if (DigitValue(c) >= 0) return Kind::Number;
+  if (c == u' ') return Kind::Space;
+  if (c == kZwnj) return Kind::Zwnj;
+  if (c == u'\n' || c == u'\r') return Kind::Break;
+  return Kind::Other;
+}
+
+char16_t PersianLetterFor(char16_t c) {
+  if (c == u'\u064A' || c == u'\u0649') return u'\u06CC';
+  if (c == u'\u0643') return u'\u06A9';
+  return c;
+}
 
 Tokens Tokenise(std::u16string_view text) {
   Tokens out;
-  auto kind_of = [](char16_t c) {
-    if (IsPersianLetter(c)) return Kind::Word;
-    if (IsLatinLetter(c)) return Kind::Latin;
-    if (DigitValue(c) >= 0) return Kind::Number;
-    if (c == u' ') return Kind::Space;
-    if (c == kZwnj) return Kind::Zwnj;
-    if (c == u'\n' || c == u'\r') return Kind::Break;
-    return Kind::Other;
-  };
   for (const char16_t c : text) {
-    const Kind k = kind_of(c);
+    const Kind k = KindOf(c);
     const bool runs = k != Kind::Break && k != Kind::Other;
     if (runs && !out.empty() && out.back().kind == k) {
       out.back().text += c;
@@ -66,8 +73,6 @@ std::u16string Join(const Tokens& tokens) {
   for (const Token& t : tokens) out += t.text;
   return out;
 }
-
-}  // namespace
 
 // Drops emptied tokens and merges the runs that meet.
 void Compact(Tokens& tokens) {
@@ -95,9 +100,7 @@ std::u16string NormaliseLetters(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    if (c == u'\u064A' || c == u'\u0649') c = u'\u06CC';
-    if (c == u'\u0643') c = u'\u06A9';
+    const char16_t c = PersianLetterFor(text[i]);
     if (c == kKashida && !out.empty() && IsPersianLetter(out.back())) {
       std::size_t j = i;
       while (j < text.size() && text[j] == kKashida) ++j;

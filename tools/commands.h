@@ -14,8 +14,10 @@ int ConvertCommand(const Args& args, std::istream& in, std::ostream& out, std::o
 // detect [--keyboard-type N]: each stdin line typed word by word, each word ended by a space,
 // as it stands after automatic layout switching.
 int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
-// fix [--latin-digits] [--non-joiners]: each stdin line with its Persian orthography fixed (only
-// the zero-width non-joiner fixes with --non-joiners; Latin digits kept with --latin-digits).
+// fix [--latin-digits] [--non-joiners | --as-you-type]: each stdin line with its Persian
+// orthography fixed (only the zero-width non-joiner fixes with --non-joiners; as typed word by
+// word with the fixes made as each word ends with --as-you-type; Latin digits kept with
+// --latin-digits).
 int FixCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // date [YYYY-MM-DD]: the Solar date (yyyy/mm/dd) and weekday of a Gregorian date, today by default.
 int DateCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);

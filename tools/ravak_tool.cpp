@@ -22,8 +22,10 @@ void Usage(std::ostream& err) {
          "typed in the wrong layout\n"
          "                                (each line a field: a word is judged after the words "
          "before it; --no-context judges each word alone)\n"
-         "  fix [--latin-digits] [--non-joiners]\n"
+         "  fix [--latin-digits] [--non-joiners | --as-you-type]\n"
          "                                fix the Persian orthography of each stdin line\n"
+         "                                (--as-you-type: typed word by word, each word fixed "
+         "as it ends)\n"
          "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"
          "  saying N                      the saying that the stored position N shows\n";
 }

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "orthography/as_you_type.h"
 #include "orthography/persian_orthography.h"
 #include "platform/utf.h"
 #include "tools/commands.h"
@@ -159,6 +160,56 @@ TEST(OrthographyTest, ConvertedRunGetsOnlyTheNonJoinerFixes) {
   EXPECT_EQ(ToCase(FixNonJoiners(FromCase("می روم ، کتاب ها 10"))), "می_روم ، کتاب_ها 10");
 }
 
+// Each case: the text before the caret as its last word ends, then as the fix made there leaves
+// it.
+void ExpectEndedWordFixes(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    std::u16string text = FromCase(c.typed);
+    if (const auto edit = FixEndedWord(text)) {
+      ASSERT_LE(edit->backspaces, text.size()) << c.typed;
+      text.replace(text.size() - edit->backspaces, edit->backspaces, edit->text);
+      EXPECT_NE(ToCase(text), c.typed) << "an edit that changes nothing";
+    }
+    EXPECT_EQ(ToCase(text), c.fixed) << c.typed;
+  }
+}
+
+TEST(OrthographyAsTypedTest, EndedWordGetsOnlyTheAffixRules) {
+  ExpectEndedWordFixes({
+      {"او می روم", "او می_روم"},
+      {"میروم", "می_روم"},
+      {"برمی گردم", "برمی_گردم"},
+      {"کتاب ها", "کتاب_ها"},
+      {"بزرگ تر", "بزرگ_تر"},
+      {"خانه ای", "خانه_ای"},
+      {"خانهها", "خانه_ها"},
+      {"كتاب علي", "كتاب علی"},  // the words before were fixed as they ended, or kept so
+      {"كتاب_ها", "کتاب_ها"},
+      // می the month or a noun, ها inside a word, a participle that may be the verb, a
+      // compound of the list, a non-joiner already there.
+      {"ماه می آمد", "ماه می آمد"},
+      {"می ناب", "می ناب"},
+      {"میز", "میز"},
+      {"تنها", "تنها"},
+      {"انتخاب شده", "انتخاب شده"},
+      {"انتخاب شده است", "انتخاب شده است"},
+      {"نرم افزار", "نرم افزار"},
+      {"کتاب_ها", "کتاب_ها"},
+      {"کتاب ها ", "کتاب ها "},  // no word ends here
+  });
+  // From the first character that changes.
+  EXPECT_EQ(FixEndedWord(u"می روم"), (OrthographyEdit{4, u"‌روم"}));
+  EXPECT_EQ(FixEndedWord(u"میروم"), (OrthographyEdit{3, u"‌روم"}));
+}
+
+TEST(OrthographyAsTypedTest, AWordThatMayBeginBeforeTheKnownTextDecidesNothing) {
+  EXPECT_FALSE(FixEndedWord(u"می روم", TextStart::Unknown));  // perhaps سمی روم
+  EXPECT_FALSE(FixEndedWord(u"میروم", TextStart::Unknown));
+  EXPECT_TRUE(FixEndedWord(u"او می روم", TextStart::Unknown));
+  EXPECT_TRUE(FixEndedWord(u"متن\nمی روم", TextStart::Unknown));
+  EXPECT_EQ(FixEndedWord(u"كتاب", TextStart::Unknown), (OrthographyEdit{4, u"کتاب"}));
+}
+
 TEST(ToolFixTest, FixesEachLineAndStopsAtBadUtf8) {
   std::istringstream in("می روم ، 10\r\nab\xff\n");
   std::ostringstream out, err;
@@ -170,6 +221,12 @@ TEST(ToolFixTest, FixesEachLineAndStopsAtBadUtf8) {
   EXPECT_EQ(tool::FixCommand({"--latin-digits"}, in2, out2, err), 0);
   EXPECT_EQ(ToCase(*Utf8ToUtf16(out2.str())), "می_روم 10\n");
   EXPECT_EQ(tool::FixCommand({"--bogus"}, in2, out2, err), 2);
+  EXPECT_EQ(tool::FixCommand({"--non-joiners", "--as-you-type"}, in2, out2, err), 2);
+  // As typed: the affixes only; the compound, the spacing and the digits stay.
+  std::istringstream in3("میروم و كتاب ها را نرم افزار ، 10\n");
+  std::ostringstream out3;
+  EXPECT_EQ(tool::FixCommand({"--as-you-type"}, in3, out3, err), 0);
+  EXPECT_EQ(ToCase(*Utf8ToUtf16(out3.str())), "می_روم و کتاب_ها را نرم افزار ، 10\n");
 }
 
 }  // namespace
