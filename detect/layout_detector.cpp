@@ -74,7 +74,7 @@ bool IsAsciiCapital(char16_t c) {
 
 // The capital whose key types the Persian character too, or 0.
 char16_t CapitalTyping(const LayoutMap& map, char16_t farsi) {
-  for (int k = 0; k < kLayoutSize; ++k) {
+  for (int k = 0; k < map.Size(); ++k) {
     if (map.FarsiChars()[k] == farsi && IsAsciiCapital(map.EnglishChars()[k])) {
       return map.EnglishChars()[k];
     }
@@ -224,7 +224,7 @@ std::optional<LayoutDetector::Judgement> JudgeKeys(const LayoutMap& map, const D
   std::array<int, kMaxWord> keys;
   for (std::size_t i = 0; i < word.size(); ++i) {
     keys[i] = map.LookupChar(word[i], from);
-    if (keys[i] >= kLayoutSize - 1) return std::nullopt;  // outside the table, or the space bar
+    if (keys[i] == kNotFound || map.IsSpaceBar(keys[i])) return std::nullopt;
   }
   // Keys that are punctuation in both layouts frame the word and take no part; inside it they
   // make a token (a path, an identifier, an address) that never switches.
@@ -343,7 +343,7 @@ WordContext LayoutDetector::ContextAfter(const WordContext& before, std::u16stri
 
 bool LayoutDetector::IsWordBreak(char16_t english_char) const {
   const int key = map_.LookupChar(english_char, Table::English);
-  return key < kLayoutSize - 1 && IsFraming(map_, model_, key);
+  return key != kNotFound && !map_.IsSpaceBar(key) && IsFraming(map_, model_, key);
 }
 
 std::u16string LayoutDetector::ConvertWord(std::u16string_view word, Language from) const {
@@ -353,7 +353,7 @@ std::u16string LayoutDetector::ConvertWord(std::u16string_view word, Language fr
   std::u16string out(word);
   for (char16_t& c : out) {
     const int k = map_.LookupChar(c, table);
-    if (k < kLayoutSize) c = to[k];
+    if (k != kNotFound) c = to[k];
   }
   if (!english) ReadCapitals(map_, word, out);
   return out;
