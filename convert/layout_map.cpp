@@ -171,6 +171,10 @@ void LayoutMap::Rebuild() {
       side->decides[i] = (deciding_key_[i] || IsLetter(chars[i])) && !neutral_there;
     }
   }
+  any_above_ = !en_.above.empty() || !fa_.above.empty();
+  for (const Side* side : {&en_, &fa_}) {
+    for (const Composed& k : side->composed) any_above_ = any_above_ || k.c >= kIndexSpan;
+  }
   for (char16_t c = 0; c < kIndexSpan; ++c) {
     const CharClass cls = ClassifyChar(c);
     class_[c] = static_cast<uint8_t>((cls.language == Language::English ? kClassEnglish : 0) |
@@ -222,6 +226,7 @@ LayoutRun LayoutMap::DetectLayoutRun(std::u16string_view text) const {
       if (!(class_[c] & kClassLetter)) continue;
       language = class_[c] & kClassEnglish ? Language::English : Language::Farsi;
     } else {
+      if (!any_above_) continue;
       const CharClass cls = ClassifyChar(c);
       if (!cls.letter) continue;
       language = cls.language;
@@ -265,9 +270,16 @@ std::u16string LayoutMap::ConvertTrailingRun(std::u16string_view text) const {
   const char16_t* to = (from == Table::English ? farsi_ : english_).data();
   std::u16string result(text);
   char16_t* const out = result.data();
-  for (std::size_t pos = run.start - 1; pos < result.size(); ++pos) {
-    const char16_t c = out[pos];
-    const int i = c < kIndexSpan ? side.index[c] : LookupAbove(c, from);
+  const std::size_t end = result.size();
+  if (side.above.empty()) {
+    for (std::size_t pos = run.start - 1; pos < end; ++pos) {
+      const char16_t c = out[pos];
+      if (c < kIndexSpan && side.index[c] != kNotFound) out[pos] = to[side.index[c]];
+    }
+    return result;
+  }
+  for (std::size_t pos = run.start - 1; pos < end; ++pos) {
+    const int i = LookupChar(out[pos], from);
     if (i != kNotFound) out[pos] = to[i];
   }
   return result;

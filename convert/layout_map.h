@@ -133,6 +133,7 @@ class LayoutMap {
   // ClassifyChar's answer for the code units below kIndexSpan: kClassEnglish, kClassLetter.
   static constexpr uint8_t kClassEnglish = 1, kClassLetter = 2;
   std::array<uint8_t, kIndexSpan> class_;
+  bool any_above_ = false;  // a character from kIndexSpan on is in a table
 };
 
 }  // namespace ravak
