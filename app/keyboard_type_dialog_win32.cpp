@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "app/settings_layout.h"
+#include "platform/win32.h"
 #include "platform/win32_window.h"
 #include "ui/dpi_win32.h"
 
@@ -55,7 +56,27 @@ struct DialogState {
   ChildLayout layout;
 };
 
-void Initialise(HWND hwnd, HWND owner) {
+// What the dialog is given to show.
+struct DialogArgs {
+  HWND owner;
+  std::wstring persian_layout;
+};
+
+// "Persian (Standard) (00050429)", read from Windows or carried.
+std::wstring PersianLayoutText(HINSTANCE instance, const KeyboardPair& keyboards,
+                               bool type_matters) {
+  const KeyboardLayout& persian = keyboards.persian;
+  std::wstring text = LoadText(
+      instance, keyboards.persian_installed ? IDS_PERSIAN_LAYOUT_READ : IDS_PERSIAN_LAYOUT_BUILTIN);
+  if (!persian.name.empty()) text += ToWide(persian.name) + L" ";
+  text += L"(" + Widen(FormatLayoutId(persian.id)) + L")";
+  if (!type_matters) text += LoadText(instance, IDS_PERSIAN_LAYOUT_DECIDES);
+  return text;
+}
+
+void Initialise(HWND hwnd, const DialogArgs& args) {
+  const HWND owner = args.owner;
+  SetDlgItemTextW(hwnd, IDC_PERSIAN_LAYOUT, args.persian_layout.c_str());
   auto* state = new DialogState{WindowDpi(hwnd)};
   SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   KeepDialogLayout(hwnd);
@@ -96,7 +117,7 @@ void DpiChanged(HWND hwnd, DialogState& state, int dpi, const RECT& to) {
 INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
-      Initialise(hwnd, reinterpret_cast<HWND>(lp));
+      Initialise(hwnd, *reinterpret_cast<const DialogArgs*>(lp));
       return TRUE;
     case WM_DPICHANGED:
       if (auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(hwnd, DWLP_USER))) {
@@ -139,15 +160,17 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::optional<KeyboardType> ChooseKeyboardType(HINSTANCE instance, HWND owner) {
+std::optional<KeyboardType> ChooseKeyboardType(HINSTANCE instance, HWND owner,
+                                               const KeyboardPair& keyboards, bool type_matters) {
   static const bool registered = [instance] {
     RegisterDialogClass(instance, kKeyboardTypeClass,
                         LoadIconW(instance, MAKEINTRESOURCEW(IDI_RAVAK)));
     return true;
   }();
   (void)registered;
+  const DialogArgs args{owner, PersianLayoutText(instance, keyboards, type_matters)};
   const INT_PTR r = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_KEYBOARD_TYPE), owner,
-                                    DialogProc, reinterpret_cast<LPARAM>(owner));
+                                    DialogProc, reinterpret_cast<LPARAM>(&args));
   if (r == static_cast<INT_PTR>(KeyboardType::kWindowsDefault))
     return KeyboardType::kWindowsDefault;
   if (r == static_cast<INT_PTR>(KeyboardType::kFarsi)) return KeyboardType::kFarsi;

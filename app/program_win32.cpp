@@ -179,7 +179,9 @@ class Program final : public CommandHandler, public ApplicationEvents {
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face
-  SettingsController controller_{settings_,   store_,       layout_,     conversion_,
+  InstalledKeyboardLayouts installed_layouts_;
+  SystemKeyboards keyboards_{installed_layouts_};  // read by the controller at start
+  SettingsController controller_{settings_,   store_,       layout_,     keyboards_, conversion_,
                                  copy_stack_, autocorrect_, autoswitch_, errors_};
   SettingsWindow settings_window_{instance_,    pump_,   controller_, copy_stack_,
                                   autocorrect_, errors_, app_.hwnd()};

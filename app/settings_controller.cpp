@@ -1,16 +1,19 @@
 #include "app/settings_controller.h"
 
+#include "keyboard/builtin_layouts.h"
 #include "settings/program_list.h"
 
 namespace ravak {
 
 SettingsController::SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
-                                       ConversionFeature& conversion, CopyStackFeature& copy_stack,
+                                       SystemKeyboards& keyboards, ConversionFeature& conversion,
+                                       CopyStackFeature& copy_stack,
                                        AutoCorrectFeature& autocorrect,
                                        AutoSwitchFeature& autoswitch, ErrorReport& errors)
     : settings_(settings),
       store_(store),
       layout_(layout),
+      keyboards_(keyboards),
       conversion_(conversion),
       copy_stack_(copy_stack),
       autocorrect_(autocorrect),
@@ -152,7 +155,14 @@ void SettingsController::ChooseKeyboardType(std::optional<KeyboardType> type) {
   ApplyKeyboardType();
 }
 
+void SettingsController::ReadKeyboards() {
+  // The Latin side stays the US layout while the record of typed keys and auto-correct name
+  // each key by what the US layout types on it.
+  if (keyboards_.Refresh()) layout_.Load(*BuiltinLayout(kUsLayout), keyboards_.Pair().persian);
+}
+
 void SettingsController::ApplyKeyboardType() {
+  ReadKeyboards();
   switch (settings_.keyboard_type) {
     case KeyboardType::kLegacyWindowsDefault:
       settings_.keyboard_type = KeyboardType::kWindowsDefault;

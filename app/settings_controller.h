@@ -14,6 +14,7 @@
 #include "autoswitch/auto_switch_feature.h"
 #include "clipstack/copy_stack_feature.h"
 #include "convert/conversion_feature.h"
+#include "keyboard/layout_reader.h"
 #include "platform/error_report.h"
 #include "settings/settings_store.h"
 
@@ -32,12 +33,13 @@ struct HotkeyEdits {
 class SettingsController {
  public:
   SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
-                     ConversionFeature& conversion, CopyStackFeature& copy_stack,
-                     AutoCorrectFeature& autocorrect, AutoSwitchFeature& autoswitch,
-                     ErrorReport& errors);
+                     SystemKeyboards& keyboards, ConversionFeature& conversion,
+                     CopyStackFeature& copy_stack, AutoCorrectFeature& autocorrect,
+                     AutoSwitchFeature& autoswitch, ErrorReport& errors);
 
   // At start: both sections and the detection exceptions loaded (bad values reported), the
-  // hotkeys set up from the settings, the keyboard type applied.
+  // hotkeys set up from the settings, the user's Persian layout read, the keyboard type
+  // applied.
   void Start();
   // The words automatic detection never switches. Clearing them (the button "پاک کردن
   // استثناها") or removing one is kept in the store at once, as an exception learnt is.
@@ -66,8 +68,16 @@ class SettingsController {
   // The keyboard-type dialog's answer (nothing: closed without a choice), then ApplyKeyboardType.
   void ChooseKeyboardType(std::optional<KeyboardType> type);
   // The keyboard type shown and used follows the model: the label and the key of the layout
-  // map that depends on it. An old stored 2 becomes 1.
+  // map that depends on it. An old stored 2 becomes 1. The Persian layout is read again first
+  // when the system's list of layouts has changed.
   void ApplyKeyboardType();
+  // Reads the user's Persian layout again when the system's list of layouts has changed, and
+  // the layout map then follows it.
+  void ReadKeyboards();
+  // The layouts read from the system, and whether the keyboard type decides a key of the
+  // Persian one (the layout before Windows 8 does; any other decides its keys itself).
+  const KeyboardPair& Keyboards() const { return keyboards_.Pair(); }
+  bool KeyboardTypeMatters() const { return layout_.FollowsKeyboardType(); }
   // The type the window's label names: the last known type applied; nothing before any (an
   // unknown stored number leaves the label as it was).
   std::optional<KeyboardType> ShownKeyboardType() const { return shown_keyboard_; }
@@ -86,6 +96,7 @@ class SettingsController {
   Settings& settings_;
   SettingsStore& store_;
   LayoutMap& layout_;
+  SystemKeyboards& keyboards_;
   ConversionFeature& conversion_;
   CopyStackFeature& copy_stack_;
   AutoCorrectFeature& autocorrect_;

@@ -263,7 +263,9 @@ void SettingsWindow::Command(UINT id, UINT code, HWND control) {
       return;
     case IDC_CHANGE_KEYBOARD_TYPE:
       ReportErrors(errors_, [this] {
-        controller_.ChooseKeyboardType(ChooseKeyboardType(instance_, hwnd_));
+        controller_.ReadKeyboards();
+        controller_.ChooseKeyboardType(ChooseKeyboardType(instance_, hwnd_, controller_.Keyboards(),
+                                                          controller_.KeyboardTypeMatters()));
       });
       ShowModel();
       return;

@@ -64,8 +64,10 @@ bool IsAsciiLetter(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
+// The harakat, the hamza and the alef written above a letter (Persian (Standard) types both), and
+// the tatweel.
 bool IsDiacritic(char16_t c) {
-  return (c >= u'\u064B' && c <= u'\u0652') || c == u'\u0640';
+  return (c >= u'\u064B' && c <= u'\u0652') || c == u'\u0654' || c == u'\u0670' || c == u'\u0640';
 }
 
 bool IsAsciiCapital(char16_t c) {
@@ -74,7 +76,7 @@ bool IsAsciiCapital(char16_t c) {
 
 // The capital whose key types the Persian character too, or 0.
 char16_t CapitalTyping(const LayoutMap& map, char16_t farsi) {
-  for (int k = 0; k < kLayoutSize; ++k) {
+  for (int k = 0; k < map.Size(); ++k) {
     if (map.FarsiChars()[k] == farsi && IsAsciiCapital(map.EnglishChars()[k])) {
       return map.EnglishChars()[k];
     }
@@ -222,9 +224,18 @@ std::optional<LayoutDetector::Judgement> JudgeKeys(const LayoutMap& map, const D
   const auto& en_chars = map.EnglishChars();
   const auto& fa_chars = map.FarsiChars();
   std::array<int, kMaxWord> keys;
+  const auto& farsi_letters = model.farsi.symbol_of;
+  auto farsi_letter = [&](char16_t c) { return c < farsi_letters.size() && farsi_letters[c] != 0; };
   for (std::size_t i = 0; i < word.size(); ++i) {
     keys[i] = map.LookupChar(word[i], from);
-    if (keys[i] >= kLayoutSize - 1) return std::nullopt;  // outside the table, or the space bar
+    if (keys[i] == kNotFound || map.IsSpaceBar(keys[i])) return std::nullopt;
+    // A digit makes a token (IPv6, 0x1F) that never switches, Latin or Persian.
+    const char16_t english = en_chars[static_cast<std::size_t>(keys[i])];
+    if (english >= u'0' && english <= u'9') return std::nullopt;
+    // A non-joiner between Persian letters joins a Persian compound, which stays as typed.
+    if (word[i] == u'\u200C' && typed == Language::Farsi && i > 0 && i + 1 < word.size() &&
+        farsi_letter(word[i - 1]) && farsi_letter(word[i + 1]))
+      return std::nullopt;
   }
   // Keys that are punctuation in both layouts frame the word and take no part; inside it they
   // make a token (a path, an identifier, an address) that never switches.
@@ -343,7 +354,7 @@ WordContext LayoutDetector::ContextAfter(const WordContext& before, std::u16stri
 
 bool LayoutDetector::IsWordBreak(char16_t english_char) const {
   const int key = map_.LookupChar(english_char, Table::English);
-  return key < kLayoutSize - 1 && IsFraming(map_, model_, key);
+  return key != kNotFound && !map_.IsSpaceBar(key) && IsFraming(map_, model_, key);
 }
 
 std::u16string LayoutDetector::ConvertWord(std::u16string_view word, Language from) const {
@@ -353,7 +364,7 @@ std::u16string LayoutDetector::ConvertWord(std::u16string_view word, Language fr
   std::u16string out(word);
   for (char16_t& c : out) {
     const int k = map_.LookupChar(c, table);
-    if (k < kLayoutSize) c = to[k];
+    if (k != kNotFound) c = to[k];
   }
   if (!english) ReadCapitals(map_, word, out);
   return out;

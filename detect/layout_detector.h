@@ -77,8 +77,8 @@ class LayoutDetector {
     bool meant_other;
   };
   // The judgement of the word shown, typed on `typed`, after the words before it in the same
-  // field; nullopt when it cannot switch at all (a character outside `typed`'s table, no letter
-  // in one of the two readings).
+  // field; nullopt when it cannot switch at all (a character outside `typed`'s table, a digit,
+  // a non-joiner inside a Persian compound, no letter in one of the two readings).
   std::optional<Judgement> Judge(std::u16string_view word, Language typed,
                                  const WordContext& context = {}) const;
   // True when the word shown, typed on `typed`, was meant in the other layout.

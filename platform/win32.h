@@ -11,6 +11,7 @@
 #include "platform/error_report.h"
 #include "platform/hotkey_registrar.h"
 #include "platform/keyboard.h"
+#include "platform/keyboard_layouts.h"
 #include "platform/message_pump.h"
 #include "platform/typing_target.h"
 
@@ -152,6 +153,19 @@ class Clipboard : public ravak::Clipboard {
   bool offering_ = false;
   bool offer_taken_ = false;
   std::function<void()> on_taken_;
+};
+
+// The installed keyboard layouts: GetKeyboardLayoutList, MapVirtualKeyEx and ToUnicodeEx, and
+// each layout's KLID and name from the registry's list of layouts.
+class InstalledKeyboardLayouts : public InstalledLayouts {
+ public:
+  std::vector<LayoutHandle> List() override;
+  uint32_t Id(LayoutHandle layout) override;
+  std::u16string Name(LayoutHandle layout) override;
+  uint8_t VirtualKey(LayoutHandle layout, uint8_t scan) override;
+  KeyTyped Type(LayoutHandle layout, const LayoutKeyPress& key) override;
+  std::u16string TypeAfterDeadKey(LayoutHandle layout, const LayoutKeyPress& dead,
+                                  const LayoutKeyPress& next) override;
 };
 
 // Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.

@@ -10,9 +10,13 @@ namespace ravak::tool {
 
 using Args = std::vector<std::string>;
 
+// convert [layout options]: each stdin line with its trailing run in the other layout.
 int ConvertCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
-// detect [--keyboard-type N]: each stdin line typed word by word, each word ended by a space,
-// as it stands after automatic layout switching.
+// keys [layout options]: the layout map, an entry a line: the key's scan code and Shift, the
+// two characters (hexadecimal code points) and whether each decides a run's language.
+int KeysCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
+// detect [layout options]: each stdin line typed word by word, each word ended by a space, as
+// it stands after automatic layout switching.
 int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err);
 // fix [--latin-digits] [--non-joiners | --as-you-type]: each stdin line with its Persian
 // orthography fixed (only the zero-width non-joiner fixes with --non-joiners; as typed word by

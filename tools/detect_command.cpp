@@ -11,6 +11,7 @@
 #include "convert/layout_map.h"
 #include "detect/layout_detector.h"
 #include "tools/commands.h"
+#include "tools/layout_options.h"
 #include "tools/line_filter.h"
 
 namespace ravak::tool {
@@ -28,37 +29,42 @@ std::optional<Language> TypedOn(const LayoutMap& map, std::u16string_view word) 
   return std::nullopt;
 }
 
+// A word with a digit (IPv6, ۴و) is a token that never switches; the layouts type it alike or
+// not, it says nothing of the language the line is typed in.
+bool HasDigit(std::u16string_view word) {
+  return std::any_of(word.begin(), word.end(), [](char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'\u0660' && c <= u'\u0669') ||
+           (c >= u'\u06F0' && c <= u'\u06F9');
+  });
+}
+
 }  // namespace
 
 int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
-  int32_t keyboard_type = 1;
+  LayoutOptions layouts;
   std::string model_path;
   bool margins = false;
   bool context = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--keyboard-type" && i + 1 < args.size() &&
-        ParseInt(args[i + 1], keyboard_type)) {
-      ++i;
-      continue;
-    }
-    if (args[i] == "--model" && i + 1 < args.size()) {
+    const OptionTaken taken = TakeLayoutOption(args, i, layouts, err);
+    if (taken == OptionTaken::kYes) continue;
+    if (taken == OptionTaken::kNo && args[i] == "--model" && i + 1 < args.size()) {
       model_path = args[++i];
       continue;
     }
-    if (args[i] == "--margins") {
+    if (taken == OptionTaken::kNo && args[i] == "--margins") {
       margins = true;
       continue;
     }
-    if (args[i] == "--no-context") {
+    if (taken == OptionTaken::kNo && args[i] == "--no-context") {
       context = false;
       continue;
     }
-    err << "usage: ravak-tool detect [--keyboard-type N] [--model FILE] [--margins] "
-           "[--no-context]\n";
+    err << "usage: ravak-tool detect " << kLayoutUsage
+        << " [--model FILE] [--margins] [--no-context]\n";
     return 2;
   }
-  LayoutMap map;
-  map.ApplyKeyboardType(keyboard_type);
+  const LayoutMap map = MakeLayoutMap(layouts);
   // A model file in place of the carried one, for tuning.
   std::vector<uint8_t> model_bytes;
   std::optional<DetectModel> model_file;
@@ -96,7 +102,8 @@ int DetectCommand(const Args& args, std::istream& in, std::ostream& out, std::os
       }
       const bool switched = j && j->meant_other;
       result += switched ? detector.ConvertWord(word, *typed) : std::u16string(word);
-      if (typed && context) field = detector.ContextAfter(field, word, *typed, switched);
+      if (typed && context && !HasDigit(word))
+        field = detector.ContextAfter(field, word, *typed, switched);
     }
     return margins ? std::nullopt : std::optional<std::u16string>(result);
   });

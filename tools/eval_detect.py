@@ -15,9 +15,13 @@ words before it on its line):
   changes, and the words of the other language inside the lines (typed in their own layout
   amid the wrong-layout words or the right ones), which should stay.
 
+The keys are those of a typist on the layouts given (US and the old Persian layout unless told;
+--persian-layout 00050429 measures a Persian (Standard) typist): a word typed in the wrong layout
+shows what the same keys type on the other one, and ravak-tool reads them through the same pair.
+
 Run after `make host`:
   tools/eval_detect.py [--split test|tune] [--tool build/host/tools/ravak-tool] [--model FILE]
-                       [--no-context]
+                       [--no-context] [--english-layout KLID] [--persian-layout KLID]
   tools/eval_detect.py --split tune --sweep     margins by letter count, for choosing thresholds
 """
 
@@ -33,30 +37,35 @@ import sys
 
 DEB_PACKAGES = ["firefox-esr-l10n-fa", "libreoffice-l10n-fa", "manpages"]
 
-ENGLISH = ("qwertyuiop[]asdfghjkl;'zxcvbnm,/\\`QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNMd.<>?|"
-           "~!@#$%^&*()_+ ")
-FARSI = ("\u0636\u0635\u062b\u0642\u0641\u063a\u0639\u0647\u062e\u062d\u062c\u0686\u0634\u0633"
-         "\u06cc\u0628\u0644\u0627\u062a\u0646\u0645\u06a9\u06af\u0638\u0637\u0632\u0631\u0630"
-         "\u062f\u0626\u0648/\u067e\u067e\u064b\u064c\u064d\u0642\u060c\u061b,][\\}{\u064e\u064f"
-         "\u0650\u0651\u06c0\u0622\u0640\u00ab\u00bb:\"\u0629\u064a\u0698\u0624\u0625\u0623\u0621"
-         "\u064a.<>\u061f|\u00d7!@#$%^&*)(_+ ")
-assert len(ENGLISH) == 84 and len(FARSI) == 84  # entry 32 as keyboard type 1 has it
 PERSIAN_LETTERS = set("\u0627\u0628\u067e\u062a\u062b\u062c\u0686\u062d\u062e\u062f\u0630\u0631"
                       "\u0632\u0698\u0633\u0634\u0635\u0636\u0637\u0638\u0639\u063a\u0641\u0642"
                       "\u06a9\u06af\u0644\u0645\u0646\u0648\u0647\u06cc\u0622\u0621\u0623\u0624"
                       "\u0626\u0629\u06c0\u0625\u064a\u0643")
+SPACE_BAR = "39"
+# The layout map's tables, as `ravak-tool keys` gives them for the layouts measured: each
+# character's first key, the space bar left out (a word holds none).
+ENGLISH, FARSI, EN_INDEX, FA_INDEX = [], [], {}, {}
 
 
-def index(table):
-    out = {}
-    for i, c in enumerate(table):
-        out.setdefault(c, i)
-    return out
+def load_tables(args):
+    out = subprocess.run([args.tool, "keys"] + layout_args(args), capture_output=True, text=True,
+                         check=True).stdout
+    for line in out.splitlines():
+        scan, _, en, fa, _, _ = line.split("\t")
+        i = len(ENGLISH)
+        ENGLISH.append(chr(int(en, 16)))
+        FARSI.append(chr(int(fa, 16)))
+        if scan != SPACE_BAR:
+            EN_INDEX.setdefault(ENGLISH[i], i)
+            FA_INDEX.setdefault(FARSI[i], i)
+    # The Arabic yeh and kaf read as the Persian ones, as the map reads them.
+    for arabic, persian in (("\u064a", "\u06cc"), ("\u0643", "\u06a9")):
+        if persian in FA_INDEX:
+            FA_INDEX[arabic] = FA_INDEX[persian]
 
 
-EN_INDEX, FA_INDEX = index(ENGLISH), index(FARSI)
-FA_INDEX["\u0643"] = FA_INDEX["\u06a9"]
-FA_INDEX["\u064a"] = FA_INDEX["\u06cc"]
+def layout_args(args):
+    return ["--english-layout", args.english_layout, "--persian-layout", args.persian_layout]
 
 
 def fetch(cache):
@@ -194,14 +203,18 @@ def is_plain_word(word, lang):
 
 
 def other_layout(word, lang):
+    """The word as its keys type it on the other layout; nothing when a character is on no key
+    of the map. Latin digits outside the map are typed alike on both layouts (the old Persian
+    layout's number row) and stay."""
     src, dst = (EN_INDEX, FARSI) if lang == "English" else (FA_INDEX, ENGLISH)
-    if not all(c in src and src[c] < 83 for c in word):
+    if not all(c in src or "0" <= c <= "9" for c in word):
         return None
-    return "".join(dst[src[c]] for c in word)
+    return "".join(dst[src[c]] if c in src else c for c in word)
 
 
 def run_tool(args, lines, extra=()):
-    cmd = [args.tool, "detect"] + (["--model", args.model] if args.model else []) + list(extra)
+    cmd = [args.tool, "detect"] + layout_args(args) + (["--model", args.model] if args.model else [])
+    cmd += list(extra)
     if args.no_context:
         cmd.append("--no-context")
     res = subprocess.run(cmd, input="\n".join(lines) + "\n", capture_output=True, text=True,
@@ -216,7 +229,9 @@ def evaluate(args, lang, lines):
         shown, target = [], []
         for w in words:
             o = other_layout(w, lang)
-            counted = o is not None and letters(w, lang) >= 3 and is_plain_word(w, lang)
+            # A word with a digit is a token (IPv6) that never switches, whatever the layouts.
+            counted = (o is not None and letters(w, lang) >= 3 and is_plain_word(w, lang)
+                       and not any(c.isdigit() for c in w))
             shown.append(o if o is not None else w)
             target.append(w if counted else None)
         wrong.append(shown)
@@ -335,8 +350,13 @@ def main():
     ap.add_argument("--cache", default=os.path.join(root_dir, "build", "detect-eval"))
     ap.add_argument("--sweep", action="store_true")
     ap.add_argument("--no-context", action="store_true", help="judge each word alone")
+    ap.add_argument("--english-layout", default="00000409", help="the typist's Latin layout")
+    ap.add_argument("--persian-layout", default="00000429",
+                    help="the typist's Persian layout (00050429: Persian (Standard))")
     ap.add_argument("--verbose", "-v", action="store_true")
     args = ap.parse_args()
+    load_tables(args)
+    print("layouts:", args.english_layout, args.persian_layout)
     root = fetch(args.cache)
     print("sources:", ", ".join(open(os.path.join(args.cache, "versions.txt")).read().split()))
     results = {}

@@ -16,18 +16,22 @@ namespace {
 void Usage(std::ostream& err) {
   err << "usage: ravak-tool <command> [options]\n"
          "commands:\n"
-         "  convert [--keyboard-type N]   retype each stdin line's trailing run in the other "
+         "  convert [LAYOUTS]             retype each stdin line's trailing run in the other "
          "layout\n"
-         "  detect [--keyboard-type N]    type each stdin line word by word, switching the words "
+         "  detect [LAYOUTS]              type each stdin line word by word, switching the words "
          "typed in the wrong layout\n"
          "                                (each line a field: a word is judged after the words "
          "before it; --no-context judges each word alone)\n"
+         "  keys [LAYOUTS]                the characters the two layouts type, key by key\n"
          "  fix [--latin-digits] [--non-joiners | --as-you-type]\n"
          "                                fix the Persian orthography of each stdin line\n"
          "                                (--as-you-type: typed word by word, each word fixed "
          "as it ends)\n"
          "  date [YYYY-MM-DD]             Solar date and weekday of a Gregorian date (today)\n"
-         "  saying N                      the saying that the stored position N shows\n";
+         "  saying N                      the saying that the stored position N shows\n"
+         "LAYOUTS: [--english-layout KLID] [--persian-layout KLID] [--keyboard-type N]: the\n"
+         "layouts by their Windows identifiers (00000409 US and 00000429 Persian unless given);\n"
+         "the keyboard type decides the backslash key of 00000429\n";
 }
 
 }  // namespace
@@ -42,7 +46,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, Command> commands = {
       {"convert", ravak::tool::ConvertCommand}, {"date", ravak::tool::DateCommand},
       {"detect", ravak::tool::DetectCommand},   {"fix", ravak::tool::FixCommand},
-      {"saying", ravak::tool::SayingCommand},
+      {"keys", ravak::tool::KeysCommand},       {"saying", ravak::tool::SayingCommand},
   };
   if (argc < 2 || commands.find(argv[1]) == commands.end()) {
     Usage(std::cerr);

@@ -6,6 +6,7 @@
 #include "app/settings_controller.h"
 #include "tests/fakes/fake_hook.h"
 #include "tests/fakes/fake_hotkeys.h"
+#include "tests/fakes/fake_keyboard_layouts.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_typing.h"
 #include "tests/fakes/memory_registry.h"
@@ -81,7 +82,9 @@ struct FakeDesktop {
     typing.front_layout = &foreground;
     return true;
   }();
-  SettingsController controller{settings,   store,       layout,     conversion,
+  FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
+  SystemKeyboards keyboards{installed_layouts};
+  SettingsController controller{settings,   store,       layout,     keyboards, conversion,
                                 copy_stack, autocorrect, autoswitch, hotkeys};
 };
 

@@ -211,6 +211,14 @@ TEST(ToolDetectTest, SwitchesWordsTypedInTheWrongLayoutKeepingLineEndings) {
   EXPECT_EQ(Detect({"--no-context"}, "sghl fund\n").out, "سلام fund\n");
 }
 
+// A Persian (Standard) typist's keys: peh on M, the non-joiner on Shift+B (a capital B), the
+// Arabic yeh on Shift+D, the hamza above as a mark; a compound joined by a non-joiner stays.
+TEST(ToolDetectTest, ReadsTheKeysOfAPersianStandardTypist) {
+  const ToolRun r = Detect({"--persian-layout", "00050429"},
+                           "mnv \u200Cثبخقث \u064A\u064A\u064D bodviN می\u200Cروم\n");
+  EXPECT_EQ(r.out, "پدر Before DDE ذخیره\u0654 می\u200Cروم\n");
+}
+
 TEST(ToolDetectTest, MarginsListOneLineAWord) {
   const ToolRun r = Detect({"--margins"}, "sghl 123\nhello\n");
   EXPECT_EQ(r.status, 0);

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "keyboard/builtin_layouts.h"
+
 namespace ravak {
 namespace {
 
@@ -96,7 +98,7 @@ TEST(LayoutMapTest, LookupMatchesLinearScanForEveryCodeUnit) {
     for (unsigned c = 0; c <= 0xFFFF; ++c) {
       int e = kNotFound, f = kNotFound;
       const unsigned persian = c == 0x064A ? 0x06CC : c == 0x0643 ? 0x06A9 : c;
-      for (int i = kLayoutSize - 1; i >= 0; --i) {
+      for (int i = map.Size() - 1; i >= 0; --i) {
         if (map.EnglishChars()[i] == c) e = i;
         if (map.FarsiChars()[i] == persian) f = i;
       }
@@ -124,6 +126,78 @@ TEST(ConvertEachTest, LettersByTheirOwnLayoutPunctuationByTheMajority) {
   EXPECT_EQ(map.ConvertEach(u"خوبی؟"), u"o,fd?");
   EXPECT_EQ(map.ConvertEach(u"12 ab"), u"12 شذ");  // digits are in neither table
   EXPECT_EQ(map.ConvertEach(u""), u"");
+}
+
+constexpr LayoutId kUk = 0x00000809, kDvorak = 0x00010409, kInternational = 0x00020409;
+
+const KeyboardLayout& Builtin(LayoutId id) {
+  return *BuiltinLayout(id);
+}
+
+struct PairCase {
+  LayoutId latin;
+  LayoutId persian;
+  std::u16string text;
+  std::u16string converted;
+};
+
+void PrintTo(const PairCase& c, std::ostream* os) {
+  *os << FormatLayoutId(c.latin) << "+" << FormatLayoutId(c.persian) << ", " << c.text.size()
+      << " code units";
+}
+
+class LayoutPairTest : public ::testing::TestWithParam<PairCase> {};
+
+// A character typed on one layout converts to what the same key types on the other.
+TEST_P(LayoutPairTest, ConvertsKeyByKey) {
+  const PairCase& c = GetParam();
+  LayoutMap map(Builtin(c.latin), Builtin(c.persian));
+  map.ApplyKeyboardType(1);
+  EXPECT_EQ(map.ConvertTrailingRun(c.text), c.converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, LayoutPairTest,
+    ::testing::Values(
+        // Persian (Standard): peh on M, so English typed on it (mom) comes back too; the Persian
+        // digits; the non-joiner reads as Shift+B, a capital's key (Shift+Space types it too).
+        PairCase{kUsLayout, kPersianStandardLayout, u"mnv", u"پدر"},
+        PairCase{kUsLayout, kPersianStandardLayout, u"پخپ", u"mom"},
+        PairCase{kUsLayout, kPersianStandardLayout, u"sghl 12", u"سلام ۱۲"},
+        PairCase{kUsLayout, kPersianStandardLayout, u"۱۲۳", u"123"},
+        PairCase{kUsLayout, kPersianStandardLayout, u"\u200Cثبخقث", u"Before"},
+        // Its Arabic kaf and yeh are keys of their own (the old layout reads them as ک and ی).
+        PairCase{kUsLayout, kPersianStandardLayout, u"\u0643\u064A", u"ZD"},
+        // The backslash key is the layout's own, whatever the keyboard type.
+        PairCase{kUsLayout, kPersianStandardLayout, u"\\", u"\\"},
+        // Dvorak: the fingers of سلام type oidn; the full stop Persian types is neutral there
+        // (Dvorak types it on the key of ث) and stays in the run.
+        PairCase{kDvorak, kPersianLayout, u"oidn", u"سلام"},
+        PairCase{kDvorak, kPersianLayout, u"سلام.", u"oidnv"},
+        // United Kingdom: the hash key is the backslash key of the keyboard type, the key left
+        // of Z types peh.
+        PairCase{kUk, kPersianLayout, u"sghl#\\", u"سلامپپ"},
+        PairCase{kUk, kPersianLayout, u"sghl@", u"سلام\""},
+        // United States-International: a character a dead key made is both keys.
+        PairCase{kInternational, kPersianLayout, u"\u00E1j", u"گشت"},
+        PairCase{kInternational, kPersianLayout, u"hello \u00E1j", u"اثممخ گشت"},
+        PairCase{kInternational, kPersianLayout, u"گشت", u"'aj"}));
+
+TEST(LayoutPairTest, KeyboardTypeDecidesOnlyTheOldPersianLayoutsBackslashKey) {
+  LayoutMap standard(Builtin(kUsLayout), Builtin(kPersianStandardLayout));
+  EXPECT_FALSE(standard.FollowsKeyboardType());
+  LayoutMap old(Builtin(kUk), Builtin(kPersianLayout));
+  EXPECT_TRUE(old.FollowsKeyboardType());
+  old.ApplyKeyboardType(3);
+  EXPECT_EQ(old.ConvertTrailingRun(u"a#"), u"ش\u0698");
+  // The non-joiner's own key, Shift+Space, is in the map, for what knows the key typed.
+  const int space = standard.KeyEntry(scan::kSpace, true);
+  ASSERT_NE(space, kNotFound);
+  EXPECT_EQ(standard.FarsiChars()[space], u'\u200C');
+  EXPECT_EQ(old.KeyEntry(scan::kSpace, true), kNotFound);
+  // Built again from another pair, the map keeps the type.
+  old.Load(Builtin(kUsLayout), Builtin(kPersianLayout));
+  EXPECT_EQ(old.ConvertTrailingRun(u"\\"), u"\u0698");
 }
 
 }  // namespace

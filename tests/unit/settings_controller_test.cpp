@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "keyboard/builtin_layouts.h"
 #include "tests/fakes/fake_desktop.h"
 
 namespace ravak {
@@ -141,6 +142,18 @@ TEST_F(SettingsControllerTest, CancelRestoresStoredValuesAndKeyboardType) {
   EXPECT_EQ(layout.FarsiChars()[32], u'\u067E');
   EXPECT_FALSE(settings.switch_language);
   EXPECT_EQ(autocorrect.List().Size(), 1u);
+}
+
+// The Persian layout the system has takes the map, read again once the list has changed; the
+// keyboard type then decides none of its keys.
+TEST_F(SettingsControllerTest, ConvertsWithThePersianLayoutTheSystemHas) {
+  controller.Start();
+  EXPECT_TRUE(controller.KeyboardTypeMatters());
+  installed_layouts.Install(*BuiltinLayout(kPersianStandardLayout));
+  controller.ChooseKeyboardType(KeyboardType::kFarsi);
+  EXPECT_EQ(controller.Keyboards().persian.id, kPersianStandardLayout);
+  EXPECT_FALSE(controller.KeyboardTypeMatters());
+  EXPECT_EQ(layout.ConvertTrailingRun(u"mnv"), u"پدر");
 }
 
 TEST_F(SettingsControllerTest, KeyboardDialogClosedChangesNothingAndUnknownTypeKeepsLabel) {

@@ -34,6 +34,15 @@ TEST(ToolConvertTest, BadUtf8StopsWithStatus2AndKeepsEarlierLines) {
   EXPECT_EQ(r.err, "ravak-tool: line 2: invalid UTF-8 at byte 3\n");
 }
 
+TEST(ToolConvertTest, LayoutsAreChosenByTheirKlid) {
+  EXPECT_EQ(Convert({"--persian-layout", "00050429"}, "mnv\n").out, "پدر\n");
+  EXPECT_EQ(Convert({"--english-layout", "00010409"}, "oidn\n").out, "سلام\n");
+  const ToolRun latin = Convert({"--persian-layout", "00000409"}, "");
+  EXPECT_EQ(latin.status, 2);
+  EXPECT_NE(latin.err.find("not a Persian layout"), std::string::npos) << latin.err;
+  EXPECT_EQ(Convert({"--english-layout", "0409"}, "").status, 2);
+}
+
 TEST(ToolConvertTest, BadOptionsAreUsageErrors) {
   EXPECT_EQ(Convert({"--keyboard-type"}, "").status, 2);
   EXPECT_EQ(Convert({"--keyboard-type", "x"}, "").status, 2);
