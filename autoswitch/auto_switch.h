@@ -11,6 +11,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "detect/layout_detector.h"
@@ -40,6 +41,24 @@ class WordExceptions {
   std::set<std::u16string> words_;
 };
 
+// Work that joins a switch in its retyping, so that the word is typed once: the orthography as
+// typed fixes the switched word with the words before it.
+class SwitchFinish {
+ public:
+  // Before the retyping. shown and ending_shown: the word and its ending as the field shows them
+  // (the ending empty after Tab or Enter); word: the word as it is to be retyped, which it may
+  // change, reaching back into the line before it (before: the text there, as the field shows
+  // it, that word then replaces too). True when it changed anything.
+  virtual bool Finish(std::u16string_view shown, std::u16string_view ending_shown,
+                      std::u16string& before, std::u16string& word) = 0;
+  // The retyping that Finish changed was made, with the ending retyped as given. The next
+  // Backspace is then the finish's to undo, not the switch's.
+  virtual void Finished(std::u16string_view ending) = 0;
+
+ protected:
+  ~SwitchFinish() = default;
+};
+
 struct AutoSwitchSwitches {
   bool active_flag = true;       // master switch, tray menu "فعال"
   bool enabled = false;          // automatic detection
@@ -66,6 +85,9 @@ class AutoSwitchEngine {
   void SetOnSwitched(std::function<void(const std::u16string& typed)> handler) {
     on_switched_ = std::move(handler);
   }
+
+  // Joins each switch from now on (none: nullptr).
+  void SetFinish(SwitchFinish* finish) { finish_ = finish; }
 
   // The keys of the word being typed, as the US layout types them.
   const std::u16string& Keys() const { return keys_; }
@@ -100,6 +122,7 @@ class AutoSwitchEngine {
   std::function<void()> switch_language_;
   std::function<void()> on_exception_;
   std::function<void(const std::u16string&)> on_switched_;
+  SwitchFinish* finish_ = nullptr;
 
   std::u16string keys_;
   WindowId window_ = 0;
