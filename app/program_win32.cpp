@@ -174,6 +174,9 @@ class Program final : public CommandHandler, public ApplicationEvents {
   AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layout_,
                                 input_,      typing_target_, record_, conversion_.Command(),
                                 switch_mark_};
+  LiveFixFeature live_fix_{settings_,   master_,        keys_,   layout_,
+                           input_,      typing_target_, record_, conversion_.Command(),
+                           autoswitch_, switch_mark_};
   // The hooks start once every watcher is there.
   LowLevelKeyGate key_gate_{gate_};
   TipWindowPresenter tips_;
@@ -182,7 +185,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
   InstalledKeyboardLayouts installed_layouts_;
   SystemKeyboards keyboards_{installed_layouts_};  // read by the controller at start
   SettingsController controller_{settings_,   store_,       layout_,     keyboards_, conversion_,
-                                 copy_stack_, autocorrect_, autoswitch_, errors_};
+                                 copy_stack_, autocorrect_, autoswitch_, live_fix_,  errors_};
   SettingsWindow settings_window_{instance_,    pump_,   controller_, copy_stack_,
                                   autocorrect_, errors_, app_.hwnd()};
   AboutSplash splash_{instance_};

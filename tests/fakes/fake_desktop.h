@@ -17,13 +17,22 @@ class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return 1; }
   uint16_t ForegroundLanguage() override { return language; }
-  bool FocusIsPassword() override { return false; }
+  bool FocusIsPassword() override { return password; }
   std::u16string ForegroundProgram() override { return program; }
   bool ForegroundIsFullScreen() override { return full_screen; }
   std::optional<ScreenRect> CaretRect() override { return caret; }
+  // The field's line before the caret, read from field when it is set (a standard edit).
+  bool FieldLineBeforeCaret(std::u16string& text) override {
+    if (!field) return false;
+    text = field->text.substr(0, field->caret);
+    text.erase(0, text.find_last_of(u'\n') + 1);
+    return true;
+  }
+  FakeTextField* field = nullptr;
   uint16_t language = 0x0409;  // English (United States)
   std::u16string program = u"Notepad.exe";
   bool full_screen = false;
+  bool password = false;
   std::optional<ScreenRect> caret;
 };
 
@@ -75,6 +84,8 @@ struct FakeDesktop {
   FakeSwitchMark switch_mark;
   AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layout,     input,
                                foreground, record, conversion.Command(), switch_mark};
+  LiveFixFeature live_fix{settings,   master, typing.stream,        layout,     input,
+                          foreground, record, conversion.Command(), autoswitch, switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
     KeepRecord(typing.stream, record, layout);
@@ -85,7 +96,7 @@ struct FakeDesktop {
   FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
   SystemKeyboards keyboards{installed_layouts};
   SettingsController controller{settings,   store,       layout,     keyboards, conversion,
-                                copy_stack, autocorrect, autoswitch, hotkeys};
+                                copy_stack, autocorrect, autoswitch, live_fix,  hotkeys};
 };
 
 }  // namespace ravak::testing
