@@ -282,6 +282,21 @@ int Refresh(const std::wstring& which) {
   return 0;
 }
 
+// What another program of the user would try on a loaded Kerrak: rename it away, or open it to
+// write (replace) it. 0 when the system allows it.
+int FileMove(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}
+
+int FileWrite(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -295,6 +310,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip-dump" && argc == 3) return ClipDump(argv[2]);
   if (cmd == L"clip-hold" && argc == 4) return ClipHold(_wtoi(argv[2]), argv[3]);
   if (cmd == L"keys-reset") return KeysReset();
+  if (cmd == L"file-move" && argc == 4) return FileMove(argv[2], argv[3]);
+  if (cmd == L"file-write" && argc == 3) return FileWrite(argv[2]);
   if (cmd == L"foreground" && argc == 3) return Foreground(argv[2]);
   if (cmd == L"visible" && argc == 3) return Visible(argv[2]);
   if (cmd == L"xid" && argc == 4) return XWindow(argv[2], argv[3]);
