@@ -139,6 +139,7 @@ class Clipboard : public ravak::Clipboard {
   bool OfferTaken() override { return offer_taken_; }
   bool Offering() override { return offering_; }
   void SetOnTaken(std::function<void()> handler) override { on_taken_ = std::move(handler); }
+  bool OwnerAnswers() override;
 
  private:
   static LRESULT CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM);
@@ -149,7 +150,9 @@ class Clipboard : public ravak::Clipboard {
   HWND owner_ = nullptr;
   DWORD last_error_ = 0;
   std::u16string offered_;
-  DWORD target_process_ = 0;  // the application in front when the text was offered
+  // The processes of the window in front and of its focused field when the text was offered.
+  DWORD front_process_ = 0;
+  DWORD focus_process_ = 0;
   bool offering_ = false;
   bool offer_taken_ = false;
   std::function<void()> on_taken_;
