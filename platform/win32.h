@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,7 @@ bool IsConsoleWindow(HWND window);
 // folder at the first question, on the calling (user-interface) thread.
 class TypingTarget : public TypingTargetQuery {
  public:
+  TypingTarget();
   ~TypingTarget() override;
   uint16_t ForegroundLanguage() override;
   bool FocusIsPassword() override;
@@ -83,9 +86,11 @@ class TypingTarget : public TypingTargetQuery {
   std::optional<ScreenRect> CaretRect() override;
 
  private:
-  bool AutomationSaysPassword();
-  void* automation_ = nullptr;  // the UI Automation client, once made
-  bool automation_tried_ = false;
+  // UI Automation's answer for the focused field, asked on a thread of its own and waited for
+  // a bounded time: a busy application (mail, chat) can keep the question waiting for seconds.
+  // Nothing when no answer came in time.
+  std::optional<bool> AutomationSaysPassword();
+  std::shared_ptr<struct AutomationThread> automation_;
   // The program of the last process asked about, by its process id.
   DWORD program_process_ = 0;
   std::u16string program_;
