@@ -15,7 +15,17 @@ namespace ravak::testing {
 
 class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
-  WindowId ForegroundWindow() override { return 1; }
+  WindowId ForegroundWindow() override { return window; }
+  // The field, when it can be read (a standard edit): its text before the caret on its line.
+  bool FieldLineBeforeCaret(std::u16string& text) override {
+    if (!readable) return false;
+    const std::u16string before = readable->text.substr(0, readable->caret);
+    const std::size_t line = before.find_last_of(u'\n');
+    text = line == std::u16string::npos ? before : before.substr(line + 1);
+    return true;
+  }
+  WindowId window = 1;
+  FakeTextField* readable = nullptr;
   uint16_t ForegroundLanguage() override { return language; }
   bool FocusIsPassword() override { return false; }
   std::u16string ForegroundProgram() override { return program; }

@@ -51,9 +51,14 @@ class FakeTextField {
     }
   }
   void Type(std::u16string_view typed) {
-    text.insert(caret, typed);
-    caret += typed.size();
+    for (const char16_t c : typed) {
+      if (accepts && !accepts(c)) continue;  // a field that takes digits only, say
+      text.insert(caret, 1, c);
+      ++caret;
+    }
   }
+  // What the field takes; none: everything.
+  std::function<bool(char16_t)> accepts;
 
   std::u16string text;
   std::size_t caret = 0;

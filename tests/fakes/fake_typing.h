@@ -62,9 +62,9 @@ class FakeTyping {
       input.key.composed = dead_keys_.Composed(dead_key && dead_key(vk));
     if (Offer(input)) Reach(input.key.stroke);
   }
-  // The user lets go of a key where the hook cannot see it (in an elevated window): the system's
-  // key state changes, and nothing else hears of it.
-  void ReleasedUnseen(uint8_t vk) { keyboard_.held_keys.erase(vk); }
+  // The user lets go of a key where the hook cannot see it (in an elevated window): the system
+  // and the application have it, the key gate never hears of it.
+  void ReleasedUnseen(uint8_t vk) { Reach(KeyStroke{vk, 0, true, false}); }
   void Click() {
     UserInput input{UserInput::Kind::kClick, {}};
     Offer(input);

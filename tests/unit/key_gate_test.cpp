@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hotkeys/global_hotkey.h"
+#include "platform/error.h"
 #include "platform/keyboard.h"
 #include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_typing.h"
@@ -147,6 +148,31 @@ TEST_F(KeyGateTest, AHotkeyHeldDownActsOncePerPress) {
   typing.Idle();
   EXPECT_EQ(presses, 2);
   EXPECT_EQ(typing.field.text, u"");
+}
+
+// An action's error is reported once the user's keys are no longer held (a box shown before
+// would stand between them and the application), and the actions after it still run.
+TEST_F(KeyGateTest, AnErrorIsReportedAfterTheHoldAndLaterActionsStillRun) {
+  int runs = 0;
+  typing.stream.AddWatcher([&](const UserInput& in, bool) {
+    if (in.kind != UserInput::Kind::kKey || in.key.stroke.up || in.key.stroke.vk != 0x20)
+      return KeyVerdict{};
+    return KeyVerdict{[&] {
+      if (++runs > 1) return;
+      typing.Type(u"ab");  // typed on meanwhile
+      throw Error("Cannot open clipboard: Access denied");
+    }};
+  });
+  std::u16string when_shown;
+  system.on_error = [&] { when_shown = typing.field.text; };
+  typing.busy = true;
+  typing.Type(u"x ");
+  typing.Idle();
+  EXPECT_EQ(when_shown, u"x ab");  // the keys typed on had reached the application
+  EXPECT_EQ(system.errors, (std::vector<std::string>{"Cannot open clipboard: Access denied"}));
+  typing.busy = false;
+  typing.Type(u" ");
+  EXPECT_EQ(runs, 2);
 }
 
 // Past the ceiling, a user-interface thread stuck before it judged anything no longer holds the
