@@ -238,19 +238,23 @@ void KeyGate::Drain() {
     }
     Carry(entry);
   }
-  // Nothing of Ravak's stays pressed, and what the user still holds is down.
-  std::lock_guard sender(sending_);
-  std::vector<KeyStroke> out;
   {
-    std::lock_guard lock(mutex_);
-    if (holding_) return;
-    ReplayPlanner planner(logical_);
-    planner.Settle(physical_, out);
+    // Nothing of Ravak's stays pressed, and what the user still holds is down.
+    std::lock_guard sender(sending_);
+    std::vector<KeyStroke> out;
+    {
+      std::lock_guard lock(mutex_);
+      if (holding_) return;
+      ReplayPlanner planner(logical_);
+      planner.Settle(physical_, out);
+    }
+    for (const KeyStroke& k : out) {
+      keyboard_.KeyEvent(k.vk, k.scan,
+                         (k.up ? kKeyEventKeyUp : 0) | (k.extended ? kKeyEventExtended : 0));
+    }
   }
-  for (const KeyStroke& k : out) {
-    keyboard_.KeyEvent(k.vk, k.scan,
-                       (k.up ? kKeyEventKeyUp : 0) | (k.extended ? kKeyEventExtended : 0));
-  }
+  // Nothing is held or locked now: a box may wait for the user while the typing goes on, the
+  // gate taking the keys again inside its message loop.
   ReportErrors();
 }
 
