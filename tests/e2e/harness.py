@@ -438,7 +438,8 @@ class Testpad:
     TITLE = "Ravak Testpad"
 
     def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0, slow_keys_ms=0,
-                 no_cut=False, password=False, rich=False, custom_class=False, lazy_state=False):
+                 no_cut=False, password=False, rich=False, custom_class=False, lazy_state=False,
+                 limit=0, digits=False):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
@@ -463,6 +464,10 @@ class Testpad:
             args += ["--custom-class", "1"]
         if lazy_state:  # a pad that answers each key quickly, for figures
             args += ["--lazy-state", "1"]
+        if limit:  # a field that takes that many characters at most
+            args += ["--limit", str(limit)]
+        if digits:  # a field that takes digits only
+            args += ["--digits", "1"]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")
