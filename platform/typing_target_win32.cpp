@@ -68,10 +68,10 @@ TypingTarget::~TypingTarget() {
   if (automation_) static_cast<Automation*>(automation_)->Release();
 }
 
-uint16_t TypingTarget::ForegroundLanguage() {
+uint32_t TypingTarget::ForegroundLayout() {
   const HWND window = GetForegroundWindow();
   const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+  return static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
 }
 
 bool TypingTarget::FocusIsPassword() {
