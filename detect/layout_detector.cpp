@@ -376,8 +376,8 @@ WordContext LayoutDetector::ContextAfter(const WordContext& before, std::u16stri
   return WordContext{switched ? other : typed, switched};
 }
 
-bool LayoutDetector::IsWordBreak(char16_t english_char) const {
-  const int key = map_.LookupChar(english_char, Table::English);
+bool LayoutDetector::IsWordBreak(char16_t c, Language typed) const {
+  const int key = map_.LookupChar(c, typed == Language::English ? Table::English : Table::Farsi);
   return key != kNotFound && !map_.IsSpaceBar(key) && IsFraming(map_, model_, key);
 }
 

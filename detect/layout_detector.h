@@ -97,9 +97,9 @@ class LayoutDetector {
   // `from`'s table stay. A Persian character that a capital's key types too reads as that
   // capital inside a word of capitals (قٍ reads as "RE", not "rE"; ي as "X", not "d").
   std::u16string ConvertWord(std::u16string_view word, Language from) const;
-  // Whether the key that types english_char on the US layout types punctuation on the other
-  // layout too (a full stop, a question mark...), and so ends a word whichever was meant.
-  bool IsWordBreak(char16_t english_char) const;
+  // Whether the key that typed c on the layout of `typed` types punctuation on the other layout
+  // too (a full stop, a question mark...), and so ends a word whichever was meant.
+  bool IsWordBreak(char16_t c, Language typed) const;
 
  private:
   const LayoutMap& map_;

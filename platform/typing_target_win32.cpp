@@ -81,10 +81,10 @@ bool FocusedFieldIsPassword(void* automation) {
 
 }  // namespace
 
-uint16_t TypingTarget::ForegroundLanguage() {
+uint32_t TypingTarget::ForegroundLayout() {
   const HWND window = GetForegroundWindow();
   const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+  return static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
 }
 
 bool TypingTarget::FocusIsPassword() {

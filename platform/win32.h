@@ -64,7 +64,7 @@ class Keyboard : public KeyboardOutput {
 // Whether a top-level window is a console or terminal window.
 bool IsConsoleWindow(HWND window);
 
-// The foreground window's input language, and whether what has the focus is a password field:
+// The foreground window's keyboard layout, and whether what has the focus is a password field:
 // an edit with ES_PASSWORD, or an element UI Automation marks so (browsers', WPF's and modern
 // applications' fields have no window of their own). UI Automation is loaded from the system
 // folder at the first question, on the calling (user-interface) thread.
@@ -72,7 +72,7 @@ class TypingTarget : public TypingTargetQuery {
  public:
   TypingTarget();
   ~TypingTarget() override;
-  uint16_t ForegroundLanguage() override;
+  uint32_t ForegroundLayout() override;
   bool FocusIsPassword() override;
   bool FieldSelection(uint32_t& start, uint32_t& end) override;
   bool FieldLineBeforeCaret(std::u16string& text) override;
@@ -163,8 +163,8 @@ class Clipboard : public ravak::Clipboard {
   std::function<void()> on_taken_;
 };
 
-// The installed keyboard layouts: GetKeyboardLayoutList, MapVirtualKeyEx and ToUnicodeEx, and
-// each layout's KLID and name from the registry's list of layouts.
+// The installed keyboard layouts: GetKeyboardLayoutList, MapVirtualKeyEx and ToUnicodeEx, each
+// layout's KLID and name from the registry's list of layouts, and WM_INPUTLANGCHANGEREQUEST.
 class InstalledKeyboardLayouts : public InstalledLayouts {
  public:
   std::vector<LayoutHandle> List() override;
@@ -174,6 +174,7 @@ class InstalledKeyboardLayouts : public InstalledLayouts {
   KeyTyped Type(LayoutHandle layout, const LayoutKeyPress& key) override;
   std::u16string TypeAfterDeadKey(LayoutHandle layout, const LayoutKeyPress& dead,
                                   const LayoutKeyPress& next) override;
+  LayoutRequest RequestInForeground(LayoutHandle layout) override;
 };
 
 // Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.

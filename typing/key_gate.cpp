@@ -123,6 +123,13 @@ bool KeyGate::Due() {
   return window == 0 || !foreground || foreground() == window;
 }
 
+void KeyGate::LayoutChanged(uint32_t from, uint32_t to) {
+  std::lock_guard lock(mutex_);
+  for (Entry& entry : queue_) {
+    if (!entry.judged && !entry.passed && entry.input.layout == from) entry.input.layout = to;
+  }
+}
+
 void KeyGate::ShowError(const std::string& message) {
   {
     std::lock_guard lock(mutex_);

@@ -22,6 +22,9 @@ def test_tray_menu_and_settings_window_in_persian(desktop):
     assert "810x440" in geometry or "Geometry" in geometry
     app.screenshot("settings-general")
     assert app.text("KEYBOARD_TYPE") == "کلید پیش فرض ویندوز"
+    # The two layouts converted between: Wine's one layout, read from it, and Ravak's own
+    # Persian table (Wine has none).
+    assert app.text("KEYBOARD_PAIR") == "تبدیل میان US\u200e و Persian\u200e"
     for tab in (1, 2, 3, 4):
         app.select_tab(tab)
         app.screenshot(f"settings-tab{tab}")

@@ -26,12 +26,12 @@ class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
   }
   WindowId window = 1;
   FakeTextField* readable = nullptr;
-  uint16_t ForegroundLanguage() override { return language; }
+  uint32_t ForegroundLayout() override { return layout; }
   bool FocusIsPassword() override { return false; }
   std::u16string ForegroundProgram() override { return program; }
   bool ForegroundIsFullScreen() override { return full_screen; }
   std::optional<ScreenRect> CaretRect() override { return caret; }
-  uint16_t language = 0x0409;  // English (United States)
+  uint32_t layout = 0x0409;  // English (United States)
   std::u16string program = u"Notepad.exe";
   bool full_screen = false;
   std::optional<ScreenRect> caret;
@@ -71,10 +71,12 @@ struct FakeDesktop {
 
   Settings settings;
   MasterSwitch master;
+  FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
   LayoutMap layout;
+  TypingLayouts layouts{installed_layouts, layout};
   SettingsStore store{registry};
   TypedRecord record;
-  ConversionFeature conversion{settings, master,  layout,  input,         clipboard_text, pump,
+  ConversionFeature conversion{settings, master,  layouts, input,         clipboard_text, pump,
                                threads,  hotkeys, hotkeys, typing.stream, foreground,     record};
   CopyStackFeature copy_stack{master,  input,         clipboard_text, hotkeys,
                               hotkeys, typing.stream, record};
@@ -83,18 +85,16 @@ struct FakeDesktop {
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
                                  clipboard_text, foreground, record,        [this] { return now; }};
   FakeSwitchMark switch_mark;
-  AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layout,     input,
+  AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layouts,    input,
                                foreground, record, conversion.Command(), switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
-    KeepRecord(typing.stream, record, layout);
+    KeepRecord(typing.stream, record, layouts);
     typing.front = &foreground;
     typing.front_layout = &foreground;
     return true;
   }();
-  FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
-  SystemKeyboards keyboards{installed_layouts};
-  SettingsController controller{settings,   store,       layout,     keyboards, conversion,
+  SettingsController controller{settings,   store,       layout,     layouts, conversion,
                                 copy_stack, autocorrect, autoswitch, hotkeys};
 };
 

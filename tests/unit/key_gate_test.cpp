@@ -104,7 +104,7 @@ TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
   GlobalHotkey paste(system, system, typing.stream);
   paste.SetCombination(0xC056);  // Ctrl+Alt+V
   int item = 0;
-  paste.SetOnPress([&](ShiftState held) {
+  paste.SetOnPress([&](ShiftState held, uint32_t) {
     EXPECT_EQ(held, (ShiftState{false, true, true}));
     Sequence sequence(input);
     input.ReleaseModifiers(held);
@@ -125,7 +125,7 @@ TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
   system.taken.insert((kModAlt | kModControl) << 16 | 'C');
   GlobalHotkey copy(system, system, typing.stream);
   copy.SetCombination(0xC043);
-  copy.SetOnPress([](ShiftState) { FAIL(); });
+  copy.SetOnPress([](ShiftState, uint32_t) { FAIL(); });
   typing.Chord(ctrl_alt, 'C');
   EXPECT_FALSE(typing.gate.Holding());
 }
@@ -136,7 +136,7 @@ TEST_F(KeyGateTest, AHotkeyHeldDownActsOncePerPress) {
   GlobalHotkey convert(system, system, typing.stream);
   convert.SetCombination(0x8041);  // Alt+A
   int presses = 0;
-  convert.SetOnPress([&](ShiftState) { ++presses; });
+  convert.SetOnPress([&](ShiftState, uint32_t) { ++presses; });
   typing.Event(vk::kLMenu, false);
   for (int repeat = 0; repeat < 5; ++repeat) typing.Event('A', false);
   typing.Event('A', true);

@@ -19,7 +19,7 @@ constexpr uint16_t kPersian = 0x0429;
 class TypedRecordTest : public ::testing::Test, protected FakeDesktop {
  protected:
   void Persian(bool on) {
-    foreground.language = on ? kPersian : 0x0409;
+    foreground.layout = on ? kPersian : 0x0409;
     typing.field.layout = [this, on](char16_t c) {
       const int i = layout.LookupChar(c, Table::English);
       return on && i < kLayoutSize ? layout.FarsiChars()[static_cast<std::size_t>(i)] : c;
@@ -42,17 +42,18 @@ TEST_F(TypedRecordTest, KeepsWhatWasTypedUntilTheCaretMovesByOtherMeans) {
   for (const auto end : {+[](testing::FakeTyping& t) { t.Click(); },
                          +[](testing::FakeTyping& t) { t.Chord(0, 0x25); },  // Left
                          +[](testing::FakeTyping& t) { t.Chord(modifier::kLCtrl, 'Z'); },
-                         +[](testing::FakeTyping& t) { t.Type(u"\t"); },
-                         +[](testing::FakeTyping& t) { t.Type(u"1"); }}) {  // Persian digit
+                         +[](testing::FakeTyping& t) { t.Type(u"\t"); }}) {
     typing.Type(u"a");
     end(typing);
     EXPECT_TRUE(record.Entries().empty());
   }
+  typing.Type(u"a1");  // the digit as the layout types it
+  EXPECT_EQ(record.Shown(), u"\u06341");
   Persian(false);
-  foreground.language = 0x0407;  // a layout whose characters are not known
+  foreground.layout = 0x0407;  // a third layout (German): its characters are not known
   typing.Type(u"a");
   EXPECT_TRUE(record.Entries().empty());
-  foreground.language = 0x0409;
+  foreground.layout = 0x0409;
   for (int i = 0; i < 450; ++i) typing.Type(u"a");
   EXPECT_EQ(record.Entries().size(), TypedRecord::kLimit);
 }
