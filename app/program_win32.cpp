@@ -58,7 +58,7 @@ class Program final : public CommandHandler, public ApplicationEvents {
       : instance_(instance), hook_(kerrak_host_, errors_, kerrak_paths) {
     // Kerrak's reports of key presses show whether the low-level hook still sees the typing.
     hook_.AddOnKey([this](uint16_t, ShiftState) { key_gate_.Witness(); });
-    KeepRecord(keys_, record_, layout_);
+    KeepRecord(keys_, record_, layouts_);
     // The program the user last typed or clicked in, for the tray menu opened from the taskbar.
     keys_.AddObserver([this](const UserInput& input, const KeyVerdict&) {
       if (input.kind == UserInput::Kind::kKey && input.key.stroke.up) return;
@@ -160,9 +160,12 @@ class Program final : public CommandHandler, public ApplicationEvents {
   TypedRecord record_;  // what was typed into the field in front
   // The features
   SyntheticInput input_{keyboard_, pump_, gate_, [this] { return settings_.slow_system; }};
+  // The user's keyboards, read from the system by the controller at start
+  InstalledKeyboardLayouts installed_layouts_;
   LayoutMap layout_;
-  ConversionFeature conversion_{settings_, master_,  layout_, input_, clipboard_text_, pump_,
-                                threads_,  hotkeys_, gate_,   keys_,  typing_target_,  record_};
+  TypingLayouts layouts_{installed_layouts_, layout_};
+  ConversionFeature conversion_{settings_, master_,  layouts_, input_, clipboard_text_, pump_,
+                                threads_,  hotkeys_, gate_,    keys_,  typing_target_,  record_};
   CopyStackFeature copy_stack_{master_, input_, clipboard_text_, hotkeys_, gate_, keys_, record_};
   // Kerrak loaded by the full path of a deployed copy; without one the program cannot start
   // ("Could not find or load KERRAK.DLL").
@@ -171,10 +174,10 @@ class Program final : public CommandHandler, public ApplicationEvents {
   AutoCorrectFeature autocorrect_{settings_,       master_,        keys_,   input_,
                                   clipboard_text_, typing_target_, record_, LocalNow};
   SwitchMarkWindow switch_mark_{instance_, [this] { return tray_.IconRect(); }};
-  AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layout_,
+  AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layouts_,
                                 input_,      typing_target_, record_, conversion_.Command(),
                                 switch_mark_};
-  LiveFixFeature live_fix_{settings_,   master_,        keys_,   layout_,
+  LiveFixFeature live_fix_{settings_,   master_,        keys_,   layouts_,
                            input_,      typing_target_, record_, conversion_.Command(),
                            autoswitch_, switch_mark_};
   // The hooks start once every watcher is there.
@@ -182,10 +185,8 @@ class Program final : public CommandHandler, public ApplicationEvents {
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face
-  InstalledKeyboardLayouts installed_layouts_;
-  SystemKeyboards keyboards_{installed_layouts_};  // read by the controller at start
-  SettingsController controller_{settings_,   store_,       layout_,     keyboards_, conversion_,
-                                 copy_stack_, autocorrect_, autoswitch_, live_fix_,  errors_};
+  SettingsController controller_{settings_,   store_,       layout_,     layouts_,  conversion_,
+                                 copy_stack_, autocorrect_, autoswitch_, live_fix_, errors_};
   SettingsWindow settings_window_{instance_,    pump_,   controller_, copy_stack_,
                                   autocorrect_, errors_, app_.hwnd()};
   AboutSplash splash_{instance_};

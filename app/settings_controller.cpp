@@ -1,12 +1,11 @@
 #include "app/settings_controller.h"
 
-#include "keyboard/builtin_layouts.h"
 #include "settings/program_list.h"
 
 namespace ravak {
 
 SettingsController::SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
-                                       SystemKeyboards& keyboards, ConversionFeature& conversion,
+                                       TypingLayouts& keyboards, ConversionFeature& conversion,
                                        CopyStackFeature& copy_stack,
                                        AutoCorrectFeature& autocorrect,
                                        AutoSwitchFeature& autoswitch, LiveFixFeature& live_fix,
@@ -180,9 +179,7 @@ void SettingsController::ChooseKeyboardType(std::optional<KeyboardType> type) {
 }
 
 void SettingsController::ReadKeyboards() {
-  // The Latin side stays the US layout while the record of typed keys and auto-correct name
-  // each key by what the US layout types on it.
-  if (keyboards_.Refresh()) layout_.Load(*BuiltinLayout(kUsLayout), keyboards_.Pair().persian);
+  keyboards_.Refresh();
 }
 
 void SettingsController::ApplyKeyboardType() {

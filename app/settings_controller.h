@@ -34,13 +34,12 @@ struct HotkeyEdits {
 class SettingsController {
  public:
   SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
-                     SystemKeyboards& keyboards, ConversionFeature& conversion,
+                     TypingLayouts& keyboards, ConversionFeature& conversion,
                      CopyStackFeature& copy_stack, AutoCorrectFeature& autocorrect,
                      AutoSwitchFeature& autoswitch, LiveFixFeature& live_fix, ErrorReport& errors);
 
-  // At start: both sections and the exceptions loaded (bad values reported), the
-  // hotkeys set up from the settings, the user's Persian layout read, the keyboard type
-  // applied.
+  // At start: both sections and the exceptions loaded (bad values reported), the hotkeys set up
+  // from the settings, the user's layouts read, the keyboard type applied.
   void Start();
   // The words automatic detection never switches and the texts the orthography as typed never
   // fixes, in one sorted list. Clearing them (the button "پاک کردن استثناها") or removing one is
@@ -70,13 +69,13 @@ class SettingsController {
   // The keyboard-type dialog's answer (nothing: closed without a choice), then ApplyKeyboardType.
   void ChooseKeyboardType(std::optional<KeyboardType> type);
   // The keyboard type shown and used follows the model: the label and the key of the layout
-  // map that depends on it. An old stored 2 becomes 1. The Persian layout is read again first
-  // when the system's list of layouts has changed.
+  // map that depends on it. An old stored 2 becomes 1. The layouts are read again first when
+  // the system's list of layouts has changed.
   void ApplyKeyboardType();
-  // Reads the user's Persian layout again when the system's list of layouts has changed, and
-  // the layout map then follows it.
+  // Reads the user's Latin and Persian layouts again when the system's list of layouts has
+  // changed, and the layout map then follows them.
   void ReadKeyboards();
-  // The layouts read from the system, and whether the keyboard type decides a key of the
+  // The layouts Ravak converts between, and whether the keyboard type decides a key of the
   // Persian one (the layout before Windows 8 does; any other decides its keys itself).
   const KeyboardPair& Keyboards() const { return keyboards_.Pair(); }
   bool KeyboardTypeMatters() const { return layout_.FollowsKeyboardType(); }
@@ -98,7 +97,7 @@ class SettingsController {
   Settings& settings_;
   SettingsStore& store_;
   LayoutMap& layout_;
-  SystemKeyboards& keyboards_;
+  TypingLayouts& keyboards_;
   ConversionFeature& conversion_;
   CopyStackFeature& copy_stack_;
   AutoCorrectFeature& autocorrect_;

@@ -30,6 +30,22 @@ bool Contains(const int* ids, std::size_t n, int id) {
   return std::find(ids, ids + n, id) != ids + n;
 }
 
+// "US" and "Persian (Standard)" in the text that names the two layouts converted between (its
+// %1 and %2), each followed by a left-to-right mark so that a closing parenthesis stays with its
+// name in the right-to-left line; a layout with no name by its KLID.
+std::wstring KeyboardPairText(std::wstring text, const KeyboardPair& pair) {
+  const auto name = [](const KeyboardLayout& layout) {
+    return (layout.name.empty() ? Widen(FormatLayoutId(layout.id)) : ToWide(layout.name)) +
+           L"\u200E";
+  };
+  for (const auto& [mark, layout] :
+       {std::pair{L"%1", &pair.latin}, std::pair{L"%2", &pair.persian}}) {
+    if (const std::size_t at = text.find(mark); at != std::wstring::npos)
+      text.replace(at, 2, name(*layout));
+  }
+  return text;
+}
+
 }  // namespace
 
 SettingsWindow::SettingsWindow(HINSTANCE instance, MessagePump& pump,
@@ -92,6 +108,7 @@ HWND SettingsWindow::Control(int id) const {
 // --- the model in the controls --------------------------------------------------------------
 
 void SettingsWindow::Show() {
+  controller_.ReadKeyboards();
   if (!EnsureDialog()) return;
   ShowModel();  // the exceptions learnt, and the tray menu's changes, since it was last shown
   ShowWindow(hwnd_, SW_SHOW);
@@ -122,6 +139,9 @@ void SettingsWindow::ShowModel() {
     const UINT text = *type == KeyboardType::kFarsi ? IDS_KEYBOARD_FARSI : IDS_KEYBOARD_DEFAULT;
     SetWindowTextW(Control(IDC_KEYBOARD_TYPE), LoadText(instance_, text).c_str());
   }
+  SetWindowTextW(
+      Control(IDC_KEYBOARD_PAIR),
+      KeyboardPairText(LoadText(instance_, IDS_KEYBOARD_PAIR), controller_.Keyboards()).c_str());
   if (autocorrect_page_) autocorrect_page_->ShowDirection(settings.autocorrect_right_to_left);
   if (typing_page_) typing_page_->ShowLists();
 }

@@ -29,7 +29,8 @@ class SettingsWindow {
 
   void Show();
   void Hide();
-  // Shows the model again: check boxes, the keyboard type, the texts' direction. The hotkey
+  // Shows the model again: check boxes, the keyboard type and the two layouts converted
+  // between, the texts' direction. The hotkey
   // edits keep what the user typed; ShowHotkeys puts the model's combinations in them.
   void ShowModel();
   void ShowHotkeys();
@@ -50,7 +51,8 @@ class SettingsWindow {
       IDC_HOTKEY_HINT,          IDC_SWITCH_LANGUAGE_HINT, IDC_KEYBOARD_TYPE_HINT,
       IDC_SAYING_AT_START_HINT, IDC_SLOW_SYSTEM_HINT,     IDC_AUTO_DETECT_HINT,
       IDC_COPY_STACK_HELP,      IDC_AUTOCORRECT_HELP,     IDC_SKIP_FULL_SCREEN_HINT,
-      IDC_SWITCH_MARK_HINT,     IDC_FIX_NON_JOINERS_HINT, IDC_FIX_AS_TYPED_HINT};
+      IDC_SWITCH_MARK_HINT,     IDC_FIX_NON_JOINERS_HINT, IDC_FIX_AS_TYPED_HINT,
+      IDC_KEYBOARD_PAIR};
   static constexpr int kPages = 5;
 
   static INT_PTR CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);

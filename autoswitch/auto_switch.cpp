@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint8_t kTab = 0x09;
 constexpr uint8_t kReturn = 0x0D;
-constexpr uint16_t kPersianLanguage = 0x29;  // LANG_PERSIAN
+
+Language Other(Language language) {
+  return language == Language::English ? Language::Farsi : Language::English;
+}
 
 }  // namespace
 
@@ -23,10 +26,12 @@ void WordExceptions::SetLines(const std::vector<std::u16string>& lines) {
     if (!line.empty()) words_.insert(line);
 }
 
-AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input,
-                                   TypingTargetQuery& target, WordExceptions& exceptions,
-                                   TypedRecord& record, std::function<void()> switch_language)
+AutoSwitchEngine::AutoSwitchEngine(const LayoutDetector& detector, TypingLayouts& layouts,
+                                   SyntheticInput& input, TypingTargetQuery& target,
+                                   WordExceptions& exceptions, TypedRecord& record,
+                                   std::function<void(Language to)> switch_language)
     : detector_(detector),
+      layouts_(layouts),
       input_(input),
       target_(target),
       exceptions_(exceptions),
@@ -52,6 +57,13 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
     window_ = input.window;
     Reset();
   }
+  // A third layout (Arabic, Russian...) types what it means: nothing of it is judged.
+  const LayoutRole role = layouts_.RoleOf(input.layout);
+  if (role == LayoutRole::kOther) {
+    Reset();
+    return {};
+  }
+  const Language typed = role == LayoutRole::kPersian ? Language::Farsi : Language::English;
   const bool chord = (key.modifiers & (modifier::kCtrl | modifier::kAlt | modifier::kWin)) != 0;
   if (key.stroke.vk == vk::kBack && !chord) {
     if (std::exchange(has_last_, false)) {
@@ -68,35 +80,26 @@ KeyVerdict AutoSwitchEngine::OnInput(const AutoSwitchSwitches& switches, const U
     context_ = {};
     return {};
   }
-  if (key.stroke.vk == kTab || key.stroke.vk == kReturn)
-    return WordEnded(switches, u'\0', input.layout);
-  const char16_t c = TypedChar(key);
-  if (c == 0) {
+  if (key.stroke.vk == kTab || key.stroke.vk == kReturn) return WordEnded(switches, u'\0', typed);
+  const std::optional<TypingLayouts::KeyReading> reading = layouts_.Read(key, role);
+  if (!reading) {
     keys_.clear();  // a caret key, Delete, Escape...: the word is no longer the one typed
     context_ = {};
     return {};
   }
-  if (c == u' ' || detector_.IsWordBreak(c)) return WordEnded(switches, c, input.layout);
+  const char16_t c = reading->shown;
+  if (c == u' ' || detector_.IsWordBreak(c, typed)) return WordEnded(switches, c, typed);
   // A run longer than any word is no word: it is followed no further until it ends.
   if (keys_.size() <= kMaxWord) keys_ += c;
   return {};
 }
 
-Language AutoSwitchEngine::TypedLanguage(uint32_t layout) {
-  return (layout & 0x3FF) == kPersianLanguage ? Language::Farsi : Language::English;
-}
-
 KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char16_t ending,
-                                       uint32_t layout) {
-  const std::u16string keys = std::exchange(keys_, std::u16string());
-  if (keys.empty() || keys.size() > kMaxWord) return {};
-  const Language typed = TypedLanguage(layout);
-  const auto shown_as_typed = [&](std::u16string_view us) {
-    return typed == Language::English ? std::u16string(us)
-                                      : detector_.ConvertWord(us, Language::English);
-  };
+                                       Language typed) {
+  std::u16string shown = std::exchange(keys_, std::u16string());
+  if (shown.empty() || shown.size() > kMaxWord) return {};
   Switched s;
-  s.shown = shown_as_typed(keys);
+  s.shown = std::move(shown);
   s.typed = typed;
   s.context = context_;
   const bool switching =
@@ -111,7 +114,7 @@ KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char1
     // the focus or sent the text.
     return KeyVerdict{[this, s, switches] { Switch(s, switches); }, true};
   }
-  s.ending_shown = shown_as_typed(std::u16string(1, ending));
+  s.ending_shown = std::u16string(1, ending);
   s.ending = detector_.ConvertWord(s.ending_shown, typed);
   last_ = s;
   has_last_ = true;
@@ -125,7 +128,7 @@ void AutoSwitchEngine::Switch(const Switched& s, const AutoSwitchSwitches& switc
   const bool finished = finish_ && finish_->Finish(s.shown, s.ending_shown, before, word);
   if (!Retype(before + s.shown + s.ending_shown, word + s.ending)) return;
   done_ = s.id;
-  if (switches.change_language && switch_language_) switch_language_();
+  if (switches.change_language && switch_language_) switch_language_(Other(s.typed));
   if (finished) {
     if (has_last_ && last_.id == s.id) has_last_ = false;  // the finish's to undo
     finish_->Finished(s.ending);
@@ -141,7 +144,7 @@ void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switche
   // comes back as it was.
   if (!Retype(s.converted, s.shown + s.ending_shown)) return;
   if (exceptions_.Add(s.shown) && on_exception_) on_exception_();
-  if (switches.change_language && switch_language_) switch_language_();
+  if (switches.change_language && switch_language_) switch_language_(s.typed);
 }
 
 bool AutoSwitchEngine::Retype(const std::u16string& shown, const std::u16string& text) {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/typing_layouts.h"
 #include "detect/layout_detector.h"
 #include "platform/typing_target.h"
 #include "typing/key_stream.h"
@@ -70,11 +71,12 @@ class AutoSwitchEngine {
   // The longest word followed; a longer run of keys is no word and is left alone.
   static constexpr std::size_t kMaxWord = 64;
 
-  // switch_language: presses the system's language chord (the conversion's).
-  // record: what was typed, which a switch keeps up to date.
-  AutoSwitchEngine(const LayoutDetector& detector, SyntheticInput& input, TypingTargetQuery& target,
-                   WordExceptions& exceptions, TypedRecord& record,
-                   std::function<void()> switch_language);
+  // layouts: what each key typed, and on which of the pair (a word typed on a third layout is
+  // left alone). switch_language: has the window type in the language given (the
+  // conversion's). record: what was typed, which a switch keeps up to date.
+  AutoSwitchEngine(const LayoutDetector& detector, TypingLayouts& layouts, SyntheticInput& input,
+                   TypingTargetQuery& target, WordExceptions& exceptions, TypedRecord& record,
+                   std::function<void(Language to)> switch_language);
 
   // One input of the user, in the order typed (taken: another feature acts on it). A word to
   // switch, or a switch to undo, gives the retyping to carry out.
@@ -89,7 +91,7 @@ class AutoSwitchEngine {
   // Joins each switch from now on (none: nullptr).
   void SetFinish(SwitchFinish* finish) { finish_ = finish; }
 
-  // The keys of the word being typed, as the US layout types them.
+  // The word being typed, as the field shows it.
   const std::u16string& Keys() const { return keys_; }
 
  private:
@@ -104,22 +106,22 @@ class AutoSwitchEngine {
   };
   void Reset();
   // A word ended by ending (0: by Tab or Enter, which wait until it is retyped), typed on the
-  // window's layout then.
-  KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending, uint32_t layout);
+  // layout of `typed`.
+  KeyVerdict WordEnded(const AutoSwitchSwitches& switches, char16_t ending, Language typed);
   void Switch(const Switched& s, const AutoSwitchSwitches& switches);
   void Undo(const Switched& s, const AutoSwitchSwitches& switches);
   // Erases shown (what the field shows before the caret) back to its first character that
   // changes and types the rest of text as Unicode input; the record follows. False, and
   // nothing done, when the field holds something else or the moment has passed.
   bool Retype(const std::u16string& shown, const std::u16string& text);
-  static Language TypedLanguage(uint32_t layout);
 
   const LayoutDetector& detector_;
+  TypingLayouts& layouts_;
   SyntheticInput& input_;
   TypingTargetQuery& target_;
   WordExceptions& exceptions_;
   TypedRecord& record_;
-  std::function<void()> switch_language_;
+  std::function<void(Language)> switch_language_;
   std::function<void()> on_exception_;
   std::function<void(const std::u16string&)> on_switched_;
   SwitchFinish* finish_ = nullptr;

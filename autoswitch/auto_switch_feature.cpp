@@ -5,16 +5,16 @@
 namespace ravak {
 
 AutoSwitchFeature::AutoSwitchFeature(const Settings& settings, const MasterSwitch& master,
-                                     KeyStream& keys, const LayoutMap& map, SyntheticInput& input,
+                                     KeyStream& keys, TypingLayouts& layouts, SyntheticInput& input,
                                      TypingTargetQuery& target, TypedRecord& record,
                                      ConversionCommand& conversion, SwitchMarkPresenter& mark)
     : settings_(settings),
       master_(master),
       target_(target),
       mark_(mark),
-      detector_(map),
-      engine_(detector_, input, target, exceptions_, record,
-              [&conversion] { conversion.SwitchKeyboardLanguage(); }) {
+      detector_(layouts.Map()),
+      engine_(detector_, layouts, input, target, exceptions_, record,
+              [&conversion](Language to) { conversion.SwitchKeyboardLanguage(to); }) {
   engine_.SetOnSwitched([this](const std::u16string& typed) {
     if (!settings_.switch_mark) return;
     mark_.Show(typed, target_.CaretRect());

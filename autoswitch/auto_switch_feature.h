@@ -28,7 +28,7 @@ class SwitchMarkPresenter {
 class AutoSwitchFeature {
  public:
   AutoSwitchFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
-                    const LayoutMap& map, SyntheticInput& input, TypingTargetQuery& target,
+                    TypingLayouts& layouts, SyntheticInput& input, TypingTargetQuery& target,
                     TypedRecord& record, ConversionCommand& conversion, SwitchMarkPresenter& mark);
 
   WordExceptions& Exceptions() { return exceptions_; }

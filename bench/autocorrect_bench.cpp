@@ -15,7 +15,7 @@ namespace {
 
 class StillForeground : public TypingTargetQuery {
  public:
-  uint16_t ForegroundLanguage() override { return 0x0409; }
+  uint32_t ForegroundLayout() override { return 0x0409; }
   bool FocusIsPassword() override { return false; }
 };
 

@@ -1,11 +1,16 @@
 // ConvertTrailingRun throughput on 1 MiB lines, against a straight linear scan of the two
-// tables (the baseline, measured in the same run).
+// tables (the baseline, measured in the same run); and what reading one typed key costs the
+// typing path (its layout's part, then its character).
 #include <benchmark/benchmark.h>
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "convert/layout_map.h"
+#include "convert/typing_layouts.h"
+#include "keyboard/builtin_layouts.h"
+#include "tests/fakes/fake_keyboard_layouts.h"
 
 namespace ravak {
 namespace {
@@ -106,12 +111,35 @@ void BM_Convert_Alternating(benchmark::State& s) {
 void BM_Naive_Alternating(benchmark::State& s) {
   RunBench(s, AlternatingLine(), true);
 }
+// A key typed on Persian (Standard), with US and Arabic installed beside it, as the record of
+// typed keys reads each key.
+void BM_ReadKey(benchmark::State& state) {
+  testing::FakeInstalledLayouts system;
+  system.Install(*BuiltinLayout(kUsLayout));
+  system.Install(*BuiltinLayout(0x00000401));
+  const auto standard =
+      static_cast<uint32_t>(system.Install(*BuiltinLayout(kPersianStandardLayout)));
+  LayoutMap map;
+  TypingLayouts layouts(system, map);
+  layouts.Refresh();
+  std::vector<UserKey> keys;
+  for (const LayoutKey& key : map.Persian().keys)
+    keys.push_back({{key.vk, key.scan, false, false}});
+  std::size_t i = 0;
+  for (auto _ : state) {
+    auto reading = layouts.Read(keys[i], layouts.RoleOf(standard));
+    benchmark::DoNotOptimize(reading);
+    i = i + 1 == keys.size() ? 0 : i + 1;
+  }
+}
+
 BENCHMARK(BM_Convert_EnglishRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Naive_EnglishRun)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Convert_MixedLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Naive_MixedLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Convert_Alternating)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Naive_Alternating)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadKey);
 
 }  // namespace
 }  // namespace ravak

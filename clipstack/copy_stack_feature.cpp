@@ -11,11 +11,12 @@ CopyStackFeature::CopyStackFeature(const MasterSwitch& master, SyntheticInput& i
       paste_(registrar, errors, keys) {
   copy_.SetActive(false);
   copy_.SetCombination(0xC043);
-  copy_.SetOnPress([this](ShiftState held) { commands_.CopyHotkeyPressed(master_.on, held); });
+  copy_.SetOnPress(
+      [this](ShiftState held, uint32_t) { commands_.CopyHotkeyPressed(master_.on, held); });
   paste_.SetActive(false);
   paste_.SetCombination(0xC056);
   // A paste puts text the record never saw before the caret.
-  paste_.SetOnPress([this, &record](ShiftState held) {
+  paste_.SetOnPress([this, &record](ShiftState held, uint32_t) {
     if (commands_.PasteHotkeyPressed(master_.on, held)) record.End();
   });
 }

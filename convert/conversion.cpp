@@ -9,11 +9,12 @@
 
 namespace ravak {
 
-ConversionCommand::ConversionCommand(const LayoutMap& map, SyntheticInput& input,
+ConversionCommand::ConversionCommand(TypingLayouts& layouts, SyntheticInput& input,
                                      ClipboardText& clipboard, Sleeper& thread_sleeper,
                                      ThreadStarter& threads, TypingTargetQuery& target,
                                      TypedRecord& record)
-    : map_(map),
+    : layouts_(layouts),
+      map_(layouts.Map()),
       input_(input),
       clipboard_(clipboard),
       thread_sleeper_(thread_sleeper),
@@ -43,7 +44,18 @@ bool ConversionCommand::TypeFromRecord(ShiftState held,
     return true;
   }
   record_.Edited(conversion->entries, conversion->text);
+  Typed(conversion->text);
   return true;
+}
+
+void ConversionCommand::Typed(std::u16string_view text) {
+  for (std::size_t i = text.size(); i > 0; --i) {
+    const CharClass c = map_.ClassifyChar(text[i - 1]);
+    if (c.letter) {
+      typed_in_ = c.language;
+      return;
+    }
+  }
 }
 
 bool ConversionCommand::CaretMoved(const std::optional<ScreenRect>& before) {
@@ -94,14 +106,15 @@ void ConversionCommand::ConvertCurrentLine(ShiftState held) {
     return;
   }
   loan.Changed();
-  PasteConverted(
+  const std::u16string line = PasteConverted(
       loan,
-      [this](const std::u16string& line) {
-        const std::size_t run = map_.DetectLayoutRun(line).start - 1;
-        const std::u16string converted = map_.ConvertTrailingRun(line);
+      [this](const std::u16string& cut) {
+        const std::size_t run = map_.DetectLayoutRun(cut).start - 1;
+        const std::u16string converted = map_.ConvertTrailingRun(cut);
         return converted.substr(0, run) + Finish(converted.substr(run));
       },
       true);
+  Typed(line);
 }
 
 void ConversionCommand::RestoreSelection(bool known, uint32_t start, uint32_t end,
@@ -152,6 +165,7 @@ bool ConversionCommand::ReplaceSelection(Convert convert, bool reselect, bool kn
   }
   loan.Changed();
   const std::u16string converted = PasteConverted(loan, convert, false);
+  Typed(converted);
   if (reselect) {
     input_.Press(vk::kLShift);
     input_.SendKeyTimes(vk::kLeft, CaretSteps(converted));
@@ -224,7 +238,29 @@ void ConversionCommand::ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleepe
   keyboard.KeyEvent(vk::kRMenu, kScan, kKeyEventKeyUp | kKeyEventExtended);
 }
 
-void ConversionCommand::SwitchKeyboardLanguage() {
+void ConversionCommand::SwitchKeyboardLanguage(Language to) {
+  if (const std::optional<LayoutHandle> layout = layouts_.Installed(to)) {
+    const uint32_t before = target_.ForegroundLayout();
+    const auto wanted = static_cast<uint32_t>(*layout);
+    if (before == wanted) return;
+    // Asked as the language bar asks; Alt+Shift would step through the list, to whichever
+    // layout comes next. A window that has not answered may still take it: a chord now could
+    // step on from it.
+    Sequence sequence(input_);
+    switch (layouts_.Request(*layout)) {
+      case LayoutRequest::kTaken:
+        input_.hold().LayoutChanged(before, wanted);
+        return;
+      case LayoutRequest::kUnanswered:
+        return;
+      case LayoutRequest::kRefused:
+        break;
+    }
+  }
+  StartLanguageChord();
+}
+
+void ConversionCommand::StartLanguageChord() {
   KeyboardOutput& keyboard = input_.keyboard();
   Sleeper& sleeper = thread_sleeper_;
   UserKeyHold& hold = input_.hold();
@@ -241,19 +277,26 @@ void ConversionCommand::SwitchKeyboardLanguage() {
   }
 }
 
-bool ConversionCommand::HotkeyPressed(const ConversionSwitches& switches, ShiftState shift) {
-  return HotkeyPressed(Scope::kLine, switches, shift);
+bool ConversionCommand::HotkeyPressed(const ConversionSwitches& switches, ShiftState shift,
+                                      uint32_t layout) {
+  return HotkeyPressed(Scope::kLine, switches, shift, layout);
 }
 
 bool ConversionCommand::HotkeyPressed(Scope scope, const ConversionSwitches& switches,
-                                      ShiftState shift) {
+                                      ShiftState shift, uint32_t layout) {
   if (!switches.active_flag) return false;
   if (!switches.enabled) return false;
   if (running_) return false;
+  // The system's layouts as they are now (a cheap check when they have not changed), and the
+  // part the window's plays: a third layout types what it means.
+  layouts_.Refresh();
+  const LayoutRole role = layouts_.RoleOf(layout != 0 ? layout : target_.ForegroundLayout());
+  if (role == LayoutRole::kOther && scope != Scope::kOrthography) return false;
   Sequence sequence(input_);
   {
     RunningFlag guard(running_);
     fix_non_joiners_ = switches.fix_non_joiners;
+    typed_in_.reset();
     switch (scope) {
       case Scope::kLine:
         ConvertCurrentLine(shift);
@@ -270,7 +313,9 @@ bool ConversionCommand::HotkeyPressed(Scope scope, const ConversionSwitches& swi
         return true;
     }
   }
-  if (switches.auto_change_language) SwitchKeyboardLanguage();
+  // With nothing converted, the other layout than the window's.
+  const Language other = role == LayoutRole::kPersian ? Language::English : Language::Farsi;
+  if (switches.auto_change_language) SwitchKeyboardLanguage(typed_in_.value_or(other));
   return true;
 }
 

@@ -1,7 +1,8 @@
 // The conversion command: retype the current line's trailing one-layout run in the other
 // layout, in the focused application. When the record of what was typed holds the run, it is
 // erased with Backspace and typed again, and the document's formatting, its selection and the
-// clipboard are left alone; otherwise through Shift+Home, cut and paste.
+// clipboard are left alone; otherwise through Shift+Home, cut and paste. Nothing is converted
+// while the window types with a third layout, neither the user's Latin nor Persian one.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "convert/layout_map.h"
 #include "convert/record_conversion.h"
+#include "convert/typing_layouts.h"
 #include "hotkeys/shortcut.h"
 #include "platform/message_pump.h"
 #include "platform/threads.h"
@@ -29,7 +31,7 @@ struct ConversionSwitches {
 
 class ConversionCommand {
  public:
-  ConversionCommand(const LayoutMap& map, SyntheticInput& input, ClipboardText& clipboard,
+  ConversionCommand(TypingLayouts& layouts, SyntheticInput& input, ClipboardText& clipboard,
                     Sleeper& thread_sleeper, ThreadStarter& threads, TypingTargetQuery& target,
                     TypedRecord& record);
 
@@ -49,18 +51,25 @@ class ConversionCommand {
   // changes; with nothing typed, of the selected text, which stays selected. Returns whether
   // there was text to fix.
   bool FixOrthography(ShiftState held = {});
-  // Starts the thread that presses Alt+Shift, the system's input-language switch chord; the
-  // user's keys stay held until it is done.
-  void SwitchKeyboardLanguage();
+  // Has the window in front type in the language given from now on: asks it for that layout
+  // where the system has it (nothing to do when it types with it already); where it does not,
+  // or the window refuses, starts the thread that presses Alt+Shift, the system's
+  // input-language switch chord. The user's keys stay held until it is done, and those held
+  // meanwhile count as typed in the new layout.
+  void SwitchKeyboardLanguage(Language to);
   // TTChangeLanguage.Execute: the body of that thread (plain sleeps, no message processing).
   static void ChangeLanguage(KeyboardOutput& keyboard, Sleeper& sleeper);
 
-  // The conversion hotkey was pressed. Returns whether the command ran. A press that arrives
-  // while a conversion is running (inside one of its pauses) is ignored.
-  bool HotkeyPressed(const ConversionSwitches& switches, ShiftState shift);
+  // The conversion hotkey was pressed, in a window with that layout (its handle's low 32 bits;
+  // 0: the window in front's now). Returns whether the command ran. A press that arrives while
+  // a conversion is running (inside one of its pauses) is ignored, and so is one in a window
+  // that types with a third layout. After a conversion the language change, when asked for,
+  // goes to the layout of the text typed last (with nothing converted, to the other one).
+  bool HotkeyPressed(const ConversionSwitches& switches, ShiftState shift, uint32_t layout = 0);
   // The selection's and the last word's hotkeys, under the same switches.
   enum class Scope { kLine, kSelection, kLastWord, kOrthography };
-  bool HotkeyPressed(Scope scope, const ConversionSwitches& switches, ShiftState shift);
+  bool HotkeyPressed(Scope scope, const ConversionSwitches& switches, ShiftState shift,
+                     uint32_t layout = 0);
 
   bool Running() const { return running_; }
 
@@ -94,7 +103,12 @@ class ConversionCommand {
                         const std::optional<ScreenRect>& caret);
   // Whether the caret is no longer where it was (or either place is unknown).
   bool CaretMoved(const std::optional<ScreenRect>& before);
+  // The conversion typed text: the language of its last letter is the one to type on in.
+  void Typed(std::u16string_view text);
+  // Alt+Shift, on a thread of its own.
+  void StartLanguageChord();
 
+  TypingLayouts& layouts_;
   const LayoutMap& map_;
   SyntheticInput& input_;
   ClipboardText& clipboard_;
@@ -103,7 +117,8 @@ class ConversionCommand {
   TypingTargetQuery& target_;
   TypedRecord& record_;
   bool running_ = false;
-  bool fix_non_joiners_ = false;  // for the press being carried out
+  bool fix_non_joiners_ = false;      // for the press being carried out
+  std::optional<Language> typed_in_;  // the language of the press's conversion
   std::function<std::u16string(std::u16string)> typed_text_fix_;
 };
 

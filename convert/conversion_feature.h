@@ -10,7 +10,7 @@ namespace ravak {
 
 class ConversionFeature {
  public:
-  ConversionFeature(const Settings& settings, const MasterSwitch& master, const LayoutMap& map,
+  ConversionFeature(const Settings& settings, const MasterSwitch& master, TypingLayouts& layouts,
                     SyntheticInput& input, ClipboardText& clipboard, Sleeper& thread_sleeper,
                     ThreadStarter& threads, HotkeyRegistrar& registrar, ErrorReport& errors,
                     KeyStream& keys, TypingTargetQuery& target, TypedRecord& record);

@@ -51,6 +51,10 @@ class LayoutMap {
   // Builds the map again from another pair; the keyboard type last applied holds on.
   void Load(const KeyboardLayout& latin, const KeyboardLayout& persian);
 
+  // The layouts the map pairs.
+  const KeyboardLayout& Latin() const { return latin_; }
+  const KeyboardLayout& Persian() const { return persian_; }
+
   int Size() const { return static_cast<int>(english_.size()); }
   std::span<const char16_t> EnglishChars() const { return english_; }
   std::span<const char16_t> FarsiChars() const { return farsi_; }

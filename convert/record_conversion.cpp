@@ -9,8 +9,8 @@ namespace ravak {
 
 namespace {
 
-// An entry in the other layout: English letters by the tables; Persian ones back to the key
-// that typed them when one did, else by the tables.
+// An entry in the other layout: English letters by the tables; Persian ones back to what their
+// key types on the Latin layout when a key typed them, else by the tables.
 char16_t Convert(const TypedRecord::Entry& e, bool to_farsi, const LayoutMap& map) {
   if (to_farsi) {
     const int i = map.LookupChar(e.shown, Table::English);
@@ -129,23 +129,20 @@ std::optional<RecordConversion> FixRecordLine(
   return c;
 }
 
-void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map) {
-  constexpr uint16_t kEnglish = 0x09, kPersian = 0x29;  // LANG_ENGLISH, LANG_PERSIAN
+void KeepRecord(KeyStream& keys, TypedRecord& record, TypingLayouts& layouts) {
   auto window = std::make_shared<WindowId>(0);
-  keys.AddObserver([&record, &map, window](const UserInput& input, const KeyVerdict& verdict) {
+  keys.AddObserver([&record, &layouts, window](const UserInput& input, const KeyVerdict& verdict) {
     if (verdict.swallow) return;
     // The window and its layout as the key came: it belongs there, whatever is in front now.
     if (input.window != *window || verdict.before) record.End();
     *window = input.window;
     if (verdict.before) return;
-    record.Input(input, [&](char16_t key) -> std::optional<char16_t> {
-      const uint16_t language = input.layout & 0x3FF;
-      if (language == kEnglish) return key;
-      if (language != kPersian) return std::nullopt;
-      if (key == u' ') return key;
-      const int i = map.LookupChar(key, Table::English);
-      if (i >= kLayoutSize) return std::nullopt;  // digits and the like: not in the tables
-      return map.FarsiChars()[static_cast<std::size_t>(i)];
+    record.Input(input, [&](const UserKey& key) -> std::optional<TypedRecord::Entry> {
+      // What the key typed in that window's layout; a third layout's characters are not known.
+      const std::optional<TypingLayouts::KeyReading> typed =
+          layouts.Read(key, layouts.RoleOf(input.layout));
+      if (!typed) return std::nullopt;
+      return TypedRecord::Entry{typed->latin, typed->shown};
     });
   });
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "convert/layout_map.h"
+#include "convert/typing_layouts.h"
 #include "platform/foreground.h"
 #include "platform/typing_target.h"
 #include "typing/key_stream.h"
@@ -29,8 +30,8 @@ struct RecordConversion {
 // conversion: the record is wrong about the field. With it the run may reach into text typed
 // before the record began. Without it the record must hold the whole run: a change of layout
 // lies inside its line, or it holds the line break before the line. A letter typed on the
-// Persian layout goes back to the key's own character, so a capital typed with Shift stays a
-// capital.
+// Persian layout goes back to what its key types on the Latin layout, so a capital typed with
+// Shift stays a capital.
 std::optional<RecordConversion> ConvertRecordRun(const TypedRecord& record, const LayoutMap& map,
                                                  const std::optional<std::u16string>& field_line);
 // The word before the caret (with the spaces after it), each letter by its own layout, when it
@@ -45,9 +46,9 @@ std::optional<RecordConversion> FixRecordLine(
     const TypedRecord& record, const std::function<std::u16string(const std::u16string&)>& fix);
 
 // Keeps the record from the user's typing: every key the application in front got (a swallowed
-// hotkey never reached it), read in the layout its window had as it came (English or Persian;
-// any other ends the record, as does a change of window, and a key that waits for an action
-// before it).
-void KeepRecord(KeyStream& keys, TypedRecord& record, const LayoutMap& map);
+// hotkey never reached it), read by its scan code in the layout its window had as it came (the
+// user's Latin or Persian layout; a third one ends the record, as does a change of window, and
+// a key that waits for an action before it).
+void KeepRecord(KeyStream& keys, TypedRecord& record, TypingLayouts& layouts);
 
 }  // namespace ravak

@@ -8,8 +8,9 @@ namespace ravak {
 
 namespace {
 
-constexpr uint32_t kVersion = 2;
-constexpr std::size_t kMaxWord = 64;  // longer words are never judged
+constexpr uint32_t kVersion = 3;
+constexpr std::size_t kBuckets = 256;  // word entries by the top 8 bits of their hash
+constexpr std::size_t kMaxWord = 64;   // longer words are never judged
 
 // Reads little-endian values from the model image, failing once past its end.
 class Reader {
@@ -35,10 +36,22 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
+uint32_t LoadU32(std::span<const uint8_t> bytes, std::size_t i) {
+  uint32_t v = 0;
+  std::memcpy(&v, bytes.data() + i * 4, 4);
+  return v;
+}
+
+uint32_t LoadEntry(std::span<const uint8_t> words, std::size_t i) {
+  const uint8_t* p = words.data() + i * 3;
+  return p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+}
+
 bool ReadLanguage(Reader& r, DetectModel::LanguageModel& lm) {
-  uint32_t symbols = 0, mapped = 0, words = 0;
-  if (!r.Read(symbols) || !r.Read(mapped) || !r.Read(words)) return false;
+  uint32_t symbols = 0, mapped = 0, row_count = 0, words = 0;
+  if (!r.Read(symbols) || !r.Read(mapped) || !r.Read(row_count) || !r.Read(words)) return false;
   if (symbols < 2 || symbols > 255 || words > (1u << 24)) return false;
+  if (row_count == 0 || row_count > symbols * symbols) return false;
   lm.symbols = static_cast<int>(symbols);
   for (float& b : lm.class_bits) {
     if (!r.Read(b)) return false;
@@ -50,14 +63,21 @@ bool ReadLanguage(Reader& r, DetectModel::LanguageModel& lm) {
     if (unit >= lm.symbol_of.size() || symbol == 0 || symbol >= symbols) return false;
     lm.symbol_of[unit] = static_cast<uint8_t>(symbol);
   }
-  return r.Take(static_cast<std::size_t>(symbols) * symbols * symbols, lm.costs) &&
-         r.Take(static_cast<std::size_t>(words) * 4, lm.words);
-}
-
-uint32_t LoadWord(std::span<const uint8_t> words, std::size_t i) {
-  uint32_t v = 0;
-  std::memcpy(&v, words.data() + i * 4, 4);
-  return v;
+  if (!r.Take(std::size_t{symbols} * symbols * 2, lm.rows) ||
+      !r.Take(std::size_t{row_count} * symbols, lm.costs) ||
+      !r.Take(kBuckets * 4, lm.bucket_ends) || !r.Take(std::size_t{words} * 3, lm.words)) {
+    return false;
+  }
+  for (std::size_t i = 0; i < lm.rows.size(); i += 2) {
+    if ((lm.rows[i] | uint32_t{lm.rows[i + 1]} << 8) >= row_count) return false;
+  }
+  uint32_t end = 0;
+  for (std::size_t k = 0; k < kBuckets; ++k) {
+    const uint32_t next = LoadU32(lm.bucket_ends, k);
+    if (next < end || next > words) return false;
+    end = next;
+  }
+  return end == words;
 }
 
 bool IsAsciiLetter(char16_t c) {
@@ -275,19 +295,23 @@ std::optional<LayoutDetector::Judgement> JudgeKeys(const LayoutMap& map, const D
 }  // namespace
 
 int DetectModel::LanguageModel::WordClass(uint32_t hash) const {
-  const uint32_t key = hash & 0xFFFFFFF0u;
-  std::size_t lo = 0, hi = words.size() / 4;
+  if (bucket_ends.size() != kBuckets * 4) return 0;  // a model that failed to parse
+  const std::size_t bucket = hash >> 24;
+  std::size_t lo = bucket == 0 ? 0 : LoadU32(bucket_ends, bucket - 1);
+  std::size_t hi = LoadU32(bucket_ends, bucket);
+  const std::size_t end = hi;
+  const uint32_t key = hash & 0x00FFFFF0u;
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (LoadWord(words, mid) < key) {
+    if (LoadEntry(words, mid) < key) {
       lo = mid + 1;
     } else {
       hi = mid;
     }
   }
-  if (lo == words.size() / 4) return 0;
-  const uint32_t entry = LoadWord(words, lo);
-  return (entry & 0xFFFFFFF0u) == key ? static_cast<int>(entry & 15u) : 0;
+  if (lo == end) return 0;
+  const uint32_t entry = LoadEntry(words, lo);
+  return (entry & 0x00FFFFF0u) == key ? static_cast<int>(entry & 15u) : 0;
 }
 
 std::optional<DetectModel> DetectModel::Parse(std::span<const uint8_t> bytes) {
@@ -352,8 +376,8 @@ WordContext LayoutDetector::ContextAfter(const WordContext& before, std::u16stri
   return WordContext{switched ? other : typed, switched};
 }
 
-bool LayoutDetector::IsWordBreak(char16_t english_char) const {
-  const int key = map_.LookupChar(english_char, Table::English);
+bool LayoutDetector::IsWordBreak(char16_t c, Language typed) const {
+  const int key = map_.LookupChar(c, typed == Language::English ? Table::English : Table::Farsi);
   return key != kNotFound && !map_.IsSpaceBar(key) && IsFraming(map_, model_, key);
 }
 

@@ -31,12 +31,16 @@ class DetectModel {
     // score of a word outside the table, entry k is a word of class k.
     std::array<float, 16> class_bits{};
     std::array<uint8_t, 0x0700> symbol_of{};  // code unit -> symbol; 0 when not a letter
-    std::span<const uint8_t> costs;           // eighths of a bit, [a][b][c]
-    std::span<const uint8_t> words;           // little-endian u32 entries, sorted, class in 4 bits
+    std::span<const uint8_t> rows;         // little-endian u16 per context [a][b]: its row of costs
+    std::span<const uint8_t> costs;        // eighths of a bit, [row][c]
+    std::span<const uint8_t> bucket_ends;  // 256 little-endian u32: where each bucket ends
+    std::span<const uint8_t> words;  // 3-byte entries, sorted in their bucket, class in 4 bits
 
     // Bits for the next symbol after a, b (0 is the word boundary).
     float Cost(int a, int b, int c) const {
-      return costs[(static_cast<std::size_t>(a) * symbols + b) * symbols + c] * 0.125f;
+      const std::size_t context = static_cast<std::size_t>(a) * symbols + b;
+      const std::size_t row = rows[2 * context] | std::size_t{rows[2 * context + 1]} << 8;
+      return costs[row * symbols + c] * 0.125f;
     }
     // The frequency class of a symbol sequence's hash; 0 when absent.
     int WordClass(uint32_t hash) const;
@@ -93,9 +97,9 @@ class LayoutDetector {
   // `from`'s table stay. A Persian character that a capital's key types too reads as that
   // capital inside a word of capitals (قٍ reads as "RE", not "rE"; ي as "X", not "d").
   std::u16string ConvertWord(std::u16string_view word, Language from) const;
-  // Whether the key that types english_char on the US layout types punctuation on the other
-  // layout too (a full stop, a question mark...), and so ends a word whichever was meant.
-  bool IsWordBreak(char16_t english_char) const;
+  // Whether the key that typed c on the layout of `typed` types punctuation on the other layout
+  // too (a full stop, a question mark...), and so ends a word whichever was meant.
+  bool IsWordBreak(char16_t c, Language typed) const;
 
  private:
   const LayoutMap& map_;

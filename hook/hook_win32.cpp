@@ -1,7 +1,13 @@
 #include "hook/hook_win32.h"
 
+#include <aclapi.h>
+
+#include <algorithm>
 #include <iterator>
 #include <memory>
+#include <vector>
+
+#include "hookdll/kerrak_image.h"
 
 #include "platform/error.h"
 #include "platform/object_security.h"
@@ -69,8 +75,32 @@ bool KerrakHost::CreateSharedRecord() {
 
 bool KerrakHost::OpenKerrak(const std::u16string& path) {
   CloseKerrak();
+  const std::wstring wide = ToWide(path);
+  // Held open for as long as it is loaded, shared for reading only: Windows loads it by this
+  // path into every program that gets keys, later, and nobody may replace or rename it
+  // meanwhile. What is held is checked to be the carried image, byte for byte.
+  held_ = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held_ == INVALID_HANDLE_VALUE) {
+    held_ = nullptr;
+    return false;
+  }
+  const std::span<const uint8_t> image = KerrakImage();
+  std::vector<uint8_t> bytes(image.size() + 1);
+  DWORD got = 0, total = 0;
+  while (total < bytes.size() &&
+         ReadFile(held_, bytes.data() + total, static_cast<DWORD>(bytes.size() - total), &got,
+                  nullptr) &&
+         got != 0) {
+    total += got;
+  }
+  if (total != image.size() || !std::equal(image.begin(), image.end(), bytes.begin())) {
+    CloseKerrak();
+    return false;
+  }
   // A full path only: the library search path is never consulted for Kerrak itself.
-  module_ = LoadLibraryExW(ToWide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  module_ = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!module_) CloseKerrak();
   return module_ != nullptr;
 }
 
@@ -88,6 +118,8 @@ bool KerrakHost::ResolveEntryPoints() {
 void KerrakHost::CloseKerrak() {
   if (module_) FreeLibrary(module_);
   module_ = nullptr;
+  if (held_) CloseHandle(held_);
+  held_ = nullptr;
   get_rec_ = nullptr;
   start_ = stop_ = nullptr;
 }
@@ -178,6 +210,94 @@ std::u16string KerrakFiles::ProgramFolder() {
 
 bool KerrakFiles::RunsElevated() {
   return ProcessIntegrity() >= kHighIntegrity;
+}
+
+namespace {
+
+// The folder's full, long name, for comparing; empty when it cannot be had.
+std::wstring LongFullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH * 2] = L"";
+  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+  if (n == 0 || n >= MAX_PATH * 2) return {};
+  wchar_t long_name[MAX_PATH * 2] = L"";
+  const DWORD m = GetLongPathNameW(full, long_name, MAX_PATH * 2);
+  std::wstring result = m == 0 || m >= MAX_PATH * 2 ? std::wstring(full) : std::wstring(long_name);
+  while (!result.empty() && (result.back() == L'\\' || result.back() == L'/')) result.pop_back();
+  return result;
+}
+
+bool Inside(const std::wstring& path, const std::wstring& folder) {
+  if (folder.empty() || path.size() < folder.size()) return false;
+  if (CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                           static_cast<int>(folder.size()), TRUE) != CSTR_EQUAL) {
+    return false;
+  }
+  return path.size() == folder.size() || path[folder.size()] == L'\\';
+}
+
+// The folders only administrators can write into: the System folder and the Program Files
+// folders, as the machine's own settings name them (a user's environment could name others).
+std::vector<std::wstring> ProtectedFolders() {
+  std::vector<std::wstring> folders;
+  wchar_t system[MAX_PATH] = L"";
+  if (const UINT n = GetSystemDirectoryW(system, MAX_PATH); n > 0 && n < MAX_PATH)
+    folders.push_back(LongFullPath(system));
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+    for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir"}) {
+      wchar_t value[MAX_PATH] = L"";
+      DWORD size = sizeof value - sizeof(wchar_t);
+      DWORD type = 0;
+      if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+              ERROR_SUCCESS &&
+          type == REG_SZ && value[0]) {
+        folders.push_back(LongFullPath(value));
+      }
+    }
+    RegCloseKey(key);
+  }
+  return folders;
+}
+
+// Whether the folder's access list lets a group of ordinary users (everyone, the users, the
+// authenticated users, whoever logs on interactively, the guests) add, replace or remove files.
+bool OrdinaryUsersMayWrite(const std::wstring& folder) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return true;  // unknown: taken as writable
+  }
+  bool writable = dacl == nullptr;  // no list at all: anyone may do anything
+  constexpr DWORD kWrite = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE |
+                           WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  const WELL_KNOWN_SID_TYPE groups[] = {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid,
+                                        WinInteractiveSid, WinBuiltinGuestsSid};
+  for (DWORD i = 0; dacl && !writable && i < dacl->AceCount; ++i) {
+    ACE_HEADER* header = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+      continue;
+    const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+    if (!(ace->Mask & kWrite)) continue;
+    for (const WELL_KNOWN_SID_TYPE group : groups) {
+      if (IsWellKnownSid(const_cast<DWORD*>(&ace->SidStart), group)) writable = true;
+    }
+  }
+  LocalFree(sd);
+  return writable;
+}
+
+}  // namespace
+
+bool KerrakFiles::FolderProtected(const std::u16string& folder) {
+  const std::wstring path = LongFullPath(ToWide(folder));
+  if (path.empty()) return false;
+  bool inside = false;
+  for (const std::wstring& protected_folder : ProtectedFolders())
+    inside = inside || Inside(path, protected_folder);
+  return inside && !OrdinaryUsersMayWrite(path);
 }
 
 bool KerrakFiles::FileExists(const std::u16string& path) {

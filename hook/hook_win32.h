@@ -30,6 +30,7 @@ class KerrakHost : public HookLibraryHost {
   using GetRecFn = HookRec* (*)();
   using VoidFn = void (*)();
   HANDLE record_ = nullptr;  // the shared record, held for the life of the program
+  HANDLE held_ = nullptr;    // the loaded copy, open and not shared for writing or deleting
   HMODULE module_ = nullptr;
   GetRecFn get_rec_ = nullptr;
   VoidFn start_ = nullptr;
@@ -42,6 +43,7 @@ class KerrakFiles : public KerrakFileSystem {
   std::u16string LocalAppDataFolder() override;
   std::u16string ProgramFolder() override;
   bool RunsElevated() override;
+  bool FolderProtected(const std::u16string& folder) override;
   bool FileExists(const std::u16string& path) override;
   bool CreateFolders(const std::u16string& path, std::string& error_text) override;
   std::vector<uint8_t> ReadFileStart(const std::u16string& path, std::size_t max_bytes) override;

@@ -88,11 +88,16 @@ KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> ima
     return std::equal(bytes.begin(), bytes.end(), image.begin(), image.end());
   };
 
-  if (is_image(paths.program)) result.load_order.push_back(paths.program);
-  if (paths.system != paths.program && is_image(paths.system))
+  const bool elevated = fs.RunsElevated();
+  // Elevated, a copy serves only where ordinary users cannot swap it later.
+  const auto usable = [&](const std::u16string& path) {
+    return is_image(path) && (!elevated || fs.FolderProtected(FolderOf(path)));
+  };
+  if (usable(paths.program)) result.load_order.push_back(paths.program);
+  if (paths.system != paths.program && usable(paths.system))
     result.load_order.push_back(paths.system);
   if (!result.load_order.empty()) return result;
-  if (fs.RunsElevated()) {
+  if (elevated) {
     result.error = kElevatedWithoutCopy;
     return result;
   }

@@ -6,8 +6,10 @@
 // - The copy installed beside the program (by the package) and one in the System folder are
 //   used when they are that image. Ravak never writes into either folder: a copy there may
 //   belong to another build or another program, and one it wrote would outlive it.
-// - An elevated Ravak (high integrity level or above) loads nothing else. Its hook is loaded
-//   into elevated programs, so it never takes a copy from a folder the user can write.
+// - An elevated Ravak (high integrity level or above) loads nothing else, and the copy beside
+//   it only from a folder ordinary users cannot write (its install folder under Program Files):
+//   its hook is loaded by path into elevated programs, long after it was checked, so it never
+//   takes a copy from a folder the user can write (Downloads, say).
 // - Otherwise, when neither serves, Ravak uses its own per-user copy in
 //   %LOCALAPPDATA%\Tirnak\Ravak\<x64|x86>, writing it when missing and replacing it when it
 //   is anything but the carried image.
@@ -37,6 +39,10 @@ class KerrakFileSystem {
   virtual std::u16string ProgramFolder() = 0;
   // The program runs elevated: at a high integrity level or above.
   virtual bool RunsElevated() = 0;
+  // Ordinary users cannot add, replace or rename files in the folder: it lies in the System
+  // folder or a Program Files folder, and its access list gives no group of ordinary users the
+  // right to write there.
+  virtual bool FolderProtected(const std::u16string& folder) = 0;
   // A file of that name exists (following a link); a folder does not count.
   virtual bool FileExists(const std::u16string& path) = 0;
   // Creates the folder and its missing parents. On failure: false, and the system's text for
@@ -85,8 +91,9 @@ struct KerrakDeployment {
 };
 
 constexpr char kElevatedWithoutCopy[] =
-    "Cannot use Kerrak.dll: an elevated Ravak loads only the copy installed beside it or in "
-    "the System folder, and neither is this build's.";
+    "Cannot use Kerrak.dll: an elevated Ravak loads only the copy installed beside it (in a "
+    "folder ordinary users cannot write, under Program Files) or in the System folder, and "
+    "neither is this build's.";
 
 KerrakDeployment DeployKerrak(KerrakFileSystem& fs, std::span<const uint8_t> image);
 

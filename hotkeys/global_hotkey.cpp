@@ -50,13 +50,13 @@ void GlobalHotkey::SetCombination(TShortCut value) {
   combination_ = value;
 }
 
-void GlobalHotkey::Press(ShiftState held) {
+void GlobalHotkey::Press(ShiftState held, uint32_t layout) {
   if (!on_press_) return;
-  ReportErrors(errors_, [&] { on_press_(held); });
+  ReportErrors(errors_, [&] { on_press_(held, layout); });
 }
 
 void GlobalHotkey::HandleHotkeyMessage() {
-  Press(ShortCutToKey(combination_).shift);
+  Press(ShortCutToKey(combination_).shift, 0);
 }
 
 KeyVerdict GlobalHotkey::OnInput(const UserInput& input, bool taken) {
@@ -73,7 +73,8 @@ KeyVerdict GlobalHotkey::OnInput(const UserInput& input, bool taken) {
   // A key held down repeats its press: the combination acts once per press, and its repeats
   // are swallowed with it.
   if (std::exchange(down_, true)) return KeyVerdict{nullptr, false, true};
-  return KeyVerdict{[this, held = d.shift] { Press(held); }, false, true};
+  return KeyVerdict{[this, held = d.shift, layout = input.layout] { Press(held, layout); }, false,
+                    true};
 }
 
 }  // namespace ravak

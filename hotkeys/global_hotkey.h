@@ -18,7 +18,9 @@ namespace ravak {
 class GlobalHotkey {
  public:
   // held: the modifiers of the registered combination, which the user is usually still holding.
-  using PressHandler = std::function<void(ShiftState held)>;
+  // layout: the keyboard layout of the window it was pressed in, as the press was stamped (its
+  // handle's low 32 bits); 0 when the system's hotkey message brought it.
+  using PressHandler = std::function<void(ShiftState held, uint32_t layout)>;
 
   // keys: the typing it watches; it must outlive the component's use of it.
   GlobalHotkey(HotkeyRegistrar& registrar, ErrorReport& errors, KeyStream& keys);
@@ -42,7 +44,7 @@ class GlobalHotkey {
 
  private:
   void RegisterCurrent(TShortCut word);
-  void Press(ShiftState held);
+  void Press(ShiftState held, uint32_t layout);
 
   HotkeyRegistrar& registrar_;
   ErrorReport& errors_;

@@ -28,6 +28,9 @@ std::optional<KeyboardLayout> ReadLayout(InstalledLayouts& system, LayoutHandle 
   const uint32_t id = system.Id(layout);
   read.id = id != 0 ? id : static_cast<LayoutId>(layout & 0xFFFF);
   read.name = system.Name(layout);
+  // A system that does not name it (Wine): the name of Ravak's table of it.
+  if (const KeyboardLayout* carried = BuiltinLayout(read.id); read.name.empty() && carried)
+    read.name = carried->name;
   int typing = 0;
   for (const uint8_t scan : TypingKeyScans()) {
     const uint8_t vk = system.VirtualKey(layout, scan);
@@ -117,10 +120,31 @@ bool SystemKeyboards::Refresh() {
   return true;
 }
 
+namespace {
+
+bool SameLayout(LayoutHandle a, LayoutHandle b) {
+  return static_cast<uint32_t>(a) == static_cast<uint32_t>(b);
+}
+
+}  // namespace
+
 LayoutRole SystemKeyboards::RoleOf(LayoutHandle layout) const {
-  if (pair_.persian_installed == layout) return LayoutRole::kPersian;
-  if (pair_.latin_installed == layout) return LayoutRole::kLatin;
+  const auto is = [layout](const std::optional<LayoutHandle>& installed) {
+    return installed && SameLayout(*installed, layout);
+  };
+  if (is(pair_.persian_installed)) return LayoutRole::kPersian;
+  if (is(pair_.latin_installed)) return LayoutRole::kLatin;
+  const auto language = static_cast<uint16_t>(layout & 0xFFFF);
+  if (!pair_.persian_installed && IsPersianLanguage(language)) return LayoutRole::kPersian;
+  if (!pair_.latin_installed && language == pair_.latin.Language()) return LayoutRole::kLatin;
   return LayoutRole::kOther;
+}
+
+bool SystemKeyboards::Listed(LayoutHandle layout) const {
+  for (const LayoutHandle listed : list_) {
+    if (SameLayout(listed, layout)) return true;
+  }
+  return false;
 }
 
 }  // namespace ravak

@@ -14,8 +14,8 @@
 namespace ravak {
 
 // The layout's keys as the system types them, the combinations of its dead keys, its id and
-// name; nothing when it types too few characters to be read (the system gives nothing for its
-// keys).
+// name (where the system gives none, that of Ravak's table of the layout); nothing when it types
+// too few characters to be read (the system gives nothing for its keys).
 std::optional<KeyboardLayout> ReadLayout(InstalledLayouts& system, LayoutHandle layout);
 
 enum class LayoutRole { kLatin, kPersian, kOther };
@@ -39,8 +39,12 @@ class SystemKeyboards {
   // true when it did.
   bool Refresh();
   const KeyboardPair& Pair() const { return pair_; }
-  // What an installed layout is to Ravak: one of the pair, or a third layout it leaves alone.
+  // What a layout is to Ravak: one of the pair, or a third layout it leaves alone. Handles are
+  // told apart by their low 32 bits, which the typing path stamps on each input. A layout of the
+  // language of a side that a built-in table serves (none of it could be read) is that side.
   LayoutRole RoleOf(LayoutHandle layout) const;
+  // Whether the layout was in the list last read.
+  bool Listed(LayoutHandle layout) const;
 
  private:
   InstalledLayouts& system_;

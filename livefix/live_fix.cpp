@@ -13,7 +13,6 @@ namespace {
 
 constexpr uint8_t kTab = 0x09;
 constexpr uint8_t kReturn = 0x0D;
-constexpr uint16_t kPersianLanguage = 0x29;  // LANG_PERSIAN
 
 bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
@@ -61,15 +60,10 @@ std::u16string FixEndedWords(std::u16string_view text, const WordExceptions& exc
   return out;
 }
 
-LiveFixEngine::LiveFixEngine(const LayoutMap& map, SyntheticInput& input, TypingTargetQuery& target,
-                             WordExceptions& exceptions, TypedRecord& record)
-    : map_(map), input_(input), target_(target), exceptions_(exceptions), record_(record) {}
-
-char16_t LiveFixEngine::ShownOf(const UserInput& input, char16_t key) const {
-  if ((input.layout & 0x3FF) != kPersianLanguage || key == u' ') return key;
-  const int i = map_.LookupChar(key, Table::English);
-  return i < kLayoutSize ? map_.FarsiChars()[static_cast<std::size_t>(i)] : 0;
-}
+LiveFixEngine::LiveFixEngine(TypingLayouts& layouts, SyntheticInput& input,
+                             TypingTargetQuery& target, WordExceptions& exceptions,
+                             TypedRecord& record)
+    : layouts_(layouts), input_(input), target_(target), exceptions_(exceptions), record_(record) {}
 
 KeyVerdict LiveFixEngine::OnInput(const LiveFixSwitches& switches, const UserInput& input,
                                   bool taken) {
@@ -95,9 +89,12 @@ KeyVerdict LiveFixEngine::OnInput(const LiveFixSwitches& switches, const UserInp
   }
   // Tab and Enter wait until the word is fixed: they may move the focus or send the text.
   const bool before = key.stroke.vk == kTab || key.stroke.vk == kReturn;
+  // Text typed on a third layout (Arabic, Russian...) is left alone.
+  const LayoutRole role = layouts_.RoleOf(input.layout);
+  if (role == LayoutRole::kOther) return {};
   if (!before) {
-    const char16_t c = TypedChar(key);
-    if (c == 0 || !EndsWord(ShownOf(input, c))) return {};
+    const std::optional<TypingLayouts::KeyReading> reading = layouts_.Read(key, role);
+    if (!reading || !EndsWord(reading->shown)) return {};
   }
   // The record as it stands before the key: a switch made at this word end reads it too.
   ended_ = Ended{record_.Shown(record_.LineStart()), record_.LineStartKnown(), on};

@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "autoswitch/auto_switch.h"
-#include "convert/layout_map.h"
+#include "convert/typing_layouts.h"
 #include "orthography/as_you_type.h"
 #include "platform/typing_target.h"
 #include "typing/key_stream.h"
@@ -50,9 +50,9 @@ struct LiveFixSwitches {
 
 class LiveFixEngine final : public SwitchFinish {
  public:
-  // map: what a key types on the Persian layout, as the record reads it. exceptions: the forms
-  // never fixed, which an undo adds to.
-  LiveFixEngine(const LayoutMap& map, SyntheticInput& input, TypingTargetQuery& target,
+  // layouts: what a key types, as the record reads it. exceptions: the forms never fixed, which
+  // an undo adds to.
+  LiveFixEngine(TypingLayouts& layouts, SyntheticInput& input, TypingTargetQuery& target,
                 WordExceptions& exceptions, TypedRecord& record);
 
   // One input of the user, in the order typed (taken: another feature acts on it). A word to
@@ -86,8 +86,6 @@ class LiveFixEngine final : public SwitchFinish {
     std::u16string typed;
     std::u16string form;
   };
-  // What the key shows in the layout its window had, as the record reads it; 0 when unknown.
-  char16_t ShownOf(const UserInput& input, char16_t key) const;
   // Where the text the record holds of the line begins, as the field tells (field_tail: what
   // it shows before the caret now); nothing when the field shows something else.
   std::optional<TextStart> StartOf(const Ended& ended, const std::u16string& field_tail);
@@ -99,7 +97,7 @@ class LiveFixEngine final : public SwitchFinish {
   // field holds something else or the moment has passed.
   bool Retype(const std::u16string& shown, const std::u16string& text, bool ask_field);
 
-  const LayoutMap& map_;
+  TypingLayouts& layouts_;
   SyntheticInput& input_;
   TypingTargetQuery& target_;
   WordExceptions& exceptions_;

@@ -7,7 +7,7 @@
 namespace ravak {
 
 LiveFixFeature::LiveFixFeature(const Settings& settings, const MasterSwitch& master,
-                               KeyStream& keys, const LayoutMap& map, SyntheticInput& input,
+                               KeyStream& keys, TypingLayouts& layouts, SyntheticInput& input,
                                TypingTargetQuery& target, TypedRecord& record,
                                ConversionCommand& conversion, AutoSwitchFeature& autoswitch,
                                SwitchMarkPresenter& mark)
@@ -15,7 +15,7 @@ LiveFixFeature::LiveFixFeature(const Settings& settings, const MasterSwitch& mas
       master_(master),
       target_(target),
       mark_(mark),
-      engine_(map, input, target, exceptions_, record) {
+      engine_(layouts, input, target, exceptions_, record) {
   autoswitch.SetFinish(&engine_);
   conversion.SetTypedTextFix([this](std::u16string text) {
     if (!On() || target_.FocusIsPassword()) return text;

@@ -17,7 +17,7 @@ namespace ravak {
 class LiveFixFeature {
  public:
   LiveFixFeature(const Settings& settings, const MasterSwitch& master, KeyStream& keys,
-                 const LayoutMap& map, SyntheticInput& input, TypingTargetQuery& target,
+                 TypingLayouts& layouts, SyntheticInput& input, TypingTargetQuery& target,
                  TypedRecord& record, ConversionCommand& conversion, AutoSwitchFeature& autoswitch,
                  SwitchMarkPresenter& mark);
   LiveFixFeature(const LiveFixFeature&) = delete;

@@ -1,7 +1,8 @@
 // Persian orthography fixes: the zero-width non-joiner (ZWNJ) where a space or nothing was typed,
 // Persian yeh and kaf for the Arabic ones, Persian digits in Persian text, the spacing around
 // punctuation, repeated spaces and kashida. Pure computation over UTF-16 text and word lists
-// carried in the program (orthography_words.txt, made by tools/build_orthography_words.py).
+// carried in the program (orthography_words.txt, made by tools/build_orthography_words.py and
+// packed by tools/pack_orthography_words.py as the program is built).
 #pragma once
 
 #include <array>
@@ -31,17 +32,23 @@ class OrthographyWords {
   // Reads the lists' text: '#' comments, "[name]" section lines, one word a line. nullopt when
   // a section is missing or unknown, or a line stands outside a section.
   static std::optional<OrthographyWords> Parse(std::string_view utf8);
+  // Reads the lists' packed form (tools/pack_orthography_words.py): nullopt when it is damaged,
+  // a section is missing, unknown or repeated, or a list is out of order.
+  static std::optional<OrthographyWords> Unpack(std::span<const uint8_t> bytes);
   // The lists carried in the program.
   static const OrthographyWords& Embedded();
 
   bool Contains(List list, std::u16string_view word) const;
+  bool operator==(const OrthographyWords&) const = default;
 
  private:
   std::array<std::vector<std::u16string>, kListCount> lists_;
 };
 
-// The embedded lists' bytes (orthography/orthography_words.txt).
+// The embedded lists' bytes: orthography/orthography_words.txt, packed.
 std::span<const uint8_t> OrthographyWordsImage();
+// That text itself, linked into the unit tests only.
+std::span<const uint8_t> OrthographyWordsText();
 
 struct OrthographyOptions {
   // Latin digits in Persian text become Persian digits (never in Latin text, a number with a

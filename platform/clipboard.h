@@ -60,9 +60,8 @@ class Clipboard {
   // = DWORD 0, "Clipboard Viewer Ignore").
   virtual void MarkExcludedFromHistory() = 0;
   // Delayed rendering: puts CF_UNICODETEXT on the clipboard without its data, which is made
-  // from text only when the application that was in front at the offer (the one Ravak pastes
-  // into) asks for it; any other reader, a clipboard monitor say, gets no text. False when
-  // SetClipboardData refused.
+  // from text only when the application Ravak pastes into asks for it (see MayReadOffer); any
+  // other reader, a clipboard monitor say, gets no text. False when SetClipboardData refused.
   virtual bool OfferText(const std::u16string& text) = 0;
   // Whether that application has read the offered text since the last OfferText.
   virtual bool OfferTaken() = 0;
@@ -86,6 +85,18 @@ class Clipboard {
   // Hands a copy of the bytes over in a new moveable memory block; false when SetClipboardData
   // refused it (the memory is freed then).
   virtual bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) = 0;
+  // Whether the clipboard's owner answers at once: a format it renders only when asked is read
+  // through it, and one that hangs would keep the reader waiting without end.
+  virtual bool OwnerAnswers() { return true; }
 };
+
+// Who may read the text Ravak offers for a paste: the process of the focused field it pastes
+// into, or of the window in front. In the apps that run in a frame (Mail, Sticky Notes, the
+// Start menu's search), the frame belongs to ApplicationFrameHost and the field to the app's own
+// process. A reader that has no window cannot be told apart, and is served; 0 is unknown.
+inline bool MayReadOffer(uint32_t reader, uint32_t front, uint32_t focus) {
+  if (reader == 0 || (front == 0 && focus == 0)) return true;
+  return reader == front || reader == focus;
+}
 
 }  // namespace ravak

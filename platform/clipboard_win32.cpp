@@ -94,7 +94,7 @@ void Clipboard::Render(bool for_anyone) {
   // to the application Ravak pastes into. A reader without a window cannot be told apart.
   DWORD reader = 0;
   if (HWND window = GetOpenClipboardWindow()) GetWindowThreadProcessId(window, &reader);
-  if (!for_anyone && reader != 0 && target_process_ != 0 && reader != target_process_) return;
+  if (!for_anyone && !MayReadOffer(reader, front_process_, focus_process_)) return;
   offering_ = false;
   offer_taken_ = true;
   if (HGLOBAL block = TextBlock(offered_)) {
@@ -108,8 +108,15 @@ bool Clipboard::OfferText(const std::u16string& text) {
   offered_ = text;
   offering_ = true;
   offer_taken_ = false;
-  target_process_ = 0;
-  if (HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &target_process_);
+  front_process_ = focus_process_ = 0;
+  const HWND front = GetForegroundWindow();
+  if (front) GetWindowThreadProcessId(front, &front_process_);
+  // The focused field may belong to another process than the window in front (an app in a
+  // frame): the thread with the keyboard focus tells.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (GetGUIThreadInfo(0, &info) && info.hwndFocus)
+    GetWindowThreadProcessId(info.hwndFocus, &focus_process_);
   SetLastError(0);
   // A delayed format's handle is null: SetClipboardData returns null for it too, and reports a
   // refusal only through the last error.
@@ -119,6 +126,15 @@ bool Clipboard::OfferText(const std::u16string& text) {
     return false;
   }
   return true;
+}
+
+bool Clipboard::OwnerAnswers() {
+  constexpr UINT kAnswerMs = 100;
+  const HWND owner = GetClipboardOwner();
+  if (!owner || owner == owner_) return true;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
+                             &result) != 0;
 }
 
 bool Clipboard::HasText() {

@@ -1,6 +1,6 @@
-// The keyboard layouts installed on the system, as Windows answers for them: their list, and
-// what a key types in one of them. keyboard/layout_reader.h reads a layout key by key through
-// these questions alone.
+// The keyboard layouts installed on the system, as Windows answers for them: their list, what a
+// key types in one of them, and the request that the window in front type with one.
+// keyboard/layout_reader.h reads a layout key by key through these questions alone.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,13 @@ struct KeyTyped {
   bool dead = false;
 };
 
+// How the window in front answered a request for a layout.
+enum class LayoutRequest {
+  kTaken,       // it types with the layout now
+  kRefused,     // it could not be asked, or it kept its layout
+  kUnanswered,  // it did not answer in time, and may still take it
+};
+
 class InstalledLayouts {
  public:
   virtual ~InstalledLayouts() = default;
@@ -43,6 +50,9 @@ class InstalledLayouts {
   // characters when they make none. The dead-key state is left as it was found.
   virtual std::u16string TypeAfterDeadKey(LayoutHandle layout, const LayoutKeyPress& dead,
                                           const LayoutKeyPress& next) = 0;
+  // Asks the window in front to type with the layout from now on (WM_INPUTLANGCHANGEREQUEST, as
+  // the language bar asks), and waits a moment for its answer.
+  virtual LayoutRequest RequestInForeground(LayoutHandle layout) = 0;
 };
 
 }  // namespace ravak

@@ -2,7 +2,8 @@
 // with flag 4 (Windows 10 1607 and later: the keyboard state is not changed); where the system
 // ignores the flag, a dead key read leaves its character waiting, and a space typed after it
 // takes it back. Reading what dead keys make needs the state, and each such question ends its
-// own dead key.
+// own dead key. A layout is asked for as the language bar asks: by a message to the window in
+// front, whose thread's layout then tells whether it took it.
 #include <cwchar>
 
 #include "platform/win32.h"
@@ -114,6 +115,25 @@ std::u16string InstalledKeyboardLayouts::TypeAfterDeadKey(LayoutHandle layout,
   if (count >= 0) return Typed(out, count);
   EndDeadKey(Hkl(layout), 0);
   return Typed(out, 1);
+}
+
+LayoutRequest InstalledKeyboardLayouts::RequestInForeground(LayoutHandle layout) {
+  constexpr UINT kAnswerMs = 300;
+  const HWND front = GetForegroundWindow();
+  if (!front) return LayoutRequest::kRefused;
+  // Sent rather than posted, so that once it returns the window's procedure has taken the
+  // request (DefWindowProc activates the layout for the window's thread) or left it. The
+  // messages sent to this thread meanwhile are answered.
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(front, WM_INPUTLANGCHANGEREQUEST, 0,
+                           reinterpret_cast<LPARAM>(Hkl(layout)), SMTO_ABORTIFHUNG, kAnswerMs,
+                           &answer)) {
+    return GetLastError() == ERROR_TIMEOUT ? LayoutRequest::kUnanswered : LayoutRequest::kRefused;
+  }
+  const HKL now = GetKeyboardLayout(GetWindowThreadProcessId(front, nullptr));
+  return static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(now)) == static_cast<uint32_t>(layout)
+             ? LayoutRequest::kTaken
+             : LayoutRequest::kRefused;
 }
 
 }  // namespace ravak::win32

@@ -1,4 +1,4 @@
-// What the user is typing into: the foreground window's input language, whether its focused
+// What the user is typing into: the foreground window's keyboard layout, whether its focused
 // control hides what is typed, the selection of a standard text control, the program in front,
 // whether it fills the screen, and where its caret is.
 #pragma once
@@ -21,8 +21,9 @@ struct ScreenRect {
 class TypingTargetQuery {
  public:
   virtual ~TypingTargetQuery() = default;
-  // The language identifier (LANGID) of the keyboard layout of the foreground window's thread.
-  virtual uint16_t ForegroundLanguage() = 0;
+  // The keyboard layout of the foreground window's thread: its handle's low 32 bits (the input
+  // language in the low word), as the typing path stamps each input.
+  virtual uint32_t ForegroundLayout() = 0;
   // Whether what has the keyboard focus is a password field.
   virtual bool FocusIsPassword() = 0;
   // The selection (start, end) of the focused control when it is a standard edit or rich edit

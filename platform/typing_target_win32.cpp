@@ -3,7 +3,11 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace ravak::win32 {
@@ -62,23 +66,34 @@ bool IsStandardTextControl(HWND control) {
 
 constexpr UINT kFieldAnswerMs = 200;
 
-}  // namespace
-
-TypingTarget::~TypingTarget() {
-  if (automation_) static_cast<Automation*>(automation_)->Release();
+// Whether UI Automation takes the focused element for a password field.
+bool FocusedFieldIsPassword(void* automation) {
+  AutomationElement* focused = nullptr;
+  const HRESULT found = static_cast<Automation*>(automation)->GetFocusedElement(&focused);
+  if (FAILED(found) || !focused) return false;
+  VARIANT value;
+  value.vt = VT_EMPTY;
+  const bool password = SUCCEEDED(focused->GetCurrentPropertyValue(kIsPasswordProperty, &value)) &&
+                        value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
+  focused->Release();
+  return password;
 }
 
-uint16_t TypingTarget::ForegroundLanguage() {
+}  // namespace
+
+uint32_t TypingTarget::ForegroundLayout() {
   const HWND window = GetForegroundWindow();
   const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-  return LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
+  return static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(thread)));
 }
 
 bool TypingTarget::FocusIsPassword() {
   const HWND focused = FocusedControl();
   if (focused && (GetWindowLongPtrW(focused, GWL_STYLE) & ES_PASSWORD)) return true;
-  // A standard text control's style says it all; any other field is asked through UI Automation.
-  return !IsStandardTextControl(focused) && AutomationSaysPassword();
+  // A standard text control's style says it all; any other field is asked through UI
+  // Automation, and one that gives no answer in time may be a password field: in doubt, it is
+  // taken for one, and nothing typed there is changed.
+  return !IsStandardTextControl(focused) && AutomationSaysPassword().value_or(true);
 }
 
 bool TypingTarget::FieldSelection(uint32_t& start, uint32_t& end) {
@@ -212,9 +227,19 @@ std::optional<ScreenRect> TypingTarget::CaretRect() {
   return ScreenRect{r.left, r.top, r.right, r.bottom};
 }
 
-bool TypingTarget::AutomationSaysPassword() {
-  if (!automation_tried_) {
-    automation_tried_ = true;
+// The thread that asks UI Automation, with its own COM apartment (as UI Automation's clients
+// are meant to). It lives as long as a question may still be under way: a caller that stops
+// waiting leaves it to finish.
+struct AutomationThread {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool asked = false;     // a question waits for the thread
+  bool busy = false;      // the thread is answering one
+  bool answered = false;  // its answer is there
+  bool password = false;
+  bool quit = false;
+
+  static void Run(std::shared_ptr<AutomationThread> self) {
     HMODULE ole = LoadLibraryExW(L"ole32.dll", nullptr, kSearchSystemFolder);
     using InitFn = HRESULT(WINAPI*)(void*, DWORD);
     using CreateFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
@@ -224,24 +249,53 @@ bool TypingTarget::AutomationSaysPassword() {
     auto create = ole ? reinterpret_cast<CreateFn>(
                             reinterpret_cast<void*>(GetProcAddress(ole, "CoCreateInstance")))
                       : nullptr;
-    if (init && create && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED))) {
-      void* object = nullptr;
-      if (SUCCEEDED(create(kAutomationClass, nullptr, CLSCTX_INPROC_SERVER, kAutomationInterface,
-                           &object))) {
-        automation_ = object;
-      }
+    void* automation = nullptr;
+    if (init && create && SUCCEEDED(init(nullptr, COINIT_MULTITHREADED)) &&
+        FAILED(create(kAutomationClass, nullptr, CLSCTX_INPROC_SERVER, kAutomationInterface,
+                      &automation))) {
+      automation = nullptr;
     }
+    for (;;) {
+      {
+        std::unique_lock lock(self->mutex);
+        self->changed.wait(lock, [&] { return self->asked || self->quit; });
+        if (self->quit) break;
+        self->asked = false;
+        self->busy = true;
+      }
+      const bool password = automation && FocusedFieldIsPassword(automation);
+      std::lock_guard lock(self->mutex);
+      self->busy = false;
+      self->answered = true;
+      self->password = password;
+      self->changed.notify_all();
+    }
+    if (automation) static_cast<Automation*>(automation)->Release();
   }
-  if (!automation_) return false;
-  AutomationElement* focused = nullptr;
-  if (FAILED(static_cast<Automation*>(automation_)->GetFocusedElement(&focused)) || !focused)
-    return false;
-  VARIANT value;
-  value.vt = VT_EMPTY;
-  const bool password = SUCCEEDED(focused->GetCurrentPropertyValue(kIsPasswordProperty, &value)) &&
-                        value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
-  focused->Release();
-  return password;
+};
+
+TypingTarget::TypingTarget() : automation_(std::make_shared<AutomationThread>()) {
+  // Made now, so the first question does not wait for UI Automation to start.
+  std::thread(AutomationThread::Run, automation_).detach();
+}
+
+TypingTarget::~TypingTarget() {
+  std::lock_guard lock(automation_->mutex);
+  automation_->quit = true;
+  automation_->changed.notify_all();
+}
+
+std::optional<bool> TypingTarget::AutomationSaysPassword() {
+  constexpr auto kAnswerTime = std::chrono::milliseconds(300);
+  AutomationThread& thread = *automation_;
+  std::unique_lock lock(thread.mutex);
+  if (thread.busy || thread.asked) return std::nullopt;  // the last question is still unanswered
+  thread.asked = true;
+  thread.answered = false;
+  thread.changed.notify_all();
+  if (!thread.changed.wait_for(lock, kAnswerTime, [&] { return thread.answered; }))
+    return std::nullopt;
+  return thread.password;
 }
 
 }  // namespace ravak::win32

@@ -1,6 +1,8 @@
 // Holding back the user's own keystrokes while Ravak sends a key sequence of its own.
 #pragma once
 
+#include <cstdint>
+
 namespace ravak {
 
 class UserKeyHold {
@@ -16,6 +18,12 @@ class UserKeyHold {
   // hold reached its ceiling). An action asks just before it erases anything, and is dropped
   // when the answer is no.
   virtual bool Due() { return true; }
+  // The window in front types with layout `to` now where it typed with `from`: the keys held
+  // for it, stamped with `from`, reach it typing with `to`.
+  virtual void LayoutChanged(uint32_t from, uint32_t to) {
+    (void)from;
+    (void)to;
+  }
 };
 
 // Begin and End around a scope, errors included.

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,14 +64,15 @@ class Keyboard : public KeyboardOutput {
 // Whether a top-level window is a console or terminal window.
 bool IsConsoleWindow(HWND window);
 
-// The foreground window's input language, and whether what has the focus is a password field:
+// The foreground window's keyboard layout, and whether what has the focus is a password field:
 // an edit with ES_PASSWORD, or an element UI Automation marks so (browsers', WPF's and modern
 // applications' fields have no window of their own). UI Automation is loaded from the system
 // folder at the first question, on the calling (user-interface) thread.
 class TypingTarget : public TypingTargetQuery {
  public:
+  TypingTarget();
   ~TypingTarget() override;
-  uint16_t ForegroundLanguage() override;
+  uint32_t ForegroundLayout() override;
   bool FocusIsPassword() override;
   bool FieldSelection(uint32_t& start, uint32_t& end) override;
   bool FieldLineBeforeCaret(std::u16string& text) override;
@@ -83,9 +86,11 @@ class TypingTarget : public TypingTargetQuery {
   std::optional<ScreenRect> CaretRect() override;
 
  private:
-  bool AutomationSaysPassword();
-  void* automation_ = nullptr;  // the UI Automation client, once made
-  bool automation_tried_ = false;
+  // UI Automation's answer for the focused field, asked on a thread of its own and waited for
+  // a bounded time: a busy application (mail, chat) can keep the question waiting for seconds.
+  // Nothing when no answer came in time.
+  std::optional<bool> AutomationSaysPassword();
+  std::shared_ptr<struct AutomationThread> automation_;
   // The program of the last process asked about, by its process id.
   DWORD program_process_ = 0;
   std::u16string program_;
@@ -139,6 +144,7 @@ class Clipboard : public ravak::Clipboard {
   bool OfferTaken() override { return offer_taken_; }
   bool Offering() override { return offering_; }
   void SetOnTaken(std::function<void()> handler) override { on_taken_ = std::move(handler); }
+  bool OwnerAnswers() override;
 
  private:
   static LRESULT CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM);
@@ -149,14 +155,16 @@ class Clipboard : public ravak::Clipboard {
   HWND owner_ = nullptr;
   DWORD last_error_ = 0;
   std::u16string offered_;
-  DWORD target_process_ = 0;  // the application in front when the text was offered
+  // The processes of the window in front and of its focused field when the text was offered.
+  DWORD front_process_ = 0;
+  DWORD focus_process_ = 0;
   bool offering_ = false;
   bool offer_taken_ = false;
   std::function<void()> on_taken_;
 };
 
-// The installed keyboard layouts: GetKeyboardLayoutList, MapVirtualKeyEx and ToUnicodeEx, and
-// each layout's KLID and name from the registry's list of layouts.
+// The installed keyboard layouts: GetKeyboardLayoutList, MapVirtualKeyEx and ToUnicodeEx, each
+// layout's KLID and name from the registry's list of layouts, and WM_INPUTLANGCHANGEREQUEST.
 class InstalledKeyboardLayouts : public InstalledLayouts {
  public:
   std::vector<LayoutHandle> List() override;
@@ -166,6 +174,7 @@ class InstalledKeyboardLayouts : public InstalledLayouts {
   KeyTyped Type(LayoutHandle layout, const LayoutKeyPress& key) override;
   std::u16string TypeAfterDeadKey(LayoutHandle layout, const LayoutKeyPress& dead,
                                   const LayoutKeyPress& next) override;
+  LayoutRequest RequestInForeground(LayoutHandle layout) override;
 };
 
 // Hidden windows of the user-interface thread that turn WM_HOTKEY into a call.

@@ -16,6 +16,9 @@ Run (as root on Debian 12, network to the Debian and npm registries):
   tools/build_detect_model.py [--cache build/detect-sources] [--out detect/detect_model.bin]
 It installs tesseract-ocr with apt-get when combine_tessdata is missing. Python standard
 library only. The output is deterministic for the same sources.
+  tools/build_detect_model.py --repack FILE [--out detect/detect_model.bin]
+writes a model of an earlier version (2 or later) in this version's form, without the sources:
+the same parameters, trigram costs and word entries, so every lookup gives the same answer.
 
 The model (little-endian):
   "RVKD", u32 version
@@ -25,12 +28,20 @@ The model (little-endian):
                           language the keys would switch to (switched, typed so) or in the typed
                           language (switched, typed so)
   then English, then Persian:
-    u32 symbols A, u32 mapped characters M, u32 words W
+    u32 symbols A, u32 mapped characters M, u32 cost rows R, u32 words W
     f32 class_bits[16]    [0] added to a word's trigram score when the table lacks it; [k] the
                           log2-probability of a word of frequency class k
     M x (u16 code unit, u16 symbol)   symbol 0 is the word boundary
-    u8 cost[A*A*A]        -log2 P(c | a b) in eighths of a bit, index (a*A + b)*A + c
-    u32 words[W]          sorted; FNV-1a of the word's symbols, low 4 bits the frequency class
+    u16 row[A*A]          the cost row of the context (a, b) at index a*A + b; contexts with the
+                          same costs share a row
+    u8 cost[R*A]          -log2 P(c | a b) in eighths of a bit, at row[a*A + b]*A + c
+    u32 bucket_end[256]   the words whose hash has the top 8 bits k are entries
+                          bucket_end[k-1] (0 for k = 0) up to bucket_end[k]; bucket_end[255] = W
+    u8 words[W*3]         24-bit entries, sorted within a bucket: the hash's bits 4-23 and the
+                          frequency class in the low 4 bits
+  A word's entry is FNV-1a of its symbols with the frequency class in the low 4 bits; the top 8
+  bits choose its bucket and the low 24 are stored. (Version 2 held the same costs unshared,
+  u8 cost[A*A*A], and the entries whole, u32 words[W] sorted, after the mapped characters.)
 
 A word's frequency: its count in the user-interface strings plus a pseudo-count for the word
 lists that hold it (a common word of the lists is likely even when those strings lack it), over
@@ -48,7 +59,7 @@ import subprocess
 import sys
 import tarfile
 
-VERSION = 2
+VERSION = 3
 
 # Decision parameters, tuned with tools/eval_detect.py --split tune (never on the test split).
 THRESHOLDS = [24.0, 8.0, 5.0, 6.0]
@@ -340,12 +351,97 @@ def section(letters, weighted, frequent_classes, bits):
     mapping.sort()
     costs = trigram_costs(weighted, size)
     entries = sorted({(fnv1a(seq) & 0xFFFFFFF0) | cls for seq, cls in frequent_classes})
-    blob = struct.pack("<3I", size, len(mapping), len(entries))
+    return pack_section(size, mapping, bits, costs, entries)
+
+
+def pack_section(size, mapping, bits, costs, entries):
+    """One language's part of the model: costs as A*A*A bytes, entries as sorted u32 values."""
+    rows, row_of = {}, []
+    for i in range(size * size):
+        row_of.append(rows.setdefault(costs[i * size:(i + 1) * size], len(rows)))
+    bucket_end = [0] * 256
+    for e in entries:
+        bucket_end[e >> 24] += 1
+    for k in range(1, 256):
+        bucket_end[k] += bucket_end[k - 1]
+    blob = struct.pack("<4I", size, len(mapping), len(rows), len(entries))
     blob += struct.pack("<16f", *bits)
     blob += b"".join(struct.pack("<2H", c, s) for c, s in mapping)
-    blob += costs
-    blob += b"".join(struct.pack("<I", e) for e in entries)
+    blob += struct.pack(f"<{len(row_of)}H", *row_of)
+    blob += b"".join(rows)  # in the order of their first use, as numbered
+    blob += struct.pack("<256I", *bucket_end)
+    blob += b"".join((e & 0xFFFFFF).to_bytes(3, "little") for e in entries)
     return blob
+
+
+def read_model(blob):
+    """(header, [(size, mapping, bits, costs, entries)] for English and Persian) of a model of
+    version 2 or this version; raises ValueError when it is malformed."""
+    pos = 0
+
+    def take(fmt):
+        nonlocal pos
+        n = struct.calcsize(fmt)
+        if pos + n > len(blob):
+            raise ValueError("the model ends early")
+        values = struct.unpack_from(fmt, blob, pos)
+        pos += n
+        return values
+
+    magic, version = take("<4sI")
+    if magic != b"RVKD" or version not in (2, VERSION):
+        raise ValueError(f"not a detection model of version 2 or {VERSION}")
+    header = blob[8:8 + 48]
+    take("<12f")
+    languages = []
+    for _ in range(2):
+        if version == 2:
+            size, mapped, words = take("<3I")
+        else:
+            size, mapped, row_count, words = take("<4I")
+        bits = list(take("<16f"))
+        flat = take(f"<{2 * mapped}H")
+        mapping = list(zip(flat[0::2], flat[1::2]))
+        if version == 2:
+            costs = bytes(take(f"<{size ** 3}B"))
+            entries = list(take(f"<{words}I"))
+        else:
+            row_of = take(f"<{size * size}H")
+            rows = bytes(take(f"<{row_count * size}B"))
+            if any(r >= row_count for r in row_of):
+                raise ValueError("a context names a row the model lacks")
+            costs = b"".join(rows[r * size:(r + 1) * size] for r in row_of)
+            bucket_end = take("<256I")
+            low = take(f"<{3 * words}B")
+            entries, begin = [], 0
+            for k, end in enumerate(bucket_end):
+                if not begin <= end <= words:
+                    raise ValueError("the word buckets are out of order")
+                for i in range(begin, end):
+                    entries.append(k << 24 | int.from_bytes(bytes(low[3 * i:3 * i + 3]), "little"))
+                begin = end
+            if begin != words:
+                raise ValueError("the word buckets do not hold every word")
+        languages.append((size, mapping, bits, costs, entries))
+    if pos != len(blob):
+        raise ValueError("bytes after the model")
+    return header, languages
+
+
+def write_model(path, blob):
+    with open(path + ".tmp", "wb") as f:
+        f.write(blob)
+    os.replace(path + ".tmp", path)
+
+
+def repack(source, out):
+    with open(source, "rb") as f:
+        header, languages = read_model(f.read())
+    blob = b"RVKD" + struct.pack("<I", VERSION) + header
+    blob += b"".join(pack_section(*language) for language in languages)
+    write_model(out, blob)
+    counts = ", ".join(f"{len(language[4])} words" for language in languages)
+    print(f"{out}: {len(blob)} bytes, repacked from {source}; {counts}", file=sys.stderr)
 
 
 def main():
@@ -353,7 +449,16 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     ap.add_argument("--cache", default=os.path.join(root, "build", "detect-sources"))
     ap.add_argument("--out", default=os.path.join(root, "detect", "detect_model.bin"))
+    ap.add_argument("--repack", metavar="FILE",
+                    help="write this model file in the current form, without the sources")
     args = ap.parse_args()
+    if args.repack:
+        try:
+            repack(args.repack, args.out)
+        except (OSError, ValueError) as e:
+            print(f"build_detect_model: {args.repack}: {e}", file=sys.stderr)
+            return 1
+        return 0
     fetch(args.cache)
 
     en = english_words(args.cache)
@@ -381,12 +486,10 @@ def main():
     blob += struct.pack("<4f", *CONTEXT)
     blob += section(ENGLISH_LETTERS, en_weighted, en_frequent, class_bits(EN_UNKNOWN))
     blob += section(PERSIAN_LETTERS, fa_weighted, fa_frequent, class_bits(FA_UNKNOWN))
-    with open(args.out + ".tmp", "wb") as f:
-        f.write(blob)
-    os.replace(args.out + ".tmp", args.out)
+    write_model(args.out, blob)
     print(f"{args.out}: {len(blob)} bytes; English {len(en)} words ({len(en_frequent)} in the "
           f"frequency table), Persian {len(fa_all)} words ({len(fa_frequent)})", file=sys.stderr)
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

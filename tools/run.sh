@@ -38,5 +38,13 @@ if [ ! -f "$WINEPREFIX/.ravak-ready" ]; then
   fi
   mv "$building" "$WINEPREFIX"
 fi
+# Installed as the package installs it, under Program Files: Wine runs every program elevated,
+# and an elevated Ravak loads its Kerrak only from a folder ordinary users cannot write.
+if [ "$PROGRAM" = dist/win64/Ravak.exe ]; then
+  installed="$WINEPREFIX/drive_c/Program Files/Ravak"
+  mkdir -p "$installed"
+  cp dist/win64/Ravak.exe dist/win64/Kerrak.dll "$installed/"
+  PROGRAM='C:\Program Files\Ravak\Ravak.exe'
+fi
 echo "Starting $PROGRAM under Wine on $DISPLAY"
 "$WINE" "$PROGRAM" "$@"

@@ -59,6 +59,7 @@ std::u16string ClipboardText::Read() {
   OpenOrThrow();
   ClipboardSession session(clipboard_);
   std::u16string text;
+  if (!clipboard_.OwnerAnswers()) return text;
   if (!clipboard_.GetText(text)) return {};
   const auto nul = text.find(u'\0');
   if (nul != std::u16string::npos) text.resize(nul);
@@ -80,6 +81,17 @@ std::u16string ClipboardText::UserText() {
 ClipboardText::ClipboardText(Clipboard& clipboard, MessagePump& pump)
     : clipboard_(clipboard), pump_(pump) {
   clipboard_.SetOnTaken([this] { OfferRead(); });
+}
+
+ClipboardText::~ClipboardText() {
+  // The program ends with a paste's text still unread on the clipboard: the user's own content
+  // goes back rather than the converted text staying there for good.
+  if (!later_ || !clipboard_.Offering()) return;
+  try {
+    Restore(*later_);
+  } catch (const Error&) {
+    // Another program holds the clipboard open: what is on it stays.
+  }
 }
 
 ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
@@ -111,6 +123,9 @@ ClipboardSnapshot ClipboardText::Save(std::size_t limit) {
   for (const uint32_t format : wanted) {
     const bool text = IsTextFormat(format);
     if (!text && pump_.NowMs() >= deadline) break;
+    // A format the owner renders only when asked is read through it: an owner that does not
+    // answer would keep the user's keys held without end, so what is left of it is skipped.
+    if (!clipboard_.OwnerAnswers()) break;
     ClipboardFormatData data{format, {}};
     if (!clipboard_.ReadFormat(format, data.bytes)) continue;
     if (!text && (total > limit || data.bytes.size() > limit - total)) continue;

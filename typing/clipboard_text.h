@@ -36,6 +36,7 @@ class ClipboardText {
   static constexpr uint32_t kSnapshotMs = 500;
 
   ClipboardText(Clipboard& clipboard, MessagePump& pump);
+  ~ClipboardText();
   ClipboardText(const ClipboardText&) = delete;
   ClipboardText& operator=(const ClipboardText&) = delete;
 

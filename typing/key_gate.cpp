@@ -123,6 +123,13 @@ bool KeyGate::Due() {
   return window == 0 || !foreground || foreground() == window;
 }
 
+void KeyGate::LayoutChanged(uint32_t from, uint32_t to) {
+  std::lock_guard lock(mutex_);
+  for (Entry& entry : queue_) {
+    if (!entry.judged && !entry.passed && entry.input.layout == from) entry.input.layout = to;
+  }
+}
+
 void KeyGate::ShowError(const std::string& message) {
   {
     std::lock_guard lock(mutex_);
@@ -238,19 +245,23 @@ void KeyGate::Drain() {
     }
     Carry(entry);
   }
-  // Nothing of Ravak's stays pressed, and what the user still holds is down.
-  std::lock_guard sender(sending_);
-  std::vector<KeyStroke> out;
   {
-    std::lock_guard lock(mutex_);
-    if (holding_) return;
-    ReplayPlanner planner(logical_);
-    planner.Settle(physical_, out);
+    // Nothing of Ravak's stays pressed, and what the user still holds is down.
+    std::lock_guard sender(sending_);
+    std::vector<KeyStroke> out;
+    {
+      std::lock_guard lock(mutex_);
+      if (holding_) return;
+      ReplayPlanner planner(logical_);
+      planner.Settle(physical_, out);
+    }
+    for (const KeyStroke& k : out) {
+      keyboard_.KeyEvent(k.vk, k.scan,
+                         (k.up ? kKeyEventKeyUp : 0) | (k.extended ? kKeyEventExtended : 0));
+    }
   }
-  for (const KeyStroke& k : out) {
-    keyboard_.KeyEvent(k.vk, k.scan,
-                       (k.up ? kKeyEventKeyUp : 0) | (k.extended ? kKeyEventExtended : 0));
-  }
+  // Nothing is held or locked now: a box may wait for the user while the typing goes on, the
+  // gate taking the keys again inside its message loop.
   ReportErrors();
 }
 

@@ -70,6 +70,9 @@ class KeyGate : public UserKeyHold, public ErrorReport {
   void Begin() override;
   void End() override;
   bool Due() override;
+  // The keys held and not yet judged that were stamped with `from` are judged as typed with
+  // `to`: they reach the application after its layout changed.
+  void LayoutChanged(uint32_t from, uint32_t to) override;
   // ErrorReport: an error raised while the user's keys are held is shown once the hold is over
   // (a box then opens in front, and the typing behind it goes on); otherwise at once.
   void ShowError(const std::string& message) override;

@@ -11,7 +11,7 @@ constexpr uint8_t kReturn = 0x0D;
 
 }  // namespace
 
-void TypedRecord::Input(const UserInput& input, const ShownFor& shown) {
+void TypedRecord::Input(const UserInput& input, const ReadKey& read) {
   if (input.kind != UserInput::Kind::kKey) {
     End();
     return;
@@ -25,13 +25,8 @@ void TypedRecord::Input(const UserInput& input, const ShownFor& shown) {
   }
   if (key.stroke.vk == kReturn && !chord) {
     entries_.push_back(Entry{u'\r', u'\r'});
-  } else if (const char16_t c = TypedChar(key)) {
-    const std::optional<char16_t> s = shown(c);
-    if (!s) {
-      End();
-      return;
-    }
-    entries_.push_back(Entry{c, *s});
+  } else if (const std::optional<Entry> typed = read(key)) {
+    entries_.push_back(*typed);
   } else {
     End();  // a caret or navigation key, Delete, Tab, a chord: the caret may be anywhere
     return;

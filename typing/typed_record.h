@@ -1,9 +1,9 @@
 // The record of what was typed into the field in front since the caret last moved by other
-// means: the characters the user's keys typed there, each with the key that typed it (as the US
-// keyboard types it, so a capital typed with Shift stays a capital) and what the field showed
-// for it in the layout then active. It ends at a click, a change of window, a caret or
-// navigation key, a chord, or any key whose effect on the text is not known; Backspace takes its
-// last character away. Ravak's own edits are recorded by the command that made them.
+// means: the characters the user's keys typed there, each as the field showed it in the layout
+// then active and as the same key types it on the user's Latin layout (so a capital typed with
+// Shift stays a capital). It ends at a click, a change of window, a caret or navigation key, a
+// chord, or any key whose effect on the text is not known; Backspace takes its last character
+// away. Ravak's own edits are recorded by the command that made them.
 //
 // A conversion works from the record when it holds the whole text it converts: it erases what
 // was typed with Backspace and types the other layout's text, and leaves the document's
@@ -27,17 +27,18 @@ class TypedRecord {
   static constexpr std::size_t kLimit = 400;
 
   struct Entry {
-    char16_t key = 0;    // what the key types on the US keyboard ('\r' for a line break); 0 for
-                         // a character Ravak typed
+    char16_t key = 0;    // what the key types on the Latin layout ('\r' for a line break); 0 for
+                         // a character Ravak typed, or a key that types nothing there
     char16_t shown = 0;  // what the field shows
     bool operator==(const Entry&) const = default;
   };
-  // What the field shows for a key's character in the layout active now; nothing when that
-  // layout's characters are not known.
-  using ShownFor = std::function<std::optional<char16_t>(char16_t key)>;
+  // What a key press typed in the field, as an entry; nothing when it typed no character (a
+  // caret or editing key, a chord) or one whose effect is not known (a layout whose characters
+  // are not known).
+  using ReadKey = std::function<std::optional<Entry>(const UserKey& key)>;
 
   // A key of the user, in the order typed; a click or input that went by ends the record.
-  void Input(const UserInput& input, const ShownFor& shown);
+  void Input(const UserInput& input, const ReadKey& read);
   // The caret or the focus moved by other means: nothing is known of the field any more.
   void End();
   // Ravak replaced the last erase characters with text.

@@ -301,6 +301,21 @@ class Desktop:
             raise E2EError(f"{Path(exe).name} {args} exited {result.returncode}: {result.stderr[-500:]!r}")
         return result
 
+    def install(self, folder, *files):
+        """Copies files into C:\\Program Files\\<folder> of the prefix, as an installer would (a
+        folder ordinary users cannot write: an elevated program loads its Kerrak only from such
+        a folder, and under Wine every program runs elevated); the Windows path of the first."""
+        target = self.prefix / "drive_c" / "Program Files" / folder
+        target.mkdir(parents=True, exist_ok=True)
+        for f in files:
+            if not (target / Path(f).name).exists():
+                shutil.copy(f, target / Path(f).name)
+        return "C:\\Program Files\\" + folder + "\\" + Path(files[0]).name
+
+    def installed(self, folder, name):
+        """The Linux path of an installed file."""
+        return self.prefix / "drive_c" / "Program Files" / folder / name
+
     def run_setup(self, exe, *args, tries=3, timeout=60):
         """Runs a command that can safely run again (reg add, cmd, msiexec, a probe), again when
         it fails: under Wine such commands now and then exit 1 as they shut down, after their work
@@ -423,7 +438,8 @@ class Testpad:
     TITLE = "Ravak Testpad"
 
     def __init__(self, desktop, text="", title=TITLE, slow_chords_ms=0, slow_keys_ms=0,
-                 no_cut=False, password=False, rich=False, custom_class=False, lazy_state=False):
+                 no_cut=False, password=False, rich=False, custom_class=False, lazy_state=False,
+                 limit=0, digits=False):
         self.desktop = desktop
         self.title = title
         self.state_path = desktop.dir / f"{title.replace(' ', '_')}.state"
@@ -448,6 +464,10 @@ class Testpad:
             args += ["--custom-class", "1"]
         if lazy_state:  # a pad that answers each key quickly, for figures
             args += ["--lazy-state", "1"]
+        if limit:  # a field that takes that many characters at most
+            args += ["--limit", str(limit)]
+        if digits:  # a field that takes digits only
+            args += ["--digits", "1"]
         self.proc = desktop.start(E2E_BIN / "ravak-testpad.exe", *args)
         self.window = desktop.find_window(title)
         wait_for(self.state_path.exists, what="testpad state")

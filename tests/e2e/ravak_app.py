@@ -38,8 +38,11 @@ TABS = {"general": 0, "copy_stack": 1, "autocorrect": 2, "typing": 3, "about": 4
 
 
 class Ravak:
-    def __init__(self, desktop, *args, wait_icon=True, exe=DIST / "Ravak.exe"):
+    def __init__(self, desktop, *args, wait_icon=True, exe=None):
+        """Ravak, by default as installed (C:\\Program Files\\Ravak, with its Kerrak beside it)."""
         self.desktop = desktop
+        if exe is None:
+            exe = desktop.install("Ravak", DIST / "Ravak.exe", DIST / "Kerrak.dll")
         self.started = time.monotonic()
         with harness.step("ravak start"):
             self.proc = desktop.start(exe, *args)

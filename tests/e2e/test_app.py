@@ -22,6 +22,9 @@ def test_tray_menu_and_settings_window_in_persian(desktop):
     assert "810x440" in geometry or "Geometry" in geometry
     app.screenshot("settings-general")
     assert app.text("KEYBOARD_TYPE") == "کلید پیش فرض ویندوز"
+    # The two layouts converted between: Wine's one layout, read from it, and Ravak's own
+    # Persian table (Wine has none).
+    assert app.text("KEYBOARD_PAIR") == "تبدیل میان US\u200e و Persian\u200e"
     for tab in (1, 2, 3, 4):
         app.select_tab(tab)
         app.screenshot(f"settings-tab{tab}")
@@ -80,7 +83,7 @@ def test_second_instance_gives_way_unless_given_an_argument(desktop):
     assert first.proc.poll() is None
     third = Ravak(desktop, "again", wait_icon=False)
     # A full second copy: two running programs, both past their start.
-    wait_for(lambda: len(running_copies()) == 2 and min(running_copies()) > 8 * 1024,
+    wait_for(lambda: len(running_copies(desktop)) == 2 and min(running_copies(desktop)) > 8 * 1024,
              what="a second full copy")
     assert third.proc.poll() is None and first.proc.poll() is None
     assert not desktop.win32_visible("#32770|Ravak")
@@ -151,14 +154,24 @@ def dependent_load_flags(image):
 
 
 def test_libraries_come_from_system32_not_from_the_programs_folder(desktop):
-    # Ravak started from a download folder where someone left a gdiplus.dll and a shcore.dll.
-    folder = desktop.dir / "Downloads"
-    folder.mkdir()
+    # Ravak started from a download folder, with its Kerrak beside it: elevated (under Wine every
+    # program is), it loads no Kerrak from a folder the user can write, and says so.
+    downloads = desktop.dir / "Downloads"
+    downloads.mkdir()
     for name in ("Ravak.exe", "Kerrak.dll"):
-        shutil.copy(DIST / name, folder)
+        shutil.copy(DIST / name, downloads)
+    refused = Ravak(desktop, exe=downloads / "Ravak.exe", wait_icon=False)
+    desktop.find_win32("#32770|Ravak")
+    assert "elevated" in wait_for(lambda: desktop.probe("text", "#32770|Ravak", "65535"),
+                                  what="the error's text")
+    refused.proc.kill()  # it cannot start without a Kerrak
+    refused.proc.wait()
+    # Installed, with a gdiplus.dll and a shcore.dll someone left in its folder.
+    exe = desktop.install("Ravak", DIST / "Ravak.exe", DIST / "Kerrak.dll")
+    folder = desktop.installed("Ravak", "Ravak.exe").parent
     for name in ("gdiplus.dll", "shcore.dll"):
         shutil.copy(E2E_BIN / "ravak-planted.dll", folder / name)
-    app = Ravak(desktop, exe=folder / "Ravak.exe")
+    app = Ravak(desktop, exe=exe)
     app.menu("next")  # a saying: its card is drawn with GDI+
     wait_for(lambda: desktop.win32_visible("RavakTip"), what="the saying's card")
     app.open_settings()  # laid out for the monitor's DPI (shcore.dll)
@@ -209,12 +222,16 @@ def resident_kib(exe_name):
     return best
 
 
-def running_copies():
-    """Resident sets (KiB) of the running Ravak.exe processes."""
+def running_copies(desktop):
+    """Resident sets (KiB) of the Ravak.exe processes running in the desktop's prefix (other
+    tests run their own beside it)."""
     sizes = []
+    prefix = b"WINEPREFIX=" + str(desktop.prefix).encode()
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             if b"Ravak.exe" not in open(f"/proc/{pid}/cmdline", "rb").read().split(b"\0")[0]:
+                continue
+            if prefix not in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
                 continue
             for line in open(f"/proc/{pid}/status"):
                 if line.startswith("VmRSS:"):

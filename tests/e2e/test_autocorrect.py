@@ -1,6 +1,7 @@
 """Auto-correct, end to end: Kerrak reports the keys typed in an ordinary edit window, and a
 keyword typed there is replaced by the entry's text with the caret at the marked point."""
 from harness import E2E_BIN, Testpad, reset_keys, wait_for, win_path
+from test_kerrak import hook_host
 
 ENTRIES = [
     # (after text, before text, keyword)
@@ -22,7 +23,7 @@ class HookHost:
         listing = desktop.dir / f"{name}.list.txt"
         listing.write_text("".join(escape(t) + "\n" for entry in entries for t in entry),
                            encoding="utf-8")
-        self.proc = desktop.start(E2E_BIN / "ravak-hookhost.exe", "--list", win_path(listing),
+        self.proc = desktop.start(hook_host(desktop), "--list", win_path(listing),
                                   "--ready", win_path(ready), "--log", win_path(self.log))
         wait_for(lambda: ready.exists() or self.proc.poll() is not None, timeout=30,
                  what="hook host")

@@ -4,6 +4,7 @@ import subprocess
 
 import pytest
 
+from ravak_app import Ravak
 from harness import BUILD, E2E_BIN, wait_for, win_path
 
 KERRAK = BUILD / "hookdll" / "Kerrak.dll"
@@ -32,10 +33,15 @@ def start_host(desktop, *args):
     ready = desktop.dir / "hookhost.ready"
     for left in (log, ready):  # by a host started before
         left.unlink(missing_ok=True)
-    proc = desktop.start(E2E_BIN / "ravak-hookhost.exe", "--ready", win_path(ready), "--log",
-                         win_path(log), *args)
+    proc = desktop.start(hook_host(desktop), "--ready", win_path(ready), "--log", win_path(log),
+                         *args)
     wait_for(lambda: ready.exists() or proc.poll() is not None, timeout=30, what="hook host")
     return proc, log.read_text().splitlines() if log.exists() else []
+
+
+def hook_host(desktop):
+    """The hook host installed with a Kerrak beside it, as the package installs Ravak."""
+    return desktop.install("RavakHookHost", E2E_BIN / "ravak-hookhost.exe", E2E_BIN / "Kerrak.dll")
 
 
 def system_copy(desktop):
@@ -51,7 +57,7 @@ def test_elevated_ravak_loads_only_the_copy_beside_it_and_writes_none(desktop):
     # Under Wine every program runs elevated. A copy in the per-user folder, which the user can
     # write, is never loaded, even one that claims to be Kerrak; an older copy in the System
     # folder is neither loaded nor replaced, and none is written there when it is missing.
-    beside = win_path(E2E_BIN / "Kerrak.dll")
+    beside = "C:\\Program Files\\RavakHookHost\\Kerrak.dll"
     planted = per_user_copy(desktop)
     planted.parent.mkdir(parents=True)
     planted.write_bytes((E2E_BIN / "ravak-planted.dll").read_bytes())
@@ -80,3 +86,14 @@ def test_without_its_shared_record_ravak_reports_it_and_loads_no_kerrak(desktop)
         assert lines == ["error: Could not create file map object"], (option, lines)
         proc.kill()
         proc.wait()
+
+
+def test_the_loaded_copy_can_be_neither_renamed_nor_replaced_while_ravak_runs(desktop):
+    Ravak(desktop)
+    loaded = "C:\\Program Files\\Ravak\\Kerrak.dll"
+    moved = "C:\\Program Files\\Ravak\\Kerrak.old"
+    probe = E2E_BIN / "ravak-probe.exe"
+    assert desktop.run(probe, "file-move", loaded, moved, check=False).returncode != 0
+    assert desktop.run(probe, "file-write", loaded, check=False).returncode != 0
+    assert desktop.installed("Ravak", "Kerrak.dll").exists()
+

@@ -160,8 +160,11 @@ def test_dragging_moves_the_tip_without_closing_it(desktop):
     desktop.xdotool("mousedown", "1")
     for dx in (-10, -100, -200):
         move_pointer(desktop, (ON_TIP[0] + dx, ON_TIP[1] - 50))
-    desktop.xdotool("mouseup", "1")
+    # The user lets go once the card is where they dragged it.
     moved = (REST[0] - 200, REST[1] - 50)
+    wait_for(lambda: tip_windows(desktop) == [(*moved, TIP_W, TIP_H)], timeout=10,
+             what=f"the tip at {moved} (now {tip_windows(desktop)})")
+    desktop.xdotool("mouseup", "1")
     wait_for(lambda: tip_windows(desktop) == [(*moved, TIP_W, TIP_H)], timeout=10,
              what=f"the tip at {moved} (now {tip_windows(desktop)})")
     assert host.phases() == {next(iter(host.steps())): "rest"}

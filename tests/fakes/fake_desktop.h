@@ -15,21 +15,23 @@ namespace ravak::testing {
 
 class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
-  WindowId ForegroundWindow() override { return 1; }
-  uint16_t ForegroundLanguage() override { return language; }
+  WindowId ForegroundWindow() override { return window; }
+  // The field, when it can be read (a standard edit): its text before the caret on its line.
+  bool FieldLineBeforeCaret(std::u16string& text) override {
+    if (!readable) return false;
+    const std::u16string before = readable->text.substr(0, readable->caret);
+    const std::size_t line = before.find_last_of(u'\n');
+    text = line == std::u16string::npos ? before : before.substr(line + 1);
+    return true;
+  }
+  WindowId window = 1;
+  FakeTextField* readable = nullptr;
+  uint32_t ForegroundLayout() override { return layout; }
   bool FocusIsPassword() override { return password; }
   std::u16string ForegroundProgram() override { return program; }
   bool ForegroundIsFullScreen() override { return full_screen; }
   std::optional<ScreenRect> CaretRect() override { return caret; }
-  // The field's line before the caret, read from field when it is set (a standard edit).
-  bool FieldLineBeforeCaret(std::u16string& text) override {
-    if (!field) return false;
-    text = field->text.substr(0, field->caret);
-    text.erase(0, text.find_last_of(u'\n') + 1);
-    return true;
-  }
-  FakeTextField* field = nullptr;
-  uint16_t language = 0x0409;  // English (United States)
+  uint32_t layout = 0x0409;  // English (United States)
   std::u16string program = u"Notepad.exe";
   bool full_screen = false;
   bool password = false;
@@ -70,10 +72,12 @@ struct FakeDesktop {
 
   Settings settings;
   MasterSwitch master;
+  FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
   LayoutMap layout;
+  TypingLayouts layouts{installed_layouts, layout};
   SettingsStore store{registry};
   TypedRecord record;
-  ConversionFeature conversion{settings, master,  layout,  input,         clipboard_text, pump,
+  ConversionFeature conversion{settings, master,  layouts, input,         clipboard_text, pump,
                                threads,  hotkeys, hotkeys, typing.stream, foreground,     record};
   CopyStackFeature copy_stack{master,  input,         clipboard_text, hotkeys,
                               hotkeys, typing.stream, record};
@@ -82,21 +86,19 @@ struct FakeDesktop {
   AutoCorrectFeature autocorrect{settings,       master,     typing.stream, input,
                                  clipboard_text, foreground, record,        [this] { return now; }};
   FakeSwitchMark switch_mark;
-  AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layout,     input,
+  AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layouts,    input,
                                foreground, record, conversion.Command(), switch_mark};
-  LiveFixFeature live_fix{settings,   master, typing.stream,        layout,     input,
+  LiveFixFeature live_fix{settings,   master, typing.stream,        layouts,     input,
                           foreground, record, conversion.Command(), autoswitch, switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
-    KeepRecord(typing.stream, record, layout);
+    KeepRecord(typing.stream, record, layouts);
     typing.front = &foreground;
     typing.front_layout = &foreground;
     return true;
   }();
-  FakeInstalledLayouts installed_layouts;  // none: the built-in tables serve
-  SystemKeyboards keyboards{installed_layouts};
-  SettingsController controller{settings,   store,       layout,     keyboards, conversion,
-                                copy_stack, autocorrect, autoswitch, live_fix,  hotkeys};
+  SettingsController controller{settings,   store,       layout,     layouts,  conversion,
+                                copy_stack, autocorrect, autoswitch, live_fix, hotkeys};
 };
 
 }  // namespace ravak::testing

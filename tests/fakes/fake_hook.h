@@ -97,6 +97,9 @@ class FakeKerrakFiles : public KerrakFileSystem {
   std::u16string LocalAppDataFolder() override { return local_app_data; }
   std::u16string ProgramFolder() override { return program_folder; }
   bool RunsElevated() override { return elevated; }
+  bool FolderProtected(const std::u16string& folder) override {
+    return folder.rfind(u"C:\\Program Files\\", 0) == 0 || folder == system_folder;
+  }
   bool FileExists(const std::u16string& path) override { return files.count(path) != 0; }
   bool CreateFolders(const std::u16string& path, std::string& error_text) override {
     log.push_back("mkdir " + Utf16ToUtf8(path));

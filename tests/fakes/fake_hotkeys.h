@@ -29,7 +29,11 @@ class FakeHotkeys : public HotkeyRegistrar, public ErrorReport {
     return true;
   }
   void Unregister(WindowId w, uint16_t) override { registered.erase(w); }
-  void ShowError(const std::string& message) override { errors.push_back(message); }
+  void ShowError(const std::string& message) override {
+    errors.push_back(message);
+    if (on_error) on_error();
+  }
+  std::function<void()> on_error;  // the moment a box would open
 
   bool IsRegistered(unsigned mods, unsigned key) const {
     for (const auto& [w, combo] : registered) {

@@ -1,8 +1,10 @@
 // Installed keyboard layouts answering as Windows does, from tables: the layout's keys type
 // their characters, a dead key answers as dead and makes its combinations with the next key. A
-// layout can be made unreadable (the system gives nothing for its keys, as Wine does).
+// layout can be made unreadable (the system gives nothing for its keys, as Wine does). Requests
+// for a layout are kept, and the window may refuse them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,13 @@ class FakeInstalledLayouts : public InstalledLayouts {
     bool readable = true;
   };
 
-  // Installs a layout under a handle whose low word is its language, as Windows gives it.
+  // Installs a layout under a handle as Windows gives it: the language in the low word, and
+  // above it the language again, or for a variant (Dvorak, Persian (Standard)) 0xF000 and the
+  // variant.
   LayoutHandle Install(const KeyboardLayout& layout, bool readable = true) {
-    const LayoutHandle handle = static_cast<LayoutHandle>(layout.id) << 16 | layout.Language();
+    const uint32_t variant = layout.id >> 16;
+    const uint32_t device = variant ? 0xF000 | variant : layout.Language();
+    const LayoutHandle handle = static_cast<LayoutHandle>(device) << 16 | layout.Language();
     installed.push_back({handle, layout, readable});
     return handle;
   }
@@ -56,8 +62,16 @@ class FakeInstalledLayouts : public InstalledLayouts {
     const char16_t made = Find(layout)->layout.Combine(d.text[0], n.text.empty() ? 0 : n.text[0]);
     return made ? std::u16string(1, made) : d.text + n.text;
   }
+  LayoutRequest RequestInForeground(LayoutHandle layout) override {
+    requests.push_back(layout);
+    if (answer == LayoutRequest::kTaken && on_request) on_request(layout);
+    return answer;
+  }
 
   std::vector<Installed> installed;
+  std::vector<LayoutHandle> requests;
+  LayoutRequest answer = LayoutRequest::kTaken;
+  std::function<void(LayoutHandle)> on_request;  // the window takes the layout
 
  private:
   const Installed* Find(LayoutHandle layout) const {

@@ -179,6 +179,9 @@ class FakeClipboard : public Clipboard {
     if (on_read) on_read(format);
     return Bytes(format, out);
   }
+  // An owner that hangs: asked, it never answers in time.
+  bool OwnerAnswers() override { return !owner_hung; }
+  bool owner_hung = false;
   bool WriteFormat(uint32_t format, const std::vector<uint8_t>& bytes) override {
     if (refuse_set || refused_formats.count(format)) return false;
     if (format == clipformat::kUnicodeText) {

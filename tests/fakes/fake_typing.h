@@ -7,13 +7,15 @@
 // made too slow to judge a key in time. The system's key state (what the keyboard's IsKeyDown
 // answers) follows every key event that reaches the application; each input is stamped with the
 // window in front and its layout, as the hook stamps it, and a dead key of the layout marks
-// itself and the key after it.
+// itself and the key after it. A typist on another layout (Dvorak, Persian (Standard)) presses
+// that layout's keys, with their scan codes.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "keyboard/keyboard_layout.h"
 #include "platform/foreground.h"
 #include "platform/typing_target.h"
 #include "tests/fakes/fake_system.h"
@@ -55,16 +57,37 @@ class FakeTyping {
       if (modifiers & (1u << bit)) Event(ModifierKey(bit), true);
     if (!busy) Idle();
   }
+  // Types text on a layout: each character by the key that types it there, Shift held for a
+  // shifted one, with the key's scan code and the virtual key the layout gives it; "\r", "\t"
+  // and "\b" as Type does. A character the layout has no key for is left out.
+  void TypeOn(const KeyboardLayout& keyboard, std::u16string_view text) {
+    for (const char16_t c : text) {
+      if (c == u'\r' || c == u'\t' || c == u'\b') {
+        TypeKey(c);
+        continue;
+      }
+      for (const LayoutKey& key : keyboard.keys) {
+        const bool shift = key.plain != c;
+        if (key.Types(shift) != c) continue;
+        if (shift) Event(vk::kLShift, false);
+        Event(key.vk, false, key.scan);
+        Event(key.vk, true, key.scan);
+        if (shift) Event(vk::kLShift, true);
+        break;
+      }
+    }
+    if (!busy) Idle();
+  }
   // One key event of the user.
-  void Event(uint8_t vk, bool up) {
-    UserInput input{UserInput::Kind::kKey, UserKey{KeyStroke{vk, 0, up, false}, 0}};
+  void Event(uint8_t vk, bool up, uint8_t scan = 0) {
+    UserInput input{UserInput::Kind::kKey, UserKey{KeyStroke{vk, scan, up, false}, 0}};
     if (!up && !IsPassiveKey(vk))
       input.key.composed = dead_keys_.Composed(dead_key && dead_key(vk));
     if (Offer(input)) Reach(input.key.stroke);
   }
-  // The user lets go of a key where the hook cannot see it (in an elevated window): the system's
-  // key state changes, and nothing else hears of it.
-  void ReleasedUnseen(uint8_t vk) { keyboard_.held_keys.erase(vk); }
+  // The user lets go of a key where the hook cannot see it (in an elevated window): the system
+  // and the application have it, the key gate never hears of it.
+  void ReleasedUnseen(uint8_t vk) { Reach(KeyStroke{vk, 0, true, false}); }
   void Click() {
     UserInput input{UserInput::Kind::kClick, {}};
     Offer(input);
@@ -107,7 +130,7 @@ class FakeTyping {
   bool Offer(UserInput& input) {
     now_ms += 30;
     input.window = front ? front->ForegroundWindow() : window;
-    input.layout = front_layout ? front_layout->ForegroundLanguage() : layout;
+    input.layout = front_layout ? front_layout->ForegroundLayout() : layout;
     if (gate.Arrive(input) == KeyGate::Admission::kHeld) return input.kind != UserInput::Kind::kKey;
     if (!late_answers) gate.ClaimAndAnswer();
     bool drain = false;

@@ -20,10 +20,10 @@ using testing::Log;
 class Desk : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return window; }
-  uint16_t ForegroundLanguage() override { return language; }
+  uint32_t ForegroundLayout() override { return layout; }
   bool FocusIsPassword() override { return password; }
   WindowId window = 7;
-  uint16_t language = 0x0409;
+  uint32_t layout = 0x0409;
   bool password = false;
 };
 
@@ -35,7 +35,7 @@ class AutoSwitchTest : public ::testing::Test {
  protected:
   AutoSwitchTest() {
     typing.field.layout = [this](char16_t c) {
-      return desk.language == kPersian && c != u' '
+      return desk.layout == kPersian && c != u' '
                  ? map.FarsiChars()[map.LookupChar(c, Table::English)]
                  : c;
     };
@@ -55,13 +55,20 @@ class AutoSwitchTest : public ::testing::Test {
   testing::FakeTextField& field = typing.field;
   SyntheticInput input{keyboard, pump, typing.gate, [] { return false; }};
   LayoutMap map;
+  testing::FakeInstalledLayouts installed;  // none: the built-in tables serve
+  TypingLayouts layouts{installed, map};
   LayoutDetector detector{map};
   Desk desk;
   WordExceptions exceptions;
   int language_switches = 0;
   TypedRecord record;
-  AutoSwitchEngine engine{detector,   input,  desk,
-                          exceptions, record, [this] { ++language_switches; }};
+  AutoSwitchEngine engine{detector,
+                          layouts,
+                          input,
+                          desk,
+                          exceptions,
+                          record,
+                          [this](Language) { ++language_switches; }};
   AutoSwitchSwitches switches{true, true, false};
 };
 
@@ -76,7 +83,7 @@ TEST_F(AutoSwitchTest, WordsTypedOnTheWrongLayoutAreRetypedAsEachEnds) {
   EXPECT_FALSE(typing.gate.Holding());
 
   // On the Persian layout, an English word typed by mistake comes back as English.
-  desk.language = kPersian;
+  desk.layout = kPersian;
   field.Show(u"");
   typing.Type(u"hello ");
   EXPECT_EQ(field.text, u"hello ");

@@ -85,7 +85,7 @@ TEST(PlanReplacementTest, ErasesTypedKeysPastesBothTextsAndStepsBackOverTheAfter
 class Desk : public ForegroundWindowQuery, public TypingTargetQuery {
  public:
   WindowId ForegroundWindow() override { return window; }
-  uint16_t ForegroundLanguage() override { return 0x0409; }
+  uint32_t ForegroundLayout() override { return 0x0409; }
   bool FocusIsPassword() override { return password; }
   WindowId window = 0x100;
   bool password = false;

@@ -128,6 +128,42 @@ TEST_F(ClipboardSnapshotTest, LargePicturesAreKeptAndSlowOwnersAreNotWaitedForLo
   EXPECT_FALSE(Queried(clipboard, kRichText));
 }
 
+// An owner that renders its formats only when asked, and hangs: nothing more is asked of it, and
+// the snapshot ends at once rather than holding the user's keys without end.
+TEST_F(ClipboardSnapshotTest, AHungOwnerIsNotAskedForItsFormats) {
+  clipboard.SetByOtherApp(u"mine");
+  clipboard.AddByOtherApp(kHtml, Bytes("<b>mine</b>"));
+  clipboard.owner_hung = true;
+  EXPECT_TRUE(text.Save().empty());
+  EXPECT_TRUE(clipboard.queried.empty());
+  EXPECT_EQ(text.Read(), u"");
+}
+
+// The paste's text is lent to the process of the focused field, which in an app that runs in a
+// frame is not the frame's; a clipboard monitor gets nothing.
+TEST(OfferReaderTest, TheFocusedFieldsProcessReadsTheOfferAndAMonitorDoesNot) {
+  constexpr uint32_t kFrame = 10, kApp = 20, kMonitor = 30;
+  EXPECT_TRUE(MayReadOffer(kApp, kFrame, kApp));
+  EXPECT_TRUE(MayReadOffer(kFrame, kFrame, kApp));
+  EXPECT_TRUE(MayReadOffer(kApp, kApp, 0));
+  EXPECT_FALSE(MayReadOffer(kMonitor, kFrame, kApp));
+  EXPECT_TRUE(MayReadOffer(0, kFrame, kApp));  // no window: cannot be told apart
+}
+
+// The program ends while a paste's text is still unread: the user's own clipboard comes back.
+TEST_F(ClipboardSnapshotTest, EndingWhileAnOfferIsUnreadGivesTheUsersClipboardBack) {
+  clipboard.SetByOtherApp(u"mine");
+  {
+    ClipboardText ending{clipboard, pump};
+    ClipboardLoan loan(ending);
+    loan.Offer(u"converted");
+    loan.Return();  // unread: given back once read, or at the end
+    EXPECT_TRUE(clipboard.offering);
+  }
+  EXPECT_FALSE(clipboard.offering);
+  EXPECT_EQ(clipboard.ReadByMonitor(), u"mine");
+}
+
 TEST_F(ClipboardSnapshotTest, EmptyClipboardIsNotOpenedAndStaysEmpty) {
   const ClipboardSnapshot saved = text.Save();
   EXPECT_TRUE(saved.empty());

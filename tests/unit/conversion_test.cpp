@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "tests/fakes/fake_keyboard_layouts.h"
 #include "tests/fakes/fake_system.h"
 
 namespace ravak {
@@ -32,7 +33,7 @@ class FakeEditor : public TypingTargetQuery {
   }
   std::u16string Selected() const { return text.substr(Start(), End() - Start()); }
   // A standard edit: its selection can be read and set.
-  uint16_t ForegroundLanguage() override { return 0x0409; }
+  uint32_t ForegroundLayout() override { return 0x0409; }
   bool FocusIsPassword() override { return false; }
   bool FieldSelection(uint32_t& start, uint32_t& end) override {
     start = static_cast<uint32_t>(anchor);
@@ -95,10 +96,12 @@ class ConversionTest : public ::testing::Test {
   SyntheticInput input{keyboard, pump, hold, [this] { return slow; }};
   ClipboardText text{clipboard, pump};
   LayoutMap map;
+  testing::FakeInstalledLayouts installed;  // none: the built-in tables serve
+  TypingLayouts layouts{installed, map};
   InlineThreadStarter threads;
   FakeEditor editor{keyboard, clipboard};
   TypedRecord record;  // empty: the clipboard's way
-  ConversionCommand command{map, input, text, pump, threads, editor, record};
+  ConversionCommand command{layouts, input, text, pump, threads, editor, record};
 };
 
 TEST_F(ConversionTest, ConvertsLineAndRestoresClipboardInExactSequence) {

@@ -146,10 +146,18 @@ TEST_F(DeployTest, Elevated_LoadsOnlyTheCopyBesideTheProgramOrInTheSystemFolder)
   EXPECT_EQ(Deploy().load_order, Paths{kSystem});
 
   fs.files[kSystem] = Image(kMachineX64, 0x01);
-  const KerrakDeployment d = Deploy();
+  KerrakDeployment d = Deploy();
   EXPECT_TRUE(d.load_order.empty());
   EXPECT_EQ(d.error, kElevatedWithoutCopy);
   EXPECT_TRUE(fs.log.empty());  // and writes nothing
+
+  // Run from a folder the user can write (a download), the copy beside it is never loaded:
+  // anything of the user's could swap it after the check.
+  fs.program_folder = u"C:\\Users\\u\\Downloads";
+  fs.files[u"C:\\Users\\u\\Downloads\\Kerrak.dll"] = kImage;
+  d = Deploy();
+  EXPECT_TRUE(d.load_order.empty());
+  EXPECT_EQ(d.error, kElevatedWithoutCopy);
 }
 
 TEST_F(DeployTest, EachArchitectureKeepsItsOwnPerUserCopy) {

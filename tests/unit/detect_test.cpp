@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -167,6 +168,53 @@ TEST(DetectModelTest, MalformedModelsAreRefused) {
   std::vector<uint8_t> version = bytes;
   version[4] = 99;
   EXPECT_FALSE(DetectModel::Parse(version).has_value());
+  // A context naming a row past the costs, a bucket ending past the words or before the one
+  // before it.
+  const auto model = DetectModel::Parse(image);
+  ASSERT_TRUE(model.has_value());
+  for (const auto* lm : {&model->english, &model->farsi}) {
+    auto at = [&](std::span<const uint8_t> part) {
+      return static_cast<std::size_t>(part.data() - image.data());
+    };
+    for (const auto& [offset, value] : {std::pair{at(lm->rows) + 1, uint8_t{0xFF}},
+                                        {at(lm->bucket_ends) + 3, uint8_t{1}},
+                                        {at(lm->bucket_ends) + 4 * 255, uint8_t{0}}}) {
+      std::vector<uint8_t> damaged = bytes;
+      damaged[offset] = value;
+      EXPECT_FALSE(DetectModel::Parse(damaged).has_value()) << offset;
+    }
+  }
+}
+
+TEST(DetectModelTest, WordTablesAnswerAsAPlainMapOfTheirEntries) {
+  const DetectModel& model = DetectModel::Embedded();
+  for (const auto* lm : {&model.english, &model.farsi}) {
+    std::map<uint32_t, int> classes;  // hash without its low 4 bits -> class
+    uint32_t begin = 0;
+    for (uint32_t bucket = 0; bucket < 256; ++bucket) {
+      uint32_t end = 0;
+      std::memcpy(&end, lm->bucket_ends.data() + 4 * bucket, 4);
+      for (uint32_t i = begin; i < end; ++i) {
+        const uint8_t* e = lm->words.data() + 3 * i;
+        const uint32_t entry = bucket << 24 | e[2] << 16 | e[1] << 8 | e[0];
+        classes[entry & ~15u] = static_cast<int>(entry & 15u);
+      }
+      begin = end;
+    }
+    ASSERT_GT(classes.size(), 10000u);
+    auto expected = [&](uint32_t hash) {
+      const auto it = classes.find(hash & ~15u);
+      return it == classes.end() ? 0 : it->second;
+    };
+    // Each entry, with any class bits in the hash, and its neighbours in the bucket and in the
+    // buckets beside it.
+    for (const auto& [key, word_class] : classes) {
+      ASSERT_EQ(lm->WordClass(key | 15u), word_class) << std::hex << key;
+      for (const uint32_t near : {key + 16, key - 16, key ^ 0x01000000u, key + 0x00FFFFF0u}) {
+        ASSERT_EQ(lm->WordClass(near), expected(near)) << std::hex << near;
+      }
+    }
+  }
 }
 
 TEST(DetectModelTest, ThresholdsComeFromTheModel) {

@@ -138,7 +138,7 @@ TEST(GlobalHotKeyTest, EveryHotKeyMessageRaisesEventWithRegisteredShiftState) {
   GlobalHotkey gk(sys, sys, keys);
   gk.SetCombination(0xC043);
   int presses = 0;
-  gk.SetOnPress([&](ShiftState held) {
+  gk.SetOnPress([&](ShiftState held, uint32_t) {
     EXPECT_EQ(held, (ShiftState{false, true, true}));
     ++presses;
   });
@@ -152,7 +152,8 @@ TEST(GlobalHotKeyTest, HandlerErrorIsReportedOncePerPressAndComponentGoesOn) {
   KeyStream keys;
   GlobalHotkey gk(sys, sys, keys);
   gk.SetCombination(0x8041);
-  gk.SetOnPress([](ShiftState) { throw std::runtime_error("Cannot open clipboard: busy"); });
+  gk.SetOnPress(
+      [](ShiftState, uint32_t) { throw std::runtime_error("Cannot open clipboard: busy"); });
   sys.log.clear();
   sys.PressHotKey();
   sys.PressHotKey();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hotkeys/global_hotkey.h"
+#include "platform/error.h"
 #include "platform/keyboard.h"
 #include "tests/fakes/fake_hotkeys.h"
 #include "tests/fakes/fake_typing.h"
@@ -103,7 +104,7 @@ TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
   GlobalHotkey paste(system, system, typing.stream);
   paste.SetCombination(0xC056);  // Ctrl+Alt+V
   int item = 0;
-  paste.SetOnPress([&](ShiftState held) {
+  paste.SetOnPress([&](ShiftState held, uint32_t) {
     EXPECT_EQ(held, (ShiftState{false, true, true}));
     Sequence sequence(input);
     input.ReleaseModifiers(held);
@@ -124,7 +125,7 @@ TEST_F(KeyGateTest, HotkeysPressedDuringAHoldActInTheOrderTyped) {
   system.taken.insert((kModAlt | kModControl) << 16 | 'C');
   GlobalHotkey copy(system, system, typing.stream);
   copy.SetCombination(0xC043);
-  copy.SetOnPress([](ShiftState) { FAIL(); });
+  copy.SetOnPress([](ShiftState, uint32_t) { FAIL(); });
   typing.Chord(ctrl_alt, 'C');
   EXPECT_FALSE(typing.gate.Holding());
 }
@@ -135,7 +136,7 @@ TEST_F(KeyGateTest, AHotkeyHeldDownActsOncePerPress) {
   GlobalHotkey convert(system, system, typing.stream);
   convert.SetCombination(0x8041);  // Alt+A
   int presses = 0;
-  convert.SetOnPress([&](ShiftState) { ++presses; });
+  convert.SetOnPress([&](ShiftState, uint32_t) { ++presses; });
   typing.Event(vk::kLMenu, false);
   for (int repeat = 0; repeat < 5; ++repeat) typing.Event('A', false);
   typing.Event('A', true);
@@ -147,6 +148,35 @@ TEST_F(KeyGateTest, AHotkeyHeldDownActsOncePerPress) {
   typing.Idle();
   EXPECT_EQ(presses, 2);
   EXPECT_EQ(typing.field.text, u"");
+}
+
+// An action's error is reported once the user's keys are no longer held (a box shown before
+// would stand between them and the application), and the actions after it still run.
+TEST_F(KeyGateTest, AnErrorIsReportedAfterTheHoldAndLaterActionsStillRun) {
+  int runs = 0;
+  typing.stream.AddWatcher([&](const UserInput& in, bool) {
+    if (in.kind != UserInput::Kind::kKey || in.key.stroke.up || in.key.stroke.vk != 0x20)
+      return KeyVerdict{};
+    return KeyVerdict{[&] {
+      if (++runs > 1) return;
+      typing.Type(u"ab");  // typed on meanwhile
+      throw Error("Cannot open clipboard: Access denied");
+    }};
+  });
+  std::u16string when_shown;
+  system.on_error = [&] {
+    when_shown = typing.field.text;
+    // The box waits for the user, who types on: its message loop carries out what is held.
+    typing.Type(u" ");
+    typing.Idle();
+  };
+  typing.busy = true;
+  typing.Type(u"x ");
+  typing.Idle();
+  EXPECT_EQ(when_shown, u"x ab");  // the keys typed on had reached the application
+  EXPECT_EQ(system.errors, (std::vector<std::string>{"Cannot open clipboard: Access denied"}));
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(typing.field.text, u"x ab ");
 }
 
 // Past the ceiling, a user-interface thread stuck before it judged anything no longer holds the

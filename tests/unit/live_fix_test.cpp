@@ -21,10 +21,10 @@ class LiveFixTest : public ::testing::Test, protected FakeDesktop {
   LiveFixTest() {
     controller.Start();
     settings.fix_as_typed = true;
-    foreground.field = &typing.field;
+    foreground.readable = &typing.field;
   }
   void Persian(bool on) {
-    foreground.language = on ? kPersian : 0x0409;
+    foreground.layout = on ? kPersian : 0x0409;
     typing.field.layout = [this, on](char16_t c) {
       const int i = layout.LookupChar(c, Table::English);
       return on && i < kLayoutSize ? layout.FarsiChars()[static_cast<std::size_t>(i)] : c;
@@ -86,13 +86,13 @@ TEST_F(LiveFixTest, WordsTheRecordDoesNotHoldAreLeftAlone) {
   typing.Type(u";jhf ih ");
   EXPECT_EQ(Text(), Fixed(u"سمی روم می روم کتاب_ها "));
   // A field that cannot be read: only a line break typed tells where the line starts.
-  foreground.field = nullptr;
+  foreground.readable = nullptr;
   typing.field.Show(u"");
   typing.Click();
   typing.Type(u"ld v,l \rld v,l ");
   EXPECT_EQ(Text(), Fixed(u"می روم \r\nمی_روم "));
   // A field that shows something else than what was typed is not retyped.
-  foreground.field = &typing.field;
+  foreground.readable = &typing.field;
   typing.Type(u"ld v,l");
   typing.field.Show(u"other");
   typing.Type(u" ");

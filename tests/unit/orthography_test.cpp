@@ -2,6 +2,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "orthography/as_you_type.h"
 #include "orthography/persian_orthography.h"
@@ -35,13 +36,40 @@ void ExpectFixes(std::initializer_list<Case> cases, const OrthographyOptions& op
   }
 }
 
-TEST(OrthographyWordsTest, EmbeddedListsParseAndUnknownSectionsFail) {
-  const std::string_view image(reinterpret_cast<const char*>(OrthographyWordsImage().data()),
-                               OrthographyWordsImage().size());
-  ASSERT_TRUE(OrthographyWords::Parse(image).has_value());
+TEST(OrthographyWordsTest, PackedListsHoldTheTextsWordsAndDamageIsRefused) {
+  const std::string_view text(reinterpret_cast<const char*>(OrthographyWordsText().data()),
+                              OrthographyWordsText().size());
+  const auto parsed = OrthographyWords::Parse(text);
+  ASSERT_TRUE(parsed.has_value());
+  const auto packed = OrthographyWordsImage();
+  ASSERT_EQ(OrthographyWords::Unpack(packed), parsed);
   EXPECT_TRUE(OrthographyWords::Embedded().Contains(OrthographyWords::kPresentStems, u"کن"));
-  EXPECT_FALSE(OrthographyWords::Parse(std::string(image) + "[elsewhere]\n").has_value());
+  EXPECT_TRUE(
+      OrthographyWords::Embedded().Contains(OrthographyWords::kCompounds, u"نرم\u200cافزار"));
+  EXPECT_FALSE(OrthographyWords::Parse(std::string(text) + "[elsewhere]\n").has_value());
   EXPECT_FALSE(OrthographyWords::Parse("[present-stems]\nکن\n").has_value());  // lists missing
+
+  // Damage anywhere in the packed form is refused, within its bounds.
+  const std::vector<uint8_t> bytes(packed.begin(), packed.end());
+  for (std::size_t cut = 0; cut < bytes.size(); cut += 1 + cut / 8) {
+    EXPECT_FALSE(OrthographyWords::Unpack(std::span(bytes.data(), cut)).has_value()) << cut;
+  }
+  auto changed = [&](std::size_t at, uint8_t value) {
+    std::vector<uint8_t> b = bytes;
+    b.at(at) = value;
+    return OrthographyWords::Unpack(b);
+  };
+  const std::size_t letters = bytes[5];
+  const std::size_t first_section = 7 + 2 * letters;  // its name's length
+  const std::size_t first_word = first_section + 1 + bytes[first_section] + 4;
+  EXPECT_FALSE(changed(4, 2).has_value());                    // another version
+  EXPECT_FALSE(changed(7, 0x00).has_value());                 // a letter in ASCII's place
+  EXPECT_FALSE(changed(first_section + 1, 'x').has_value());  // an unknown list
+  EXPECT_FALSE(changed(first_word, 0x11).has_value());        // shares more than the word before
+  EXPECT_FALSE(changed(first_word + 1, 0x80 + letters).has_value());  // a letter past the table
+  std::vector<uint8_t> longer = bytes;
+  longer.push_back(0);
+  EXPECT_FALSE(OrthographyWords::Unpack(longer).has_value());
 }
 
 TEST(OrthographyTest, VerbalPrefixTakesANonJoiner) {

@@ -19,7 +19,7 @@ constexpr uint16_t kPersian = 0x0429;
 class TypedRecordTest : public ::testing::Test, protected FakeDesktop {
  protected:
   void Persian(bool on) {
-    foreground.language = on ? kPersian : 0x0409;
+    foreground.layout = on ? kPersian : 0x0409;
     typing.field.layout = [this, on](char16_t c) {
       const int i = layout.LookupChar(c, Table::English);
       return on && i < kLayoutSize ? layout.FarsiChars()[static_cast<std::size_t>(i)] : c;
@@ -42,17 +42,18 @@ TEST_F(TypedRecordTest, KeepsWhatWasTypedUntilTheCaretMovesByOtherMeans) {
   for (const auto end : {+[](testing::FakeTyping& t) { t.Click(); },
                          +[](testing::FakeTyping& t) { t.Chord(0, 0x25); },  // Left
                          +[](testing::FakeTyping& t) { t.Chord(modifier::kLCtrl, 'Z'); },
-                         +[](testing::FakeTyping& t) { t.Type(u"\t"); },
-                         +[](testing::FakeTyping& t) { t.Type(u"1"); }}) {  // Persian digit
+                         +[](testing::FakeTyping& t) { t.Type(u"\t"); }}) {
     typing.Type(u"a");
     end(typing);
     EXPECT_TRUE(record.Entries().empty());
   }
+  typing.Type(u"a1");  // the digit as the layout types it
+  EXPECT_EQ(record.Shown(), u"\u06341");
   Persian(false);
-  foreground.language = 0x0407;  // a layout whose characters are not known
+  foreground.layout = 0x0407;  // a third layout (German): its characters are not known
   typing.Type(u"a");
   EXPECT_TRUE(record.Entries().empty());
-  foreground.language = 0x0409;
+  foreground.layout = 0x0409;
   for (int i = 0; i < 450; ++i) typing.Type(u"a");
   EXPECT_EQ(record.Entries().size(), TypedRecord::kLimit);
 }
@@ -133,6 +134,67 @@ TEST_F(TypedRecordTest, OrthographyAndNonJoinersAreFixedFromTheRecord) {
   typing.Chord(modifier::kLAlt, 'A');
   EXPECT_EQ(typing.field.text, u"کتاب\u200Cها\r\nمی روم می\u200Cروم");
   EXPECT_EQ(clipboard.sequence, sequence);
+}
+
+// What the record says was typed is erased only where the field agrees: a field that refused
+// the keys (it takes digits only) keeps its text, and the line goes the clipboard's way, which
+// finds nothing to cut. A dead key and the key after it, and another program's Unicode input,
+// end the record: what the field got for them is not what the keys type alone.
+TEST_F(TypedRecordTest, ErasesOnlyWhatTheFieldAgreesWith) {
+  controller.Start();
+  controller.SetChecked(*FieldOfControl(IDC_CONVERSION_ENABLED), true);
+  foreground.readable = &typing.field;
+  typing.field.accepts = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+  typing.Type(u"12sghl");
+  EXPECT_EQ(record.Shown(), u"12sghl");
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"12");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "press 0x08"), 0);
+
+  typing.field.accepts = nullptr;
+  typing.dead_key = [](uint8_t vk) { return vk == 0xDE; };  // the apostrophe, as on US-Intl
+  typing.Type(u"ab'e");
+  EXPECT_TRUE(record.Entries().empty());
+  typing.Type(u"cd");
+  EXPECT_EQ(record.Shown(), u"cd");
+  typing.Event(0xE7, false);  // VK_PACKET: text another program typed
+  EXPECT_TRUE(record.Entries().empty());
+}
+
+// A modifier let go where the hook could not see it (an elevated window had the keyboard) is
+// taken as let go at the next key: the keys are not chords, and no conversion's settle presses
+// it again.
+TEST_F(TypedRecordTest, AModifierReleasedUnseenIsLetGo) {
+  controller.Start();
+  controller.SetChecked(*FieldOfControl(IDC_CONVERSION_ENABLED), true);
+  typing.Event(vk::kLShift, false);
+  typing.ReleasedUnseen(vk::kLShift);
+  typing.Type(u"x\rsghl");
+  EXPECT_EQ(record.Shown(), u"x\rsghl");
+  log.clear();
+  typing.Chord(modifier::kLAlt, 'A');
+  EXPECT_EQ(typing.field.text, u"x\r\nسلام");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "press 0xA0"), 0);
+}
+
+// A click after a word's end, while its switch still waits behind a busy moment, drops the
+// switch: its Backspaces would land in whatever the click chose. So does another window coming
+// in front by itself before a keyword's replacement is carried out.
+TEST_F(TypedRecordTest, AnActionWhoseMomentPassedIsDropped) {
+  controller.Start();
+  controller.SetChecked(*FieldOfControl(IDC_AUTO_DETECT), true);
+  typing.busy = true;
+  typing.Type(u"sghl ");
+  typing.Click();
+  typing.Idle();
+  EXPECT_EQ(typing.field.text, u"sghl ");
+  typing.Type(u"o,fd ");
+  foreground.window = 2;
+  typing.Idle();
+  EXPECT_EQ(typing.field.text, u"sghl o,fd ");
+  typing.busy = false;
+  typing.Type(u"sghl ");  // typed in the window in front: switched
+  EXPECT_EQ(typing.field.text, u"sghl o,fd سلام ");
 }
 
 }  // namespace

@@ -54,21 +54,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ravak::SyntheticInput input(keyboard, pump, gate, [&slow] { return slow; });
   ravak::LayoutMap map;
   map.ApplyKeyboardType(1);
+  ravak::win32::InstalledKeyboardLayouts installed;
+  ravak::TypingLayouts layouts(installed, map);
+  layouts.Refresh();
   ravak::DetachedThreadStarter threads;
   ravak::win32::TypingTarget target;
   ravak::win32::ForegroundQuery foreground;
   ravak::TypedRecord record;
-  ravak::KeepRecord(keys, record, map);
-  ravak::ConversionCommand command(map, input, clipboard_text, pump, threads, target, record);
+  ravak::KeepRecord(keys, record, layouts);
+  ravak::ConversionCommand command(layouts, input, clipboard_text, pump, threads, target, record);
 
   ravak::GlobalHotkey conversion_hotkey(registrar, errors, keys);
   conversion_hotkey.SetActive(false);
   conversion_hotkey.SetCombination(hotkey);
-  conversion_hotkey.SetOnPress([&](ravak::ShiftState held) {
+  conversion_hotkey.SetOnPress([&](ravak::ShiftState held, uint32_t layout) {
     LARGE_INTEGER t0, t1, freq;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&t0);
-    const bool ran = command.HotkeyPressed(switches, held);
+    const bool ran = command.HotkeyPressed(switches, held, layout);
     QueryPerformanceCounter(&t1);
     const long long us = (t1.QuadPart - t0.QuadPart) * 1000000 / freq.QuadPart;
     Append(log, ran ? "converted " + std::to_string(us) + " us" : "ignored");

@@ -168,6 +168,23 @@ int KeysReset() {
   return 0;
 }
 
+// Types text into the window in front as Unicode input, as an on-screen keyboard or a text
+// expander does (VK_PACKET key events, not tagged as Ravak's).
+int TypeUnicode(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t c : text) {
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = c;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      inputs.push_back(in);
+    }
+  }
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return sent == inputs.size() ? 0 : 1;
+}
+
 using ravak::testing::TopLevel;
 
 int Foreground(const std::wstring& which) {
@@ -282,6 +299,21 @@ int Refresh(const std::wstring& which) {
   return 0;
 }
 
+// What another program of the user would try on a loaded Kerrak: rename it away, or open it to
+// write (replace) it. 0 when the system allows it.
+int FileMove(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}
+
+int FileWrite(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -295,6 +327,9 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clip-dump" && argc == 3) return ClipDump(argv[2]);
   if (cmd == L"clip-hold" && argc == 4) return ClipHold(_wtoi(argv[2]), argv[3]);
   if (cmd == L"keys-reset") return KeysReset();
+  if (cmd == L"type-unicode" && argc == 3) return TypeUnicode(argv[2]);
+  if (cmd == L"file-move" && argc == 4) return FileMove(argv[2], argv[3]);
+  if (cmd == L"file-write" && argc == 3) return FileWrite(argv[2]);
   if (cmd == L"foreground" && argc == 3) return Foreground(argv[2]);
   if (cmd == L"visible" && argc == 3) return Visible(argv[2]);
   if (cmd == L"xid" && argc == 4) return XWindow(argv[2], argv[3]);

@@ -205,6 +205,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring text, title = L"Ravak Testpad";
   bool password = false;
+  int limit = 0;        // a field that takes this many characters at most
+  bool digits = false;  // a field that takes digits only
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::wstring opt = argv[i];
     if (opt == L"--state") g_state_path = argv[i + 1];
@@ -219,6 +221,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (opt == L"--rich") g_rtf_path = argv[i + 1];
     if (opt == L"--custom-class") g_custom_class = true;
     if (opt == L"--lazy-state") g_lazy_state = true;
+    if (opt == L"--limit") limit = _wtoi(argv[i + 1]);
+    if (opt == L"--digits") digits = true;
   }
   LocalFree(argv);
   QueryPerformanceFrequency(&g_frequency);
@@ -233,7 +237,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   HWND main = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 560,
                               200, nullptr, nullptr, instance, nullptr);
   const DWORD style =
-      password ? ES_PASSWORD | ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+      (password ? ES_PASSWORD | ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN) |
+      (digits ? ES_NUMBER : 0);
   if (!g_rtf_path.empty()) LoadLibraryW(L"msftedit.dll");
   const wchar_t* edit_class = g_rtf_path.empty() ? L"EDIT" : L"RICHEDIT50W";
   if (g_custom_class) {
@@ -252,6 +257,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   g_edit_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
+  if (limit > 0) SendMessageW(g_edit, EM_LIMITTEXT, limit, 0);
   const int len = GetWindowTextLengthW(g_edit);
   if (!g_rtf_path.empty()) {
     // The first word bold.
