@@ -177,13 +177,16 @@ class Program final : public CommandHandler, public ApplicationEvents {
   AutoSwitchFeature autoswitch_{settings_,   master_,        keys_,   layouts_,
                                 input_,      typing_target_, record_, conversion_.Command(),
                                 switch_mark_};
+  LiveFixFeature live_fix_{settings_,   master_,        keys_,   layouts_,
+                           input_,      typing_target_, record_, conversion_.Command(),
+                           autoswitch_, switch_mark_};
   // The hooks start once every watcher is there.
   LowLevelKeyGate key_gate_{gate_};
   TipWindowPresenter tips_;
   SayingsCommands sayings_{CarriedSayingsBlock(), settings_.saying_position, LocalDate, tips_};
   // The settings window and the rest of the face
-  SettingsController controller_{settings_,   store_,       layout_,     layouts_, conversion_,
-                                 copy_stack_, autocorrect_, autoswitch_, errors_};
+  SettingsController controller_{settings_,   store_,       layout_,     layouts_,  conversion_,
+                                 copy_stack_, autocorrect_, autoswitch_, live_fix_, errors_};
   SettingsWindow settings_window_{instance_,    pump_,   controller_, copy_stack_,
                                   autocorrect_, errors_, app_.hwnd()};
   AboutSplash splash_{instance_};

@@ -105,6 +105,7 @@
 #define IDC_VERSION 1408
 #define IDC_DATA_SOURCES 1409
 // Typing tab: the programs kept out of, the exceptions, the mark of a switch, the non-joiners
+// after a conversion and as typed
 #define IDC_PROGRAMS_LABEL 1600
 #define IDC_PROGRAM_NAME 1601
 #define IDC_PROGRAM_ADD 1602
@@ -119,6 +120,8 @@
 #define IDC_SWITCH_MARK_HINT 1611
 #define IDC_FIX_NON_JOINERS 1612
 #define IDC_FIX_NON_JOINERS_HINT 1613
+#define IDC_FIX_AS_TYPED 1614
+#define IDC_FIX_AS_TYPED_HINT 1615
 // frmSelKey
 #define IDC_CHOOSE_KEYBOARD 1500
 #define IDC_DEFAULT_KEYBOARD_PICTURE 1501

@@ -8,7 +8,8 @@ SettingsController::SettingsController(Settings& settings, SettingsStore& store,
                                        TypingLayouts& keyboards, ConversionFeature& conversion,
                                        CopyStackFeature& copy_stack,
                                        AutoCorrectFeature& autocorrect,
-                                       AutoSwitchFeature& autoswitch, ErrorReport& errors)
+                                       AutoSwitchFeature& autoswitch, LiveFixFeature& live_fix,
+                                       ErrorReport& errors)
     : settings_(settings),
       store_(store),
       layout_(layout),
@@ -17,10 +18,16 @@ SettingsController::SettingsController(Settings& settings, SettingsStore& store,
       copy_stack_(copy_stack),
       autocorrect_(autocorrect),
       autoswitch_(autoswitch),
+      live_fix_(live_fix),
       errors_(errors) {
   // An exception learnt from an undo is kept at once.
   autoswitch_.SetOnExceptionAdded([this] {
     ReportErrors(errors_, [this] { store_.SaveExceptions(autoswitch_.Exceptions().Lines()); });
+  });
+  live_fix_.SetOnExceptionAdded([this] {
+    ReportErrors(errors_, [this] {
+      store_.SaveExceptions(live_fix_.Exceptions().Lines(), kFixExceptionsName);
+    });
   });
 }
 
@@ -86,21 +93,38 @@ void SettingsController::TakeEdits(const HotkeyEdits& edits) {
 void SettingsController::Start() {
   ReportErrors(errors_, [this] {
     LoadBoth();
-    std::vector<std::u16string> exceptions;
-    Report(store_.LoadExceptions(exceptions));
-    autoswitch_.Exceptions().SetLines(exceptions);
+    for (auto [words, name] : {std::pair{&autoswitch_.Exceptions(), kDetectExceptionsName},
+                               std::pair{&live_fix_.Exceptions(), kFixExceptionsName}}) {
+      std::vector<std::u16string> lines;
+      Report(store_.LoadExceptions(lines, name));
+      words->SetLines(lines);
+    }
     SetUpHotkeys();
     ApplyKeyboardType();
   });
 }
 
+std::vector<std::u16string> SettingsController::Exceptions() const {
+  WordExceptions all;
+  std::vector<std::u16string> lines = autoswitch_.Exceptions().Lines();
+  const std::vector<std::u16string> fixes = live_fix_.Exceptions().Lines();
+  lines.insert(lines.end(), fixes.begin(), fixes.end());
+  all.SetLines(lines);
+  return all.Lines();
+}
+
 void SettingsController::ClearExceptions() {
   autoswitch_.Exceptions().Clear();
+  live_fix_.Exceptions().Clear();
   store_.SaveExceptions({});
+  store_.SaveExceptions({}, kFixExceptionsName);
 }
 
 void SettingsController::RemoveException(const std::u16string& word) {
-  if (autoswitch_.Exceptions().Remove(word)) store_.SaveExceptions(Exceptions());
+  if (autoswitch_.Exceptions().Remove(word))
+    store_.SaveExceptions(autoswitch_.Exceptions().Lines());
+  if (live_fix_.Exceptions().Remove(word))
+    store_.SaveExceptions(live_fix_.Exceptions().Lines(), kFixExceptionsName);
 }
 
 bool SettingsController::AddProgram(std::u16string_view program) {

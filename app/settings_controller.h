@@ -15,6 +15,7 @@
 #include "clipstack/copy_stack_feature.h"
 #include "convert/conversion_feature.h"
 #include "keyboard/layout_reader.h"
+#include "livefix/live_fix_feature.h"
 #include "platform/error_report.h"
 #include "settings/settings_store.h"
 
@@ -35,14 +36,15 @@ class SettingsController {
   SettingsController(Settings& settings, SettingsStore& store, LayoutMap& layout,
                      TypingLayouts& keyboards, ConversionFeature& conversion,
                      CopyStackFeature& copy_stack, AutoCorrectFeature& autocorrect,
-                     AutoSwitchFeature& autoswitch, ErrorReport& errors);
+                     AutoSwitchFeature& autoswitch, LiveFixFeature& live_fix, ErrorReport& errors);
 
-  // At start: both sections and the detection exceptions loaded (bad values reported), the
-  // hotkeys set up from the settings, the user's layouts read, the keyboard type applied.
+  // At start: both sections and the exceptions loaded (bad values reported), the hotkeys set up
+  // from the settings, the user's layouts read, the keyboard type applied.
   void Start();
-  // The words automatic detection never switches. Clearing them (the button "پاک کردن
-  // استثناها") or removing one is kept in the store at once, as an exception learnt is.
-  std::vector<std::u16string> Exceptions() const { return autoswitch_.Exceptions().Lines(); }
+  // The words automatic detection never switches and the texts the orthography as typed never
+  // fixes, in one sorted list. Clearing them (the button "پاک کردن استثناها") or removing one is
+  // kept in the store at once, as an exception learnt is.
+  std::vector<std::u16string> Exceptions() const;
   void ClearExceptions();
   void RemoveException(const std::u16string& word);
   // The programs automatic switching and auto-correct keep out of, edited in the settings
@@ -100,6 +102,7 @@ class SettingsController {
   CopyStackFeature& copy_stack_;
   AutoCorrectFeature& autocorrect_;
   AutoSwitchFeature& autoswitch_;
+  LiveFixFeature& live_fix_;
   ErrorReport& errors_;
   std::optional<KeyboardType> shown_keyboard_;
 };

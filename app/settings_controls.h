@@ -34,6 +34,7 @@ inline const ControlBinding kControlBindings[] = {
     {IDC_SKIP_FULL_SCREEN, &Settings::skip_full_screen},
     {IDC_SWITCH_MARK, &Settings::switch_mark},
     {IDC_FIX_NON_JOINERS, &Settings::fix_non_joiners},
+    {IDC_FIX_AS_TYPED, &Settings::fix_as_typed},
 };
 
 // The field of section General that a control shows; null for any other control.

@@ -124,9 +124,16 @@ KeyVerdict AutoSwitchEngine::WordEnded(const AutoSwitchSwitches& switches, char1
 void AutoSwitchEngine::Switch(const Switched& s, const AutoSwitchSwitches& switches) {
   // A password is never retyped: the user cannot see it, and it may be meant as typed.
   if (target_.FocusIsPassword()) return;
-  if (!Retype(s.shown + s.ending_shown, s.converted + s.ending)) return;
+  std::u16string before, word = s.converted;
+  const bool finished = finish_ && finish_->Finish(s.shown, s.ending_shown, before, word);
+  if (!Retype(before + s.shown + s.ending_shown, word + s.ending)) return;
   done_ = s.id;
   if (switches.change_language && switch_language_) switch_language_(Other(s.typed));
+  if (finished) {
+    if (has_last_ && last_.id == s.id) has_last_ = false;  // the finish's to undo
+    finish_->Finished(s.ending);
+    return;
+  }
   // A word ended by Tab or Enter cannot be undone.
   if (!s.ending.empty() && on_switched_) on_switched_(s.shown);
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/typing_layouts.h"
@@ -41,6 +42,24 @@ class WordExceptions {
   std::set<std::u16string> words_;
 };
 
+// Work that joins a switch in its retyping, so that the word is typed once: the orthography as
+// typed fixes the switched word with the words before it.
+class SwitchFinish {
+ public:
+  // Before the retyping. shown and ending_shown: the word and its ending as the field shows them
+  // (the ending empty after Tab or Enter); word: the word as it is to be retyped, which it may
+  // change, reaching back into the line before it (before: the text there, as the field shows
+  // it, that word then replaces too). True when it changed anything.
+  virtual bool Finish(std::u16string_view shown, std::u16string_view ending_shown,
+                      std::u16string& before, std::u16string& word) = 0;
+  // The retyping that Finish changed was made, with the ending retyped as given. The next
+  // Backspace is then the finish's to undo, not the switch's.
+  virtual void Finished(std::u16string_view ending) = 0;
+
+ protected:
+  ~SwitchFinish() = default;
+};
+
 struct AutoSwitchSwitches {
   bool active_flag = true;       // master switch, tray menu "فعال"
   bool enabled = false;          // automatic detection
@@ -68,6 +87,9 @@ class AutoSwitchEngine {
   void SetOnSwitched(std::function<void(const std::u16string& typed)> handler) {
     on_switched_ = std::move(handler);
   }
+
+  // Joins each switch from now on (none: nullptr).
+  void SetFinish(SwitchFinish* finish) { finish_ = finish; }
 
   // The word being typed, as the field shows it.
   const std::u16string& Keys() const { return keys_; }
@@ -102,6 +124,7 @@ class AutoSwitchEngine {
   std::function<void(Language)> switch_language_;
   std::function<void()> on_exception_;
   std::function<void(const std::u16string&)> on_switched_;
+  SwitchFinish* finish_ = nullptr;
 
   std::u16string keys_;
   WindowId window_ = 0;

@@ -32,6 +32,8 @@ class AutoSwitchFeature {
                     TypedRecord& record, ConversionCommand& conversion, SwitchMarkPresenter& mark);
 
   WordExceptions& Exceptions() { return exceptions_; }
+  // Work that joins each switch in its retyping (AutoSwitchEngine::SetFinish).
+  void SetFinish(SwitchFinish* finish) { engine_.SetFinish(finish); }
   // Called after an undo has added an exception (the store keeps them at once).
   void SetOnExceptionAdded(std::function<void()> handler) {
     engine_.SetOnExceptionAdded(std::move(handler));

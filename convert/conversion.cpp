@@ -65,7 +65,8 @@ bool ConversionCommand::CaretMoved(const std::optional<ScreenRect>& before) {
 
 std::u16string ConversionCommand::Finish(std::u16string converted) const {
   // Only Persian words change: a conversion into English is left as it is.
-  return fix_non_joiners_ ? FixNonJoiners(converted) : converted;
+  if (fix_non_joiners_) return FixNonJoiners(converted);
+  return typed_text_fix_ ? typed_text_fix_(std::move(converted)) : converted;
 }
 
 void ConversionCommand::ConvertCurrentLine(ShiftState held) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "convert/layout_map.h"
 #include "convert/record_conversion.h"
@@ -71,6 +73,12 @@ class ConversionCommand {
 
   bool Running() const { return running_; }
 
+  // The Persian text a conversion types when fix_non_joiners is off, as the orthography as typed
+  // leaves it (it gives the text back as it is while it is off); none: typed as converted.
+  void SetTypedTextFix(std::function<std::u16string(std::u16string)> fix) {
+    typed_text_fix_ = std::move(fix);
+  }
+
  private:
   // Copies the selection, pastes convert(it) and gives the user's clipboard back; reselect:
   // select the pasted text again (else, with nothing copied, the selection the command made
@@ -111,6 +119,7 @@ class ConversionCommand {
   bool running_ = false;
   bool fix_non_joiners_ = false;      // for the press being carried out
   std::optional<Language> typed_in_;  // the language of the press's conversion
+  std::function<std::u16string(std::u16string)> typed_text_fix_;
 };
 
 }  // namespace ravak

@@ -34,6 +34,9 @@ struct Settings {
   TShortCut orthography_hotkey = 0xC091;
   // After a conversion, the zero-width non-joiners of the Persian text it typed are put right.
   bool fix_non_joiners = false;
+  // As each Persian word is typed, its non-joiners and letters are put right (off until the user
+  // turns it on); kept out of the same programs as automatic switching.
+  bool fix_as_typed = false;
   // Automatic switching and auto-correct stay out of the programs listed (executable file names)
   // and, while skip_full_screen is on, out of full-screen programs (games, presentations).
   std::vector<std::u16string> excluded_programs;

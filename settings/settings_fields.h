@@ -50,10 +50,13 @@ inline const SettingsField kGeneralFields[] = {
     {"chkSkipFullScreen.Checked", &Settings::skip_full_screen},
     {"chkSwitchMark.Checked", &Settings::switch_mark},
     {"lstExcludedPrograms.Items", &Settings::excluded_programs},
+    {"chkFixAsTyped.Checked", &Settings::fix_as_typed},
 };
 // Section "General" also keeps the words that automatic detection never switches, one a line,
 // under "<name>_Count" and "<name>[i]".
 inline constexpr char kDetectExceptionsName[] = "lstDetectExceptions.Items";
+// And the texts the orthography as typed never fixes, as they were typed, in the same form.
+inline constexpr char kFixExceptionsName[] = "lstFixExceptions.Items";
 
 // Section "AutoCorrect": the switch again (loaded after General, so this one wins), then the
 // list, three lines a row (after text, before text, keyword), under "<name>_Count" and

@@ -103,20 +103,20 @@ void SettingsStore::SaveAutoCorrect(const Settings& settings,
   section.Save();
 }
 
-std::vector<std::string> SettingsStore::LoadExceptions(std::vector<std::u16string>& words) {
+std::vector<std::string> SettingsStore::LoadExceptions(std::vector<std::u16string>& words,
+                                                       const char* name) {
   Settings unused;
   SettingsSection section = Section(kGeneralSection, {}, unused, {});
-  section.Add(kDetectExceptionsName,
+  section.Add(name,
               StringListProperty{[&words] { return words; },
                                  [&words](const std::vector<std::u16string>& v) { words = v; }});
   return section.Load();
 }
 
-void SettingsStore::SaveExceptions(const std::vector<std::u16string>& words) {
+void SettingsStore::SaveExceptions(const std::vector<std::u16string>& words, const char* name) {
   Settings unused;
   SettingsSection section = Section(kGeneralSection, {}, unused, {});
-  section.Add(kDetectExceptionsName,
-              StringListProperty{[&words] { return words; }, [](const auto&) {}});
+  section.Add(name, StringListProperty{[&words] { return words; }, [](const auto&) {}});
   section.Save();
 }
 

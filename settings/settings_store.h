@@ -142,9 +142,13 @@ class SettingsStore {
   std::vector<std::string> LoadAutoCorrect(Settings& settings, std::vector<std::u16string>& lines,
                                            const FieldChanged& on_changed = {});
   void SaveAutoCorrect(const Settings& settings, const std::vector<std::u16string>& lines);
-  // The words automatic detection never switches. The list is left as it is when none is stored.
-  std::vector<std::string> LoadExceptions(std::vector<std::u16string>& words);
-  void SaveExceptions(const std::vector<std::u16string>& words);
+  // The words automatic detection never switches (name: kDetectExceptionsName), or the texts
+  // the orthography as typed never fixes (kFixExceptionsName). The list is left as it is when
+  // none is stored.
+  std::vector<std::string> LoadExceptions(std::vector<std::u16string>& words,
+                                          const char* name = kDetectExceptionsName);
+  void SaveExceptions(const std::vector<std::u16string>& words,
+                      const char* name = kDetectExceptionsName);
 
  private:
   SettingsSection Section(const char* name, std::span<const SettingsField> fields,

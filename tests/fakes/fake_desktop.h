@@ -27,13 +27,14 @@ class FixedForeground : public ForegroundWindowQuery, public TypingTargetQuery {
   WindowId window = 1;
   FakeTextField* readable = nullptr;
   uint32_t ForegroundLayout() override { return layout; }
-  bool FocusIsPassword() override { return false; }
+  bool FocusIsPassword() override { return password; }
   std::u16string ForegroundProgram() override { return program; }
   bool ForegroundIsFullScreen() override { return full_screen; }
   std::optional<ScreenRect> CaretRect() override { return caret; }
   uint32_t layout = 0x0409;  // English (United States)
   std::u16string program = u"Notepad.exe";
   bool full_screen = false;
+  bool password = false;
   std::optional<ScreenRect> caret;
 };
 
@@ -87,6 +88,8 @@ struct FakeDesktop {
   FakeSwitchMark switch_mark;
   AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layouts,    input,
                                foreground, record, conversion.Command(), switch_mark};
+  LiveFixFeature live_fix{settings,   master, typing.stream,        layouts,     input,
+                          foreground, record, conversion.Command(), autoswitch, switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
     KeepRecord(typing.stream, record, layouts);
@@ -94,8 +97,8 @@ struct FakeDesktop {
     typing.front_layout = &foreground;
     return true;
   }();
-  SettingsController controller{settings,   store,       layout,     layouts, conversion,
-                                copy_stack, autocorrect, autoswitch, hotkeys};
+  SettingsController controller{settings,   store,       layout,     layouts,  conversion,
+                                copy_stack, autocorrect, autoswitch, live_fix, hotkeys};
 };
 
 }  // namespace ravak::testing

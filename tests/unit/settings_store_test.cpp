@@ -91,7 +91,8 @@ TEST_F(SettingsStoreTest, FirstLoadCreatesLocationOnlyAndFirstSaveWritesInOrder)
                               g + "chkFixNonJoiners.Checked = sz \"False\"",
                               g + "chkSkipFullScreen.Checked = sz \"True\"",
                               g + "chkSwitchMark.Checked = sz \"True\"",
-                              g + "lstExcludedPrograms.Items_Count = dword 0"}));
+                              g + "lstExcludedPrograms.Items_Count = dword 0",
+                              g + "chkFixAsTyped.Checked = sz \"False\""}));
 }
 
 TEST_F(SettingsStoreTest, RoundTripKeepsEveryValueIncludingNegativeNumbers) {
