@@ -148,16 +148,7 @@ void AutoSwitchEngine::Undo(const Switched& s, const AutoSwitchSwitches& switche
 }
 
 bool AutoSwitchEngine::Retype(const std::u16string& shown, const std::u16string& text) {
-  Sequence sequence(input_);
-  const std::size_t same = SharedStart(shown, text);
-  const bool agrees =
-      ReadFieldEndingWith(target_, input_.pump(), shown).agreement != FieldAgreement::kDiffers;
-  if (!agrees || !input_.Retype(CaretSteps(shown.substr(same)), text.substr(same))) {
-    record_.End();  // what the field holds is not what was typed, or the moment has passed
-    return false;
-  }
-  record_.Edited(shown.size() - same, text.substr(same));
-  return true;
+  return RetypeTyped(input_, target_, record_, shown, text);
 }
 
 }  // namespace ravak

@@ -186,16 +186,7 @@ void LiveFixEngine::TakeBack(const Undo& undo) {
 
 bool LiveFixEngine::Retype(const std::u16string& shown, const std::u16string& text,
                            bool ask_field) {
-  Sequence sequence(input_);
-  const std::size_t same = SharedStart(shown, text);
-  const bool agrees = !ask_field || ReadFieldEndingWith(target_, input_.pump(), shown).agreement !=
-                                        FieldAgreement::kDiffers;
-  if (!agrees || !input_.Retype(CaretSteps(shown.substr(same)), text.substr(same))) {
-    record_.End();  // what the field holds is not what was typed, or the moment has passed
-    return false;
-  }
-  record_.Edited(shown.size() - same, text.substr(same));
-  return true;
+  return RetypeTyped(input_, target_, record_, shown, text, ask_field);
 }
 
 }  // namespace ravak

@@ -1,5 +1,7 @@
 #include "typing/field_check.h"
 
+#include "typing/key_text.h"
+
 namespace ravak {
 
 FieldReading ReadFieldEndingWith(TypingTargetQuery& target, MessagePump& pump,
@@ -33,6 +35,20 @@ FieldReading ReadFieldEndingWith(TypingTargetQuery& target, MessagePump& pump,
       return reading;
     pump.Wait(kStepMs);
   }
+}
+
+bool RetypeTyped(SyntheticInput& input, TypingTargetQuery& target, TypedRecord& record,
+                 const std::u16string& shown, const std::u16string& text, bool ask_field) {
+  Sequence sequence(input);
+  const std::size_t same = SharedStart(shown, text);
+  const bool agrees = !ask_field || ReadFieldEndingWith(target, input.pump(), shown).agreement !=
+                                        FieldAgreement::kDiffers;
+  if (!agrees || !input.Retype(CaretSteps(shown.substr(same)), text.substr(same))) {
+    record.End();  // what the field holds is not what was typed, or the moment has passed
+    return false;
+  }
+  record.Edited(shown.size() - same, text.substr(same));
+  return true;
 }
 
 }  // namespace ravak

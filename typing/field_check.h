@@ -12,6 +12,8 @@
 
 #include "platform/message_pump.h"
 #include "platform/typing_target.h"
+#include "typing/synthetic_input.h"
+#include "typing/typed_record.h"
 
 namespace ravak {
 
@@ -37,5 +39,12 @@ struct FieldReading {
 // line break, or it has settled otherwise.
 FieldReading ReadFieldEndingWith(TypingTargetQuery& target, MessagePump& pump,
                                  std::u16string_view tail);
+
+// Puts text in place of shown, the text just typed before the caret as the record holds it:
+// erases shown back to its first character that text changes and types the rest, and the
+// record follows. The field is asked first when ask_field. False, nothing erased and the record
+// ended, where the field holds something else or the moment has passed.
+bool RetypeTyped(SyntheticInput& input, TypingTargetQuery& target, TypedRecord& record,
+                 const std::u16string& shown, const std::u16string& text, bool ask_field = true);
 
 }  // namespace ravak
