@@ -88,7 +88,7 @@ struct FakeDesktop {
   FakeSwitchMark switch_mark;
   AutoSwitchFeature autoswitch{settings,   master, typing.stream,        layouts,    input,
                                foreground, record, conversion.Command(), switch_mark};
-  LiveFixFeature live_fix{settings,   master, typing.stream,        layouts,     input,
+  LiveFixFeature live_fix{settings,   master, typing.stream,        layouts,    input,
                           foreground, record, conversion.Command(), autoswitch, switch_mark};
   // The record follows the typing as the program's does.
   const bool keeping_record = [this] {
